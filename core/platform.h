@@ -1,0 +1,123 @@
+// What the program needs from the desktop it runs on. The logic of every
+// window is written against these interfaces; platform/ holds the GTK 3 +
+// WebKitGTK + libcurl implementation, tests/fakes/ the in-memory one.
+#pragma once
+
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace lumaro {
+
+class IUiFactory;
+
+// One asynchronous HTTP request, shaped like the platform's XML HTTP request
+// object: open, send, then look at readyState until it reaches 4.
+class IHttpRequest {
+ public:
+  virtual ~IHttpRequest() = default;
+  // Starts a new request; a request still in flight on this object is
+  // abandoned. Throws std::runtime_error for an address it cannot use.
+  virtual void Open(const std::string& method, const std::string& url) = 0;
+  virtual void Send(const std::string& body) = 0;
+  // 0 unsent, 1 opened, 4 completed (with a status, or failed with status 0).
+  virtual int ReadyState() = 0;
+  virtual int Status() = 0;
+  // The raw bytes of the reply body.
+  virtual std::string ResponseBody() = 0;
+};
+
+class IHttpFactory {
+ public:
+  virtual ~IHttpFactory() = default;
+  virtual std::shared_ptr<IHttpRequest> CreateRequest() = 0;
+};
+
+// The event pump of the user-interface thread.
+class IEventPump {
+ public:
+  virtual ~IEventPump() = default;
+  // Runs every pending window, input and timer event once; never blocks.
+  virtual void PumpEvents() = 0;
+  // Blocks until at least one event source (window input, a timer, a request's
+  // socket) was dispatched or `maxSeconds` have passed. Uses no CPU while idle.
+  virtual void WaitForEvents(double maxSeconds) = 0;
+};
+
+class IClock {
+ public:
+  virtual ~IClock() = default;
+  // Seconds since local midnight, with fractions (the platform's Timer).
+  virtual double SecondsSinceMidnight() = 0;
+  // Seconds on a clock that never jumps; only differences are meaningful.
+  virtual double MonotonicSeconds() = 0;
+  // The current local date and time.
+  virtual std::tm LocalNow() = 0;
+};
+
+class IFiles {
+ public:
+  virtual ~IFiles() = default;
+  // Folder of the running executable, without a trailing slash.
+  virtual std::string ExecutableDir() = 0;
+  // File name of the running executable, without its folder.
+  virtual std::string ExecutableName() = 0;
+  // Folder where the program keeps "ini.txt" and "share.txt".
+  virtual std::string DataDir() = 0;
+  // Whole file as bytes; nullopt when it is missing or unreadable.
+  virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  // Creates or truncates the file and writes the bytes. `ownerOnly` creates it
+  // readable and writable by its owner alone. False on any failure.
+  virtual bool WriteFile(const std::string& path, const std::string& bytes, bool ownerOnly) = 0;
+};
+
+class IShell {
+ public:
+  virtual ~IShell() = default;
+  // Hands the address to the desktop's web browser. The result is not known.
+  virtual void OpenInBrowser(const std::string& address) = 0;
+};
+
+class IInstanceGuard {
+ public:
+  virtual ~IInstanceGuard() = default;
+  // True when another copy of the program is running. The first call takes
+  // the lock for this copy, which holds it until it exits.
+  virtual bool AnotherInstanceRunning() = 0;
+};
+
+enum class MsgIcon { None, Information };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgResult { Ok, Yes, No };
+
+class IDialogs {
+ public:
+  virtual ~IDialogs() = default;
+  // A modal message box; returns when the user has answered. Closing a Yes/No
+  // box without an answer gives No.
+  virtual MsgResult MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
+                               MsgButtons buttons) = 0;
+  // A modal input box; nullopt on Cancel or the close box.
+  virtual std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                              const std::string& defaultText) = 0;
+};
+
+// Everything above, as installed for this run of the program.
+struct Services {
+  IEventPump* pump = nullptr;
+  IClock* clock = nullptr;
+  IHttpFactory* http = nullptr;
+  IFiles* files = nullptr;
+  IShell* shell = nullptr;
+  IInstanceGuard* instance = nullptr;
+  IDialogs* dialogs = nullptr;
+  IUiFactory* ui = nullptr;
+};
+
+// The services of this run. The executable installs the real ones before
+// Main runs; tests install fakes.
+Services& Svc();
+void InstallServices(const Services& services);
+
+}  // namespace lumaro

@@ -1,0 +1,43 @@
+// Start-up: the gate that decides whether the program starts, the reseller
+// (OEM) record, and the heartbeat file.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace lumaro {
+
+// The program's entry point; opens at most one window (update or login).
+void Main();
+
+// Writes the current local date and time into "share.txt".
+void WriteShareLog();
+
+// "1-51" for version 1.0.51: major, "-", revision.
+std::string VersionText();
+
+// Caption label of an edition ("V6.0" for 2), "" for an unknown edition.
+std::string EditionLabel(int edition);
+
+// Exact, case-sensitive split that keeps empty fields.
+std::vector<std::string> SplitText(const std::string& text, const std::string& separator);
+
+// The general numeric reading of a text: blanks, tabs and line feeds skipped,
+// then the longest number prefix (sign, digits, point, exponent); 0 without one.
+double ReadNumberPrefix(const std::string& text);
+
+// Field 5 of the OEM record as a whole number: ReadNumberPrefix, then
+// rounded half to even; a value that does not fit 32 bits gives 0.
+int32_t ReadUnitPrice(const std::string& field);
+
+// The line that WriteShareLog writes (without CR LF), in the general date
+// format: short date, a space, long time; no time part at exactly midnight.
+std::string GeneralDateText(const std::tm& t);
+
+// Full paths of the two files the program keeps.
+std::string IniFilePath();
+std::string ShareFilePath();
+
+}  // namespace lumaro

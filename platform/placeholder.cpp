@@ -1,0 +1,1 @@
+// GTK 3 + WebKitGTK + libcurl implementation of the platform interfaces.

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, run and test Lumaro.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config
+  libgtk-3-dev libwebkit2gtk-4.1-dev libcurl4-openssl-dev libcpp-httplib-dev
+  libgtest-dev libgmock-dev librsvg2-common
+  xvfb xauth xdotool x11-utils imagemagick
+  fonts-noto-cjk
+  clang libclang-rt-14-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

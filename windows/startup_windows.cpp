@@ -1,0 +1,1 @@
+// Windows that Main opens; replaced by the real forms.
