@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,14 @@ namespace lumaro {
 
 // The program's entry point; opens at most one window (update or login).
 void Main();
+
+// How Main opens its two windows (modeless). The executable points them at
+// the login and update windows; tests point them at recorders.
+struct StartupWindows {
+  std::function<void()> showLogin;
+  std::function<void()> showUpdate;
+};
+StartupWindows& StartupOpeners();
 
 // Writes the current local date and time into "share.txt".
 void WriteShareLog();

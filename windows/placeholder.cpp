@@ -1,0 +1,1 @@
+// Windows opened by Main and their openers.

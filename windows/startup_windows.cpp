@@ -1,1 +1,0 @@
-// Windows that Main opens; replaced by the real forms.
