@@ -17,3 +17,17 @@ void ProgButton::SetStyle(int32_t v) { style_ = v; }
 void ProgButton::SetColor(int32_t v) { color_ = v; }
 
 }  // namespace lumaro
+
+namespace lumaro {
+void ProgButton::SetSize(int w, int h) { width_ = w; height_ = h; }
+bool ProgButton::InShape(int, int) const { return true; }
+void ProgButton::NotifyMouseDown(int16_t, int16_t, float, float) {}
+void ProgButton::NotifyMouseUp(int16_t, int16_t, float, float) {}
+void ProgButton::NotifyMouseMove(int16_t, int16_t, float, float) {}
+void ProgButton::NotifyClick() { if (onClick) onClick(); }
+void ProgButton::NotifyDblClick() {}
+void ProgButton::NotifyKeyDown(int) {}
+void ProgButton::NotifyAccessKey() {}
+void ProgButton::NotifyEnterFocus() {}
+void ProgButton::NotifyExitFocus() {}
+}  // namespace lumaro
