@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs every test: unit tests, the
+# platform tests and the end-to-end tests under Xvfb, then the unit tests
+# again in a debug build with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+scripts/install-deps.sh
+scripts/build.sh build
+
+xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp")
+status=0
+"${xvfb[@]}" ctest --test-dir build --output-on-failure --timeout 300 || status=1
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMARO_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$(nproc)" --target core_tests forms_tests controls_tests
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -L 'core|forms|controls' --timeout 300 || status=1
+exit $status
