@@ -1,0 +1,90 @@
+// The member console: a skinned window around the browser that shows the
+// service's member pages, with a menu, a toolbar and the welcome page.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/ui.h"
+
+namespace lumaro {
+
+class frmAdmin {
+ public:
+  // The shared instance: created (and loaded) on first use, and afresh once
+  // the previous one has closed.
+  static frmAdmin& Instance();
+  // Drops the shared instance (tests; the end of the program).
+  static void ReleaseInstance();
+
+  // Creates the window with its controls and runs the window load.
+  frmAdmin();
+  frmAdmin(const frmAdmin&) = delete;
+  frmAdmin& operator=(const frmAdmin&) = delete;
+
+  void Show();
+  IWindow& Window() { return *window_; }
+
+  // Event handlers.
+  void Form_Load();
+  void Form_Resize();
+  void Timer1_Timer();
+  void tmrHand_Timer();
+  void tmrTest_Timer();
+  void web_DocumentComplete(const std::string& url);
+  void web_BeforeNavigate2(BeforeNavigateArgs& args);
+  bool m_doc_onclick();
+  void m_doc_onkeyup();
+
+  // The keep-alive address composed by the last tmrHand tick ("" before).
+  const std::string& KeepAliveAddress() const { return keepAliveAddress_; }
+
+  // Controls.
+  IBrowser* web = nullptr;
+  IPicture* Image1 = nullptr;
+  IPicture* picture2 = nullptr;
+  IPicture* Image5 = nullptr;
+  IPicture* Image2 = nullptr;
+  IPicture* Image3 = nullptr;
+  IPicture* Image6 = nullptr;
+  ILabel* lblTop = nullptr;
+  ILabel* lblUser = nullptr;
+  ILabel* lblTip = nullptr;
+  ILabel* lblSubTip = nullptr;
+  ILabel* lblItem1 = nullptr;
+  ILabel* lblitem3 = nullptr;
+  ILabel* lblitem2 = nullptr;
+  ILabel* lblitem6 = nullptr;
+  ILabel* lblItem7 = nullptr;
+  ILabel* lblItem8 = nullptr;
+  ILabel* lblEdit = nullptr;
+  ILabel* lblHome = nullptr;
+  ILabel* lblBack = nullptr;
+  ILabel* lblGo = nullptr;
+  ILabel* lblReFresh = nullptr;
+  ILabel* lblExit = nullptr;
+  ILabel* lblSearch = nullptr;
+  ILabel* Label1 = nullptr;
+  ITimer* Timer1 = nullptr;
+  ITimer* tmrHand = nullptr;
+  ITimer* tmrTest = nullptr;
+
+ private:
+  void ShowWelcomePage();
+  // Sets the title area and loads kServiceBase + page + the stamp.
+  void OpenMenuPage(const std::string& title, const std::string& page);
+
+  std::unique_ptr<IWindow> window_;
+  bool closed_ = false;
+  std::string keepAliveAddress_;
+  // The document of the last completed load; nullptr before the first.
+  IDocument* m_doc = nullptr;
+};
+
+// Opens the shared member console (modeless).
+void ShowMemberConsole();
+
+// The account whose console offers the ad page.
+inline constexpr const char* kSpecialAccount = "vyrd";
+
+}  // namespace lumaro

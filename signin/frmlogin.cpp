@@ -1,0 +1,229 @@
+#include "signin/frmlogin.h"
+
+#include <cstdlib>
+#include <string_view>
+
+#include "core/ansi.h"
+#include "build_config.h"
+#include "core/globals.h"
+#include "core/http_fetch.h"
+#include "core/md5.h"
+#include "core/platform.h"
+#include "core/startup.h"
+#include "core/url_helpers.h"
+#include "member/frmAdmin.h"
+#include "signin/upper_case.h"
+
+namespace lumaro {
+
+namespace {
+
+constexpr int kClientWidth = 15045;
+constexpr int kClientHeight = 9225;
+constexpr int kOuterWidth = 15150;
+constexpr int kOuterHeight = 9735;
+
+constexpr const char* kStarting = "正在初始化，请稍候.....";
+constexpr const char* kReady = "可以登录";
+constexpr const char* kSigningIn = "正在登录，请等待....";
+constexpr const char* kRefused = "用户名或密码不正确，登录失败，请重试!";
+
+std::unique_ptr<frmlogin>& SharedInstance() {
+  static std::unique_ptr<frmlogin> instance;
+  return instance;
+}
+
+ControlStyle Hand() {
+  ControlStyle s;
+  s.handCursor = true;
+  return s;
+}
+
+ControlStyle Image(const std::string& asset, bool hand = false) {
+  ControlStyle s;
+  s.image = asset;
+  s.handCursor = hand;
+  return s;
+}
+
+// Field 2 of the remembered line read as a number: blanks around it are
+// allowed, anything else that is not part of a decimal number is not.
+bool ReadWholeNumber(const std::string& text, double* value) {
+  size_t b = text.find_first_not_of(" \t");
+  if (b == std::string::npos) return false;
+  size_t e = text.find_last_not_of(" \t");
+  std::string core = text.substr(b, e - b + 1);
+  if (core.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
+  char* end = nullptr;
+  double v = std::strtod(core.c_str(), &end);
+  if (end == core.c_str() || *end != '\0') return false;
+  *value = v;
+  return true;
+}
+
+}  // namespace
+
+frmlogin& frmlogin::Instance() {
+  auto& instance = SharedInstance();
+  if (!instance || instance->closed_) instance = std::make_unique<frmlogin>();
+  return *instance;
+}
+
+void frmlogin::ReleaseInstance() { SharedInstance().reset(); }
+
+void ShowLoginWindow() { frmlogin::Instance().Show(); }
+
+frmlogin::frmlogin() {
+  WindowSpec spec;
+  spec.name = "frmlogin";
+  spec.caption = "登录";
+  spec.clientWidth = kClientWidth;
+  spec.clientHeight = kClientHeight;
+  spec.background = "login_background.svg";
+  spec.frame = FrameKind::FixedSingle;
+  spec.minimizeButton = true;
+  spec.maximizeButton = false;
+  spec.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(spec);
+  IWindow& w = *window_;
+
+  // Creation order is the tab order: the user name box comes first. Labels
+  // lie over the pictures they caption, so they are added after them.
+  ControlStyle passwordStyle;
+  passwordStyle.password = true;
+  txtuser = w.AddTextBox("txtuser", {2685, 5805, 2670, 345});
+  txtpass = w.AddTextBox("txtpass", {2685, 6525, 2685, 315}, passwordStyle);
+  chkWrite = w.AddCheckBox("chkWrite", {1620, 7080, 195, 195});
+  Image2 = w.AddPicture("Image2", {2895, 6930, 1425, 435}, Image("login_image2.svg"));
+  Image3 = w.AddPicture("Image3", {2280, 4770, 570, 300}, Image("login_image3.svg"));
+  cmdLogin = w.AddPicture("cmdLogin", {2640, 7425, 1185, 345}, Image("button.svg", true));
+  lblLogin = w.AddLabel("lblLogin", {3045, 7515, 450, 195}, "登  录", Hand());
+  cmdExit = w.AddPicture("cmdExit", {4110, 7425, 1185, 345}, Image("button.svg", true));
+  lblExit = w.AddLabel("lblExit", {4455, 7515, 450, 195}, "退  出", Hand());
+  imgReg = w.AddPicture("imgReg", {5715, 7410, 1275, 405}, Image("button_large.svg"));
+  lblReg = w.AddLabel("lblReg", {5940, 7515, 900, 195}, "新用户注册", Hand());
+  ControlStyle white;
+  white.color = Rgb(255, 255, 255);
+  lblInfo = w.AddLabel("lblInfo", {1560, 7890, 4635, 300}, kStarting, white);
+  tmrClear = w.AddTimer("tmrClear", 100, false);
+
+  cmdLogin->onClick = [this] { cmdLogin_Click(); };
+  lblLogin->onClick = [this] { cmdLogin_Click(); };
+  cmdExit->onClick = [this] { cmdExit_Click(); };
+  lblExit->onClick = [this] { cmdExit_Click(); };
+  imgReg->onClick = [this] { lblReg_Click(); };
+  lblReg->onClick = [this] { lblReg_Click(); };
+  tmrClear->onTick = [this] { tmrClear_Timer(); };
+  w.onResize = [this] { Form_Resize(); };
+  w.onClosed = [this] { closed_ = true; };
+
+  Form_Load();
+}
+
+void frmlogin::Show() { window_->Show(); }
+
+void frmlogin::Form_Load() {
+  window_->SetCaption("登录" + EditionLabel(kEditionId));
+  if (kEditionId != 2) {
+    lblReg->SetVisible(false);
+    imgReg->SetVisible(false);
+  }
+  LoadRememberedSignIn();
+  tmrClear->SetEnabled(true);
+}
+
+void frmlogin::LoadRememberedSignIn() {
+  std::optional<std::string> bytes = Svc().files->ReadFile(IniFilePath());
+  if (!bytes) return;
+  std::string line = bytes->substr(0, bytes->find_first_of("\r\n"));
+  if (line.empty()) return;
+  std::vector<std::string> fields = SplitText(AnsiToUtf8(line), kIniSeparator);
+  if (fields.size() != 3) return;
+  txtuser->SetText(fields[0]);
+  txtpass->SetText(fields[1]);
+  double remembered = 0;
+  if (!ReadWholeNumber(fields[2], &remembered)) return;
+  if (remembered == 1) {
+    chkWrite->SetChecked(true);
+  } else {
+    chkWrite->SetChecked(false);
+    txtpass->SetText("");
+  }
+}
+
+void frmlogin::Form_Resize() {
+  // Fails while the window is minimized or maximized; the next resize
+  // tries again.
+  window_->SetOuterWidth(kOuterWidth);
+  window_->SetOuterHeight(kOuterHeight);
+}
+
+void frmlogin::tmrClear_Timer() {
+  tmrClear->SetEnabled(false);
+  lblInfo->SetText(kReady);
+  lblLogin->SetVisible(true);
+  cmdLogin->SetVisible(true);
+  cmdLogin->SetEnabled(true);
+}
+
+void frmlogin::cmdLogin_Click() { SignIn(); }
+
+void frmlogin::cmdExit_Click() { window_->Close(); }
+
+void frmlogin::lblReg_Click() {}
+
+void frmlogin::SignIn() {
+  // The label over the sign-in picture stays clickable while the request
+  // waits; a second request would abandon the first one.
+  if (signingIn_) return;
+  IDialogs& dialogs = *Svc().dialogs;
+  const std::string user = txtuser->Text();
+  if (user.empty()) {
+    dialogs.MessageBox("请输入登录帐号", std::string(kApplicationTitle), MsgIcon::None,
+                       MsgButtons::Ok);
+    return;
+  }
+  const std::string password = txtpass->Text();
+  if (password.empty()) {
+    dialogs.MessageBox("请输入密码", std::string(kApplicationTitle), MsgIcon::None, MsgButtons::Ok);
+    return;
+  }
+
+  cmdLogin->SetEnabled(false);
+  lblInfo->SetText(kSigningIn);
+
+  // The password is percent-encoded like the name: as typed, a "&", "#",
+  // "+", "%" or blank in it would change the request.
+  const std::string url = std::string(kServiceBase) + "newlogin.asp?user=" +
+                          UrlEncode(UpperCaseText(user)) + "&pwd=" + UrlEncode(password) +
+                          "&ver=" + std::to_string(kEditionId) + "&code=" + DigestToken(gOemCode);
+  signingIn_ = true;
+  const std::string reply = HttpGet(url, true);
+  signingIn_ = false;
+
+  // The user quit while the request was waiting: nothing more to do.
+  if (closed_) return;
+
+  std::vector<std::string> fields = SplitText(reply, "||");
+  if (fields.empty() || fields[0] != "ok") {
+    dialogs.MessageBox(kRefused, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
+    lblInfo->SetText(kRefused);
+    cmdLogin->SetEnabled(true);
+    return;
+  }
+
+  // An accepted sign-in goes on even when the file cannot be written.
+  std::string line = user + kIniSeparator;
+  if (chkWrite->Checked())
+    line += password + kIniSeparator + "1";
+  else
+    line += std::string(kIniSeparator) + "0";
+  line += "\r\n";
+  Svc().files->WriteFile(IniFilePath(), Utf8ToAnsi(line), /*ownerOnly=*/true);
+
+  gUserName = user;
+  frmAdmin::Instance().Show();
+  window_->Close();
+}
+
+}  // namespace lumaro

@@ -1,0 +1,66 @@
+// The login window: signs a member in and opens the member console.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/ui.h"
+
+namespace lumaro {
+
+class frmlogin {
+ public:
+  // The shared instance: created (and loaded) on first use, and afresh once
+  // the previous one has closed.
+  static frmlogin& Instance();
+  // Drops the shared instance (tests; the end of the program).
+  static void ReleaseInstance();
+
+  // Creates the window with its controls and runs the window load.
+  frmlogin();
+  frmlogin(const frmlogin&) = delete;
+  frmlogin& operator=(const frmlogin&) = delete;
+
+  void Show();
+  IWindow& Window() { return *window_; }
+
+  // Event handlers.
+  void Form_Load();
+  void Form_Resize();
+  void tmrClear_Timer();
+  void cmdLogin_Click();
+  void cmdExit_Click();
+  void lblReg_Click();
+
+  // Controls. The registration window writes the new user name into
+  // txtuser and empties txtpass.
+  ITextBox* txtuser = nullptr;
+  ITextBox* txtpass = nullptr;
+  ICheckBox* chkWrite = nullptr;
+  IPicture* Image2 = nullptr;
+  IPicture* Image3 = nullptr;
+  IPicture* cmdLogin = nullptr;
+  ILabel* lblLogin = nullptr;
+  IPicture* cmdExit = nullptr;
+  ILabel* lblExit = nullptr;
+  IPicture* imgReg = nullptr;
+  ILabel* lblReg = nullptr;
+  ILabel* lblInfo = nullptr;
+  ITimer* tmrClear = nullptr;
+
+ private:
+  void SignIn();
+  void LoadRememberedSignIn();
+
+  std::unique_ptr<IWindow> window_;
+  bool signingIn_ = false;
+  bool closed_ = false;
+};
+
+// Opens the shared login window (modeless).
+void ShowLoginWindow();
+
+// Separator of the fields of the remembered sign-in file's line.
+inline constexpr const char* kIniSeparator = "@@@@@@@@@@";
+
+}  // namespace lumaro

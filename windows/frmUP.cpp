@@ -1,0 +1,96 @@
+#include "windows/frmUP.h"
+
+#include <exception>
+
+#include "controls/progbutton.h"
+#include "build_config.h"
+#include "core/platform.h"
+
+namespace lumaro {
+
+namespace {
+
+std::unique_ptr<frmUP>& SharedInstance() {
+  static std::unique_ptr<frmUP> instance;
+  return instance;
+}
+
+// The file name without its last extension ("lumaro.exe" -> "lumaro"); a
+// leading dot does not start an extension.
+std::string WithoutExtension(const std::string& name) {
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return name;
+  return name.substr(0, dot);
+}
+
+}  // namespace
+
+frmUP& frmUP::Instance() {
+  auto& instance = SharedInstance();
+  if (!instance || instance->closed_) instance = std::make_unique<frmUP>();
+  return *instance;
+}
+
+void frmUP::ReleaseInstance() { SharedInstance().reset(); }
+
+void ShowUpdateWindow() { frmUP::Instance().Show(); }
+
+frmUP::frmUP() {
+  WindowSpec spec;
+  spec.name = "frmUP";
+  spec.caption = "版本升级";
+  spec.clientWidth = 8205;
+  spec.clientHeight = 3225;
+  spec.frame = FrameKind::FixedDialog;
+  spec.minimizeButton = false;
+  spec.maximizeButton = false;
+  spec.showInTaskbar = false;
+  spec.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(spec);
+  IWindow& w = *window_;
+
+  ControlStyle side;
+  side.image = "update_side.svg";
+  PicM = w.AddPicture("PicM", {-45, -15, 1740, 3270}, side);
+
+  ControlStyle message;
+  message.bold = true;
+  message.pointSize = 18;
+  message.color = Rgb(7, 137, 243);
+  Label2 = w.AddLabel("Label2", {2355, 540, 4875, 435}, "检测到有最新功能的更新程序", message);
+
+  Command1 = w.AddProgButton("Command1", {2505, 1605, 1800, 540});
+  Command1->SetStyle(1);
+  Command1->SetColor(8);
+  Command1->SetCaption("下载");
+  Command2 = w.AddProgButton("Command2", {4845, 1620, 1800, 540});
+  Command2->SetStyle(1);
+  Command2->SetColor(8);
+  Command2->SetCaption("以后再说");
+
+  Command1->onClick = [this] { Command1_Click(); };
+  Command2->onClick = [this] { Command2_Click(); };
+  w.onClosed = [this] { closed_ = true; };
+}
+
+void frmUP::Show() { window_->Show(); }
+
+std::string frmUP::DownloadAddress() {
+  return std::string(kServiceBase) + "1/" + WithoutExtension(Svc().files->ExecutableName()) +
+         ".rar";
+}
+
+void frmUP::Command1_Click() {
+  try {
+    std::string address = DownloadAddress();
+    Svc().shell->OpenInBrowser(address);
+    window_->Close();
+  } catch (const std::exception&) {
+    Svc().dialogs->MessageBox("下载程序出错，请稍候再试！", std::string(kNoticeTitle),
+                              MsgIcon::Information, MsgButtons::Ok);
+  }
+}
+
+void frmUP::Command2_Click() { window_->Close(); }
+
+}  // namespace lumaro

@@ -1,1 +1,0 @@
-// Windows opened by Main and their openers.
