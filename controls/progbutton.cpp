@@ -172,8 +172,9 @@ int32_t ParseInt(const std::optional<std::string>& s, int32_t fallback) {
   const char* e = b + s->size();
   while (b < e && *b == ' ') ++b;
   if (b < e && *b == '+') ++b;
+  while (e > b && e[-1] == ' ') --e;
   auto [p, ec] = std::from_chars(b, e, v);
-  if (ec != std::errc() || p == b) return fallback;
+  if (ec != std::errc() || p == b || p != e) return fallback;
   return v;
 }
 
@@ -456,7 +457,7 @@ void ProgButton::DrawTextR(const std::string& text) {
 }
 
 void ProgButton::Redraw() {
-  // 1. A fresh, cleared image of the client size.
+  // A cleared image of the client size.
   if (!image_ || cairo_image_surface_get_width(image_) != width_ ||
       cairo_image_surface_get_height(image_) != height_) {
     if (image_) cairo_surface_destroy(image_);
@@ -465,20 +466,19 @@ void ProgButton::Redraw() {
     PixelAccess px(image_);
     for (int y = 0; px.ok() && y < px.height(); ++y) std::fill_n(px.row(y), px.width(), 0u);
   }
-  // 2. The window's shape.
+  // The window's shape follows the client size.
   shapeWidth_ = width_;
   shapeHeight_ = height_;
-  // 3.-5.
   right_ = width_ - 1;
   bottom_ = height_ - 1;
   LoadPalette(color_);
   const int32_t half = static_cast<int32_t>(RoundEven(height_ / 2.0));
-  // 6. Background bands.
+  // Resting bands, in both styles.
   DrawColor(image_, 0, 0, width_, half, palette_[0], palette_[1]);
   DrawColor(image_, 0, half, width_, height_, palette_[2], palette_[3]);
 
   if (style_ == 0) {
-    // 7. Progress bar. An empty range would divide by zero: it shows 0%.
+    // Progress bar. An empty range would divide by zero: it shows 0%.
     // Differences are taken in 64 bits, and the rounded percentage saturates
     // at the 16-bit limits, so a Value left outside the range by a later
     // Min or Max cannot overflow.
@@ -496,7 +496,7 @@ void ProgButton::Redraw() {
     std::snprintf(text, sizeof text, "%.2f%%", p);
     DrawTextR(text);
   } else {
-    // 8. Button.
+    // Button: the active bands while pressed.
     if (pressed_) {
       DrawColor(image_, 0, 0, right_, half, palette_[4], palette_[5]);
       DrawColor(image_, 0, half, right_, height_, palette_[6], palette_[7]);
@@ -513,7 +513,6 @@ void ProgButton::Redraw() {
 //
 // A form's handler may close the window and so destroy this control: nothing
 // touches the control once `alive` has expired.
-
 
 void ProgButton::NotifyMouseDown(int16_t button, int16_t shift, float x, float y) {
   std::weak_ptr<bool> alive = alive_;

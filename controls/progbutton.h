@@ -83,7 +83,8 @@ class ProgButton {
   int Width() const { return width_; }
   int Height() const { return height_; }
   // The persistent image of the client area (CAIRO_FORMAT_ARGB32, Width() x
-  // Height()); pixels outside the rounded shape are fully transparent.
+  // Height()); pixels outside the rounded shape are fully transparent. A new
+  // size makes a new surface: take it again after onImageChanged.
   cairo_surface_t* Image() const { return image_; }
   // True when the pixel lies inside the control's rounded shape. Like a GDI
   // round-rect region made from (0, 0, Width(), Height()), the shape spans

@@ -149,11 +149,13 @@ TEST(ProgButtonPersistence, PartialAndUnreadableValues) {
   PropertyBag in;
   in.Set("MyMin", "-3");
   in.Set("MyMax", "lots");  // unreadable: the default
+  in.Set("Value", "12abc");
   in.Set("MyCaption", "");
   ProgButton b;
   b.ReadProperties(in);
   EXPECT_EQ(b.Min(), -3);
   EXPECT_EQ(b.Max(), 100);
+  EXPECT_EQ(b.Value(), 0);
   EXPECT_EQ(b.Caption(), "");
   PropertyBag out;
   b.WriteProperties(out);
