@@ -12,6 +12,7 @@
 #include "core/startup.h"
 #include "core/url_helpers.h"
 #include "member/frmAdmin.h"
+#include "signin/frmReg.h"
 #include "signin/upper_case.h"
 
 namespace lumaro {
@@ -67,6 +68,11 @@ frmlogin& frmlogin::Instance() {
   auto& instance = SharedInstance();
   if (!instance || instance->closed_) instance = std::make_unique<frmlogin>();
   return *instance;
+}
+
+frmlogin* frmlogin::OpenInstance() {
+  auto& instance = SharedInstance();
+  return instance && !instance->closed_ ? instance.get() : nullptr;
 }
 
 void frmlogin::ReleaseInstance() { SharedInstance().reset(); }
@@ -170,7 +176,7 @@ void frmlogin::cmdLogin_Click() { SignIn(); }
 
 void frmlogin::cmdExit_Click() { window_->Close(); }
 
-void frmlogin::lblReg_Click() {}
+void frmlogin::lblReg_Click() { frmReg::Instance().ShowModal(window_.get()); }
 
 void frmlogin::SignIn() {
   // The label over the sign-in picture stays clickable while the request

@@ -13,6 +13,8 @@ class frmlogin {
   // The shared instance: created (and loaded) on first use, and afresh once
   // the previous one has closed.
   static frmlogin& Instance();
+  // The shared instance while it exists and has not closed, else nullptr.
+  static frmlogin* OpenInstance();
   // Drops the shared instance (tests; the end of the program).
   static void ReleaseInstance();
 

@@ -34,6 +34,25 @@ char32_t UpperOf(char32_t c) {
   return c;
 }
 
+char32_t LowerOf(char32_t c) {
+  if (c >= U'A' && c <= U'Z') return c + 0x20;
+  if (c < 0x80) return c;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
+  if (c == 0x178) return 0xFF;
+  if (c >= 0x100 && c <= 0x17F) {
+    if (c == 0x130) return U'i';  // capital I with dot
+    if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
+    bool oddCapital = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if (oddCapital) return (c % 2 == 1) ? c + 1 : c;
+    return (c % 2 == 0) ? c + 1 : c;
+  }
+  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;
+  if (c >= 0x410 && c <= 0x42F) return c + 0x20;
+  if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+  if (c >= 0xFF21 && c <= 0xFF3A) return c + 0x20;
+  return c;
+}
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += char(c);
@@ -84,9 +103,7 @@ size_t DecodeUtf8(const std::string& s, size_t i, char32_t* out) {
   return len;
 }
 
-}  // namespace
-
-std::string UpperCaseText(const std::string& text) {
+std::string MapText(const std::string& text, char32_t (*map)(char32_t)) {
   std::string out;
   out.reserve(text.size());
   size_t i = 0;
@@ -98,10 +115,16 @@ std::string UpperCaseText(const std::string& text) {
       ++i;
       continue;
     }
-    AppendUtf8(out, UpperOf(c));
+    AppendUtf8(out, map(c));
     i += len;
   }
   return out;
 }
+
+}  // namespace
+
+std::string UpperCaseText(const std::string& text) { return MapText(text, UpperOf); }
+
+std::string LowerCaseText(const std::string& text) { return MapText(text, LowerOf); }
 
 }  // namespace lumaro

@@ -1,4 +1,4 @@
-// Upper-casing of the user names sent to the service.
+// Letter case of the account names sent to the service.
 #pragma once
 
 #include <string>
@@ -10,5 +10,7 @@ namespace lumaro {
 // Everything else (Chinese has no case) is copied unchanged, and so are
 // bytes that do not form valid UTF-8.
 std::string UpperCaseText(const std::string& text);
+// The same letters in lower case.
+std::string LowerCaseText(const std::string& text);
 
 }  // namespace lumaro
