@@ -2,6 +2,7 @@
 // service's member pages, with a menu, a toolbar and the welcome page.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -70,6 +71,18 @@ class frmAdmin {
   ITimer* tmrTest = nullptr;
 
  private:
+  // The guard's steps; each returns true when it has ended the handler.
+  void Guard(BeforeNavigateArgs& args);
+  bool CheckSiteForm(IDocument& doc, BeforeNavigateArgs& args);
+  bool CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args);
+  bool CheckPasswordChange(IDocument& doc, BeforeNavigateArgs& args);
+  void CheckRankUpdate(IDocument& doc, BeforeNavigateArgs& args);
+  bool CheckAdForm(IDocument& doc, BeforeNavigateArgs& args);
+  // Shows `message`, puts the caret into the page field and cancels.
+  bool RejectAt(IDocument& doc, BeforeNavigateArgs& args, const std::string& field,
+                const std::string& message, bool information);
+  void OpenSiteChecker(const std::string& id);
+
   void ShowWelcomePage();
   // Sets the title area and loads kServiceBase + page + the stamp.
   void OpenMenuPage(const std::string& title, const std::string& page);
@@ -80,6 +93,17 @@ class frmAdmin {
   // The document of the last completed load; nullptr before the first.
   IDocument* m_doc = nullptr;
 };
+
+// How the guard opens the windows it shows in place of a request: each
+// opener creates a new window, shows it modally and returns once it has
+// closed. The hand-off variable (gCheckTarget, gMemoTarget, gVisitorTarget)
+// is set before the opener runs. An opener that is not set opens nothing.
+struct MemberWindows {
+  std::function<void()> siteChecker;    // frmCheckCode
+  std::function<void()> memoViewer;     // frmViewMemo
+  std::function<void()> visitorViewer;  // frmViewQQ
+};
+MemberWindows& MemberWindowOpeners();
 
 // Opens the shared member console (modeless).
 void ShowMemberConsole();

@@ -1,8 +1,216 @@
-// Checks made before the console's browser posts a page or follows a link.
+// Checks made before the console's browser follows a link or posts a form:
+// field validation of the service's member forms, delete confirmation, and
+// native windows opened in place of some pages.
+#include <cmath>
+#include <exception>
+
+#include "build_config.h"
+#include "core/globals.h"
+#include "core/platform.h"
+#include "core/url_helpers.h"
 #include "member/frmAdmin.h"
+#include "windows/form_text.h"
 
 namespace lumaro {
 
-void frmAdmin::web_BeforeNavigate2(BeforeNavigateArgs& args) {}
+namespace {
+
+constexpr size_t kMaxQueryLength = 20;
+
+void Plain(const std::string& message) {
+  Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
+}
+
+void Information(const std::string& message) {
+  Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), MsgIcon::Information,
+                            MsgButtons::Ok);
+}
+
+bool Contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The form variant "types=" as a whole number; throws when it is none.
+double FormVariant(const std::string& types) {
+  double value = 0;
+  if (!ReadWholeNumber(types, &value)) throw std::runtime_error("types is not a number: " + types);
+  return std::nearbyint(value);
+}
+
+// Reads the fields of a module form; a missing one throws.
+void ReadModuleFields(IDocument& doc) {
+  for (int hour = 0; hour < 24; ++hour) doc.Value("tmr" + std::to_string(hour));
+  doc.Value("ttype");
+}
+
+}  // namespace
+
+MemberWindows& MemberWindowOpeners() {
+  static MemberWindows openers;
+  return openers;
+}
+
+void frmAdmin::OpenSiteChecker(const std::string& id) {
+  gCheckTarget = id;
+  if (auto& open = MemberWindowOpeners().siteChecker) open();
+}
+
+void frmAdmin::web_BeforeNavigate2(BeforeNavigateArgs& args) {
+  try {
+    Guard(args);
+  } catch (const std::exception&) {
+    args.cancel = true;
+    Plain("提交失败");
+  }
+}
+
+bool frmAdmin::RejectAt(IDocument& doc, BeforeNavigateArgs& args, const std::string& field,
+                        const std::string& message, bool information) {
+  if (information)
+    Information(message);
+  else
+    Plain(message);
+  doc.Focus(field);  // a field that cannot take the focus ends in the recovery
+  args.cancel = true;
+  return true;
+}
+
+void frmAdmin::Guard(BeforeNavigateArgs& args) {
+  const std::string address = LowerCaseText(args.url);
+
+  if (Contains(address, "checkcode.asp")) {
+    // The request waits until the member has closed the checker.
+    OpenSiteChecker(GetUrlParam(args.url, "id="));
+    args.cancel = true;
+    return;
+  }
+  if (Contains(address, "viewmemo.asp")) {
+    args.cancel = true;
+    gMemoTarget = args.url;
+    if (auto& open = MemberWindowOpeners().memoViewer) open();
+    return;
+  }
+  if (Contains(address, "delnet.asp")) {
+    MsgResult answer = Svc().dialogs->MessageBox("确定要删除当前网站吗?", std::string(kNoticeTitle),
+                                                 MsgIcon::Information, MsgButtons::YesNo);
+    if (answer != MsgResult::Yes) {
+      args.cancel = true;
+      return;
+    }
+  }
+  if (Contains(address, "viewqq.asp")) {
+    args.cancel = true;
+    gVisitorTarget = GetUrlParam(args.url, "id=");
+    if (auto& open = MemberWindowOpeners().visitorViewer) open();
+    return;
+  }
+
+  IDocument& doc = web->Document();
+  if (Contains(address, "saveadd2.asp") || Contains(address, "savenet.asp")) {
+    if (CheckSiteForm(doc, args)) return;
+  }
+  if (Contains(address, "saveword.asp")) {
+    if (CheckKeywordQuery(doc, args)) return;
+  }
+  if (Contains(address, "savepwd.asp")) {
+    if (CheckPasswordChange(doc, args)) return;
+  }
+  if (Contains(address, "uppos.asp")) CheckRankUpdate(doc, args);
+  if (Contains(address, "savead.asp")) {
+    if (CheckAdForm(doc, args)) return;
+  }
+  if (Contains(address, "docheck.asp")) args.cancel = true;
+}
+
+bool frmAdmin::CheckSiteForm(IDocument& doc, BeforeNavigateArgs& args) {
+  if (doc.Value("n").empty()) return RejectAt(doc, args, "n", "网站名称不能为空!", true);
+  const std::string url = doc.Value("u");
+  const std::string lower = LowerCaseText(url);
+  if (url.empty() || lower == "http://") return RejectAt(doc, args, "u", "网站网址不能为空!", true);
+  if (lower.compare(0, 7, "http://") != 0)
+    return RejectAt(doc, args, "u", "请输入符合规范的网址!", true);
+  return false;
+}
+
+bool frmAdmin::CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args) {
+  const std::string transtype = GetUrlParam(args.postText, "transtype=");
+  const std::string types = GetUrlParam(args.postText, "types=");
+  if (transtype != "5" && transtype != "4") {
+    const double variant = FormVariant(types);
+    if (variant != 1 && variant != 2) {
+      const std::string q = doc.Value("q");
+      if (q.empty()) return RejectAt(doc, args, "q", "请输入要查询的引导词!", false);
+      if (CharacterCount(q) > kMaxQueryLength)
+        return RejectAt(doc, args, "q", "输入的引导词太长!", false);
+      const std::string q2 = doc.Value("q2");
+      if (q2.empty()) return RejectAt(doc, args, "q2", "请输入要查询的目标词!", false);
+      if (CharacterCount(q2) > kMaxQueryLength)
+        return RejectAt(doc, args, "q2", "输入的目标词太长!", false);
+    } else {
+      const std::string q = doc.Value("q");
+      if (q.empty()) return RejectAt(doc, args, "q", "请输入要查询的关键字!", false);
+      if (CharacterCount(q) > kMaxQueryLength)
+        return RejectAt(doc, args, "q", "输入的关键字太长!", false);
+    }
+  }
+  if (transtype == "1") {
+    args.cancel = true;
+    gStopWaiting = false;
+  } else if (transtype == "2") {
+    Plain("测试完成!");
+    args.cancel = true;
+  } else if (transtype == "5") {
+    // Module save: the fields must be there; the post goes on to the service.
+    ReadModuleFields(doc);
+  }
+  return false;
+}
+
+bool frmAdmin::CheckPasswordChange(IDocument& doc, BeforeNavigateArgs& args) {
+  if (doc.Value("oldpwd").empty()) return RejectAt(doc, args, "oldpwd", "请输入原始密码!", false);
+  const std::string first = doc.Value("newpwd1");
+  if (first.empty()) return RejectAt(doc, args, "newpwd1", "请输入新密码!", false);
+  const std::string second = doc.Value("newpwd2");
+  if (second.empty()) return RejectAt(doc, args, "newpwd2", "请输入确认密码!", false);
+  if (first != second) {
+    Plain("两次输入密码不一致，请重新输入!");
+    args.cancel = true;
+    return true;
+  }
+  return false;
+}
+
+void frmAdmin::CheckRankUpdate(IDocument& doc, BeforeNavigateArgs& args) {
+  args.cancel = true;
+  if (!doc.Exists("id")) Information("请勾选需要更新的关键词!");
+}
+
+bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
+  const std::string transtype = GetUrlParam(args.postText, "transtype=");
+  const std::string types = GetUrlParam(args.postText, "types=");
+  if (transtype != "5" && transtype != "4") {
+    const double variant = FormVariant(types);
+    if (variant == 1 || variant == 2) {
+      if (doc.Value("q").empty()) return RejectAt(doc, args, "q", "请输入来路!", false);
+      if (doc.Value("q2").empty()) return RejectAt(doc, args, "q2", "请输入目标网页!", false);
+      if (doc.Value("urls").empty()) return RejectAt(doc, args, "urls", "请输入广告脚本!", false);
+    }
+  }
+  if (transtype == "2") {
+    Plain("测试完成!");
+    args.cancel = true;
+  } else if (transtype == "4") {
+    // A template whose type has no "c" is one of the system's own.
+    if (!Contains(doc.Value("ttype"), "c")) {
+      Information("系统模板，无法删除！");
+      args.cancel = true;
+      return true;
+    }
+  } else if (transtype == "5") {
+    ReadModuleFields(doc);
+    args.cancel = true;
+  }
+  return false;
+}
 
 }  // namespace lumaro

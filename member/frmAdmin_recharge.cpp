@@ -1,10 +1,61 @@
-// Live totals on the service's recharge page.
+// Live totals on the service's recharge page, kept up to date from the
+// page's own click and key-release events.
+#include <cmath>
+#include <exception>
+#include <stdexcept>
+
+#include "core/globals.h"
 #include "member/frmAdmin.h"
+#include "windows/form_text.h"
 
 namespace lumaro {
 
-bool frmAdmin::m_doc_onclick() { return true; }
+namespace {
 
-void frmAdmin::m_doc_onkeyup() {}
+// A product that overflowed stops the handler before it is shown.
+double Finite(double value) {
+  if (!std::isfinite(value)) throw std::overflow_error("overflow");
+  return value;
+}
+
+}  // namespace
+
+bool frmAdmin::m_doc_onclick() {
+  if (!m_doc) return true;
+  try {
+    const std::string id = m_doc->ActiveElementId();
+    if (LowerCaseText(id) != "tryid") return true;
+    if (m_doc->Value(id) == "0") {
+      m_doc->SetDisplay("IDT", "none");
+      m_doc->SetInnerHtml("idM1", "0元");
+      m_doc->SetValue("BTN", "申请试用");
+    } else {
+      m_doc->SetValue("BTN", "开通");
+      m_doc->SetDisplay("IDT", "block");
+      const double amount = Finite(ReadFieldNumber(m_doc->Value("useM")));
+      const double price = Finite(double(gOemUnitPrice) * amount);
+      m_doc->SetInnerHtml("idM1", NumberText(price) + "元");
+    }
+  } catch (const std::exception&) {
+    // Not the recharge page, or it changed under us: leave it as it is.
+  }
+  return true;  // the page's own handling of the click goes on
+}
+
+void frmAdmin::m_doc_onkeyup() {
+  if (!m_doc) return;
+  try {
+    if (m_doc->ActiveElementId() != "useM") return;
+    const double amount = Finite(ReadFieldNumber(m_doc->Value("useM")));
+    m_doc->SetValue("useM", NumberText(amount));
+    const double days = Finite(amount * 30);
+    m_doc->SetInnerHtml("tpd", NumberText(days));
+    const double price = Finite(days * double(gOemUnitPrice));
+    m_doc->SetInnerHtml("idM1", NumberText(price) + "元");
+    m_doc->SetValue("vm", NumberText(price));
+  } catch (const std::exception&) {
+    // Stops at the first failure; earlier updates stay on the page.
+  }
+}
 
 }  // namespace lumaro

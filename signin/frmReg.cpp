@@ -9,7 +9,7 @@
 #include "core/platform.h"
 #include "core/url_helpers.h"
 #include "signin/frmlogin.h"
-#include "signin/upper_case.h"
+#include "windows/form_text.h"
 
 namespace lumaro {
 
@@ -23,14 +23,6 @@ std::unique_ptr<frmReg>& SharedInstance() {
 }
 
 std::string FormAddress() { return std::string(kServiceBase) + "edituser.asp"; }
-
-// Characters, not bytes, of UTF-8 text.
-size_t CharacterCount(const std::string& text) {
-  size_t n = 0;
-  for (unsigned char c : text)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
 
 ControlStyle WhiteText(bool bold = false, double pointSize = 0) {
   ControlStyle s;

@@ -1,6 +1,5 @@
 #include "signin/frmlogin.h"
 
-#include <cstdlib>
 #include <string_view>
 
 #include "core/ansi.h"
@@ -13,7 +12,7 @@
 #include "core/url_helpers.h"
 #include "member/frmAdmin.h"
 #include "signin/frmReg.h"
-#include "signin/upper_case.h"
+#include "windows/form_text.h"
 
 namespace lumaro {
 
@@ -45,21 +44,6 @@ ControlStyle Image(const std::string& asset, bool hand = false) {
   s.image = asset;
   s.handCursor = hand;
   return s;
-}
-
-// Field 2 of the remembered line read as a number: blanks around it are
-// allowed, anything else that is not part of a decimal number is not.
-bool ReadWholeNumber(const std::string& text, double* value) {
-  size_t b = text.find_first_not_of(" \t");
-  if (b == std::string::npos) return false;
-  size_t e = text.find_last_not_of(" \t");
-  std::string core = text.substr(b, e - b + 1);
-  if (core.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
-  char* end = nullptr;
-  double v = std::strtod(core.c_str(), &end);
-  if (end == core.c_str() || *end != '\0') return false;
-  *value = v;
-  return true;
 }
 
 }  // namespace

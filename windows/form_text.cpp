@@ -1,6 +1,9 @@
-#include "signin/upper_case.h"
+#include "windows/form_text.h"
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 namespace lumaro {
 
@@ -126,5 +129,76 @@ std::string MapText(const std::string& text, char32_t (*map)(char32_t)) {
 std::string UpperCaseText(const std::string& text) { return MapText(text, UpperOf); }
 
 std::string LowerCaseText(const std::string& text) { return MapText(text, LowerOf); }
+
+size_t CharacterCount(const std::string& text) {
+  size_t n = 0;
+  for (unsigned char c : text)
+    if ((c & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+bool ReadWholeNumber(const std::string& text, double* value) {
+  size_t b = text.find_first_not_of(" \t");
+  if (b == std::string::npos) return false;
+  size_t e = text.find_last_not_of(" \t");
+  std::string core = text.substr(b, e - b + 1);
+  // Only plain decimal notation: strtod alone would also take "inf", "nan"
+  // and hexadecimal numbers.
+  if (core.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
+  char* end = nullptr;
+  double v = std::strtod(core.c_str(), &end);
+  if (end == core.c_str() || *end != '\0') return false;
+  *value = v;
+  return true;
+}
+
+double ReadFieldNumber(const std::string& text) {
+  std::string s;
+  for (char c : text)
+    if (c != ' ' && c != '\t' && c != '\n') s += c;
+  size_t i = 0;
+  std::string num;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) num += s[i++];
+  size_t digits = 0;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') num += s[i++], ++digits;
+  if (i < s.size() && s[i] == '.') {
+    num += s[i++];
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') num += s[i++], ++digits;
+  }
+  if (digits == 0) return 0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    size_t j = i + 1;
+    std::string exp = "e";
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) exp += s[j++];
+    size_t expDigits = 0;
+    while (j < s.size() && s[j] >= '0' && s[j] <= '9') exp += s[j++], ++expDigits;
+    if (expDigits > 0) num += exp;
+  }
+  return std::strtod(num.c_str(), nullptr);
+}
+
+std::string NumberText(double value) {
+  if (value == 0 || !std::isfinite(value)) return "0";
+  // 15 significant digits: d.dddddddddddddde±x
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.14e", value);
+  std::string text = buf;
+  bool negative = text[0] == '-';
+  if (negative) text.erase(0, 1);
+  size_t ePos = text.find('e');
+  int exponent = std::atoi(text.c_str() + ePos + 1);
+  std::string digits = text.substr(0, 1) + text.substr(2, ePos - 2);
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string out;
+  int pointAt = exponent + 1;  // digits before the decimal point
+  if (pointAt <= 0) {
+    out = "0." + std::string(-pointAt, '0') + digits;
+  } else if (pointAt >= int(digits.size())) {
+    out = digits + std::string(pointAt - digits.size(), '0');
+  } else {
+    out = digits.substr(0, pointAt) + "." + digits.substr(pointAt);
+  }
+  return negative ? "-" + out : out;
+}
 
 }  // namespace lumaro

@@ -1,0 +1,34 @@
+// Text routines shared by the windows: letter case, character counts and
+// the reading and writing of numbers in text boxes and page fields.
+#pragma once
+
+#include <string>
+
+namespace lumaro {
+
+// UTF-8 text with its letters in upper case: ASCII, Latin-1, Latin
+// Extended-A, basic Greek and Cyrillic, and full-width Latin letters.
+// Everything else (Chinese has no case) is copied unchanged, and so are
+// bytes that do not form valid UTF-8.
+std::string UpperCaseText(const std::string& text);
+// The same letters in lower case.
+std::string LowerCaseText(const std::string& text);
+
+// Characters (not bytes) of UTF-8 text; each Chinese character counts one.
+size_t CharacterCount(const std::string& text);
+
+// Text that is a decimal number as a whole ("1", " 2.0 ", "-3e2"); blanks and
+// tabs around it are allowed. False for anything else, the empty text included.
+bool ReadWholeNumber(const std::string& text, double* value);
+
+// The number at the start of a page field: blanks, tabs and line feeds are
+// skipped wherever they occur, then an optional sign, digits, a decimal
+// point with digits and an exponent are read as far as they go; 0 without
+// any digits. May be infinite for a huge exponent.
+double ReadFieldNumber(const std::string& text);
+
+// Plain decimal text without grouping or exponent, rounded to 15
+// significant digits, without trailing zeros ("90", "1.5", "-0.25").
+std::string NumberText(double value);
+
+}  // namespace lumaro
