@@ -1,1 +1,0 @@
-// Stand-in service.

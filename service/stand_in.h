@@ -1,0 +1,138 @@
+// Local stand-in for the hosted statistics service: serves the ASP pages the
+// client uses, in GBK, over loopback; records every request it receives and can
+// be told to misbehave page by page. Used in-process by end-to-end tests and as
+// the standalone program lumaro-service.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lumaro::service {
+
+// One request as the service received it.
+struct RecordedRequest {
+  std::string method;  // "GET", "POST"
+  std::string path;    // as received, without the query ("/GetVer.asp")
+  std::string query;   // raw query string, still percent-encoded ("vID=2&t=1.5")
+  std::string body;    // raw body bytes (a form post is GBK, percent-encoded)
+  // Query parameters, then the fields of a form-encoded body: percent-decoded
+  // and converted from GBK to UTF-8. A "+" in the query stays "+" (the client
+  // sends passwords raw); in a form body it is a space.
+  std::multimap<std::string, std::string> params;
+
+  // First value of a parameter, name compared without regard to case; "" when
+  // absent.
+  std::string Param(const std::string& name) const;
+  bool HasParam(const std::string& name) const;
+  // "GET /GetVer.asp?vID=2&t=1" (the query part only when there is one).
+  std::string Line() const;
+};
+
+// How a page misbehaves.
+struct Fault {
+  enum Kind {
+    None,          // answer normally
+    Status,        // answer with `status` and a short error page
+    EmptyBody,     // 200 with an empty body
+    LoneLeadByte,  // 200, the normal body followed by one byte >= 0x80
+    Silence,       // never answer: hold the connection until the service stops
+                   // or the fault is lifted (then the page answers normally)
+    Truncated,     // Content-Length larger than the body sent, then close
+    Huge,          // 200 with a body of `bytes` bytes (default 8 MiB) of GBK text
+    Reset,         // close the connection (TCP reset) half-way through the body
+  };
+  Kind kind = None;
+  int status = 500;
+  size_t bytes = 0;
+  // How many requests the fault applies to; 0 = every request until cleared.
+  int times = 0;
+};
+
+// Name of a fault kind as the control endpoint spells it ("status", "empty",
+// "leadbyte", "silence", "truncated", "huge", "reset", "none"); parsing
+// returns false for an unknown name.
+const char* FaultKindName(Fault::Kind kind);
+bool ParseFaultKind(const std::string& name, Fault::Kind* kind);
+
+// Seeded state, restored by Reset().
+inline constexpr const char* kDefaultVersion = "1-51";
+inline constexpr const char* kDefaultOemRecord =
+    "http://www.lumaro.example.cn@@@800012345@@@800022345@@@800032345@@@LMR38615@@@3";
+// Accounts present at start: {name, password}.
+inline constexpr const char* kSeededAccounts[][2] = {
+    {"demo", "demo123"}, {"vyrd", "vyrd123"}, {"alice", "secret"}};
+
+class StandInService {
+ public:
+  // port 0 picks a free port (see Port() after Start()). host is the address to
+  // listen on; BaseUrl() uses 127.0.0.1 when it is 0.0.0.0.
+  explicit StandInService(int port = 18080, std::string host = "127.0.0.1");
+  ~StandInService();
+  StandInService(const StandInService&) = delete;
+  StandInService& operator=(const StandInService&) = delete;
+
+  // Listens and serves on a background thread; returns once listening, false
+  // when the address cannot be bound.
+  bool Start();
+  // Stops serving, releases held (silenced) connections without an answer and
+  // joins the server thread. Safe to call twice.
+  void Stop();
+  bool Running() const;
+
+  int Port() const;
+  std::string BaseUrl() const;  // "http://127.0.0.1:PORT/"
+
+  // Requests received since the start or the last ClearRequests(), oldest first.
+  // Control requests (/__control/...) are not recorded.
+  std::vector<RecordedRequest> Requests() const;
+  void ClearRequests();
+  // Recorded requests whose path (case-insensitive) contains `pathSubstring`.
+  size_t CountRequests(const std::string& pathSubstring) const;
+  // True as soon as a recorded request (also one that arrived before the call)
+  // has `pathSubstring` in its path or "path?query", case-insensitively; false
+  // after `seconds`.
+  bool WaitForRequest(std::string pathSubstring, double seconds) const;
+
+  // Reply of GetVer.asp (default kDefaultVersion). SetVer.asp changes it too.
+  void SetVersion(std::string versionText);
+  std::string Version() const;
+  // Reply of GetOEM.asp (default kDefaultOemRecord). Field 4 is the reseller
+  // code whose DigestToken the sign-in and the registration must carry.
+  void SetOemRecord(std::string record);
+  std::string OemRecord() const;
+  // Host of the messenger chat links on the visitor page (default: the build's
+  // chat-link host).
+  void SetChatHost(std::string host);
+
+  // pageName is matched without regard to case against the request path
+  // without its leading "/" ("GetVer.asp", "site/101.html"); "*" matches every
+  // page. A later fault for the same page replaces the earlier one.
+  void SetFault(std::string pageName, Fault fault);
+  void ClearFaults();
+
+  void AddAccount(std::string user, std::string password);
+  bool HasAccount(const std::string& user) const;  // case-insensitive
+  std::string PasswordOf(const std::string& user) const;  // "" when absent
+  // True once the counting script of a site page reported (count.asp?id=...).
+  bool Counted(const std::string& siteId) const;
+
+  // Accounts, sites, counts, version, OEM record, chat host and faults back to
+  // their seeded values; the request log is cleared.
+  void Reset();
+
+  // /__control/... endpoints for shell scripts and manual demos (off by
+  // default): version?v=, oem?r=, fault?page=&kind=&status=&bytes=&times=,
+  // account?user=&pwd=, clear (faults and request log), reset, requests (plain
+  // text, one request per line).
+  void EnableControlEndpoints(bool on);
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace lumaro::service

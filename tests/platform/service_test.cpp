@@ -1,0 +1,282 @@
+// The stand-in service seen from an HTTP client: GBK pages, the sign-in and
+// registration protocol, the site check, faults and the request log.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "core/ansi.h"
+#include "core/md5.h"
+#include "stand_in.h"
+
+namespace lumaro::service {
+namespace {
+
+std::string Gbk(const std::string& utf8) { return Utf8ToAnsi(utf8); }
+
+// Every byte as %XX, as the client's UrlEncode writes it.
+std::string EncodeAll(const std::string& bytes) {
+  static const char* kHex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += '%';
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+  }
+  return out;
+}
+
+std::string OemCodeOf(const std::string& record) {
+  size_t at = 0;
+  for (int field = 0; field < 4; ++field) at = record.find("@@@", at) + 3;
+  return record.substr(at, record.find("@@@", at) - at);
+}
+
+class ServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(service_.Start()); }
+  void TearDown() override { service_.Stop(); }
+
+  httplib::Client Client(int readTimeoutSeconds = 5) {
+    httplib::Client c("127.0.0.1", service_.Port());
+    c.set_read_timeout(readTimeoutSeconds, 0);
+    c.set_url_encode(false);  // send addresses byte for byte, as the client does
+    return c;
+  }
+  std::string Token() const { return DigestToken(OemCodeOf(service_.OemRecord())); }
+  std::string Login(const std::string& user, const std::string& pwd, const std::string& code) {
+    auto r = Client().Get("/newlogin.asp?user=" + EncodeAll(Gbk(user)) + "&pwd=" + pwd +
+                          "&ver=2&code=" + code + "&t=100.5");
+    return r ? r->body : "(no answer)";
+  }
+
+  StandInService service_{0};  // any free port
+};
+
+TEST_F(ServiceTest, ChinesePagesAreGbkAndNamesIgnoreCase) {
+  auto c = Client();
+  auto upper = c.Get("/MANANET.ASP?t=1");
+  auto lower = c.Get("/mananet.asp?t=1");
+  ASSERT_TRUE(upper && lower);
+  EXPECT_EQ(upper->status, 200);
+  EXPECT_EQ(upper->body, lower->body);
+  EXPECT_NE(upper->get_header_value("Content-Type").find("charset=gb2312"), std::string::npos);
+  EXPECT_NE(upper->body.find("charset=gb2312"), std::string::npos);  // the meta tag
+  EXPECT_NE(upper->body.find(Gbk("网站访客")), std::string::npos);
+  EXPECT_EQ(upper->body.find("网站访客"), std::string::npos) << "UTF-8 text leaked into a page";
+  EXPECT_NE(upper->body.find("checkcode.asp?id="), std::string::npos);
+  EXPECT_NE(upper->body.find("delnet.asp?id="), std::string::npos);
+
+  // One page name, two pages: the registration form has no stamp, the
+  // member's details page has one.
+  auto reg = c.Get("/edituser.asp");
+  auto details = c.Get("/editUser.asp?t=5.5");
+  ASSERT_TRUE(reg && details);
+  for (const char* field : {"\"lName\"", "\"lvcode\"", "\"luserType\"", "usersave.asp"})
+    EXPECT_NE(reg->body.find(field), std::string::npos) << field;
+  EXPECT_EQ(details->body.find("\"lvcode\""), std::string::npos);
+  EXPECT_NE(details->body.find(Gbk("修改用户信息")), std::string::npos);
+
+  auto missing = c.Get("/nosuch.asp");
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->status, 404);
+}
+
+TEST_F(ServiceTest, SignInNeedsAccountPasswordAndResellerToken) {
+  struct Case {
+    const char* user;
+    const char* pwd;
+    bool goodToken;
+    const char* expected;
+  } cases[] = {
+      {"DEMO", "demo123", true, "ok||1||2||3"},
+      {"demo", "demo123", true, "ok||1||2||3"},   // names compare without case
+      {"ALICE", "secret", true, "ok||1||2||3"},
+      {"DEMO", "DEMO123", true, "no||0||0||0"},   // passwords do not
+      {"DEMO", "demo123", false, "no||0||0||0"},
+      {"NOBODY", "demo123", true, "no||0||0||0"},
+  };
+  for (const Case& k : cases)
+    EXPECT_EQ(Login(k.user, k.pwd, k.goodToken ? Token() : "0A1B"), k.expected) << k.user << "/" << k.pwd;
+
+  // The token follows the reseller code of the current OEM record.
+  std::string oldToken = Token();
+  service_.SetOemRecord("http://x.cn@@@1@@@2@@@3@@@OTHERCODE@@@5");
+  EXPECT_EQ(Login("DEMO", "demo123", oldToken), "no||0||0||0");
+  EXPECT_EQ(Login("DEMO", "demo123", Token()), "ok||1||2||3");
+
+  // Start-up requests: the version and, for this build's reseller number only,
+  // the record.
+  auto c = Client();
+  EXPECT_EQ(c.Get("/GetVer.asp?vID=2&t=1")->body, kDefaultVersion);
+  std::string digest = clsMD5().MD5("38615", 32);
+  EXPECT_EQ(c.Get("/GetOEM.asp?v=" + digest + "&t=1")->body, service_.OemRecord());
+  EXPECT_EQ(c.Get("/GetOEM.asp?v=0123&t=1")->body, "");
+}
+
+TEST_F(ServiceTest, RegistrationAnswersExactlyOkAndCreatesTheAccount) {
+  auto c = Client();
+  std::string name = Gbk("张三");
+  auto post = [&](const std::string& lvcode, const std::string& pwd) {
+    std::string body = "act=new&lName=" + EncodeAll(name) + "&lpwd=" + pwd +
+                       "&lqq=123&lemail=a%40b.cn&lmobile=13800000000&ltel=&lcompany=&lman=&lnetType="
+                       "&luserType=2&lver=2&lCode=&lvcode=" + lvcode;
+    auto r = c.Post("/usersave.asp", body, "application/x-www-form-urlencoded");
+    return r ? r->body : "(no answer)";
+  };
+  EXPECT_EQ(c.Get("/checkUser.ASP?USER=" + EncodeAll(name) + "&t=1")->body, "yes");
+  std::string refused = post("WRONG", "pw1");
+  EXPECT_NE(refused, "ok");
+  EXPECT_NE(refused.find(Gbk("注册失败")), std::string::npos);
+  EXPECT_FALSE(service_.HasAccount("张三"));
+
+  EXPECT_EQ(post(Token(), "a+b"), "ok");  // a form body's "+" is a space
+  EXPECT_EQ(service_.PasswordOf("张三"), "a b");
+  EXPECT_EQ(c.Get("/checkUser.ASP?USER=" + EncodeAll(name) + "&t=1")->body, "no");
+  EXPECT_EQ(c.Get("/checkUser.ASP?USER=%44%45%4D%4F&t=1")->body, "no");  // "DEMO": seeded
+  EXPECT_EQ(Login("张三", "a%20b", Token()), "ok||1||2||3");
+
+  std::string again = post(Token(), "pw2");
+  EXPECT_NE(again, "ok");
+  EXPECT_NE(again.find(Gbk("已被注册")), std::string::npos);
+}
+
+TEST_F(ServiceTest, SiteCheckReportsOkOnceTheSitePageCounted) {
+  auto c = Client();
+  EXPECT_EQ(c.Get("/queryFlag.asp?id=101&t=1")->body, "no");
+  std::string address = c.Get("/GetNet.asp?id=101&t=1")->body;
+  ASSERT_EQ(address, service_.BaseUrl() + "site/101.html");
+
+  // Load the site page as the hidden browser would and run its counting code.
+  auto page = c.Get("/site/101.html");
+  ASSERT_TRUE(page);
+  std::string src = service_.BaseUrl() + "count.asp?id=101";
+  ASSERT_NE(page->body.find("src=\"" + src + "\""), std::string::npos);
+  EXPECT_EQ(c.Get("/queryFlag.asp?id=101&t=2")->body, "no");
+  ASSERT_TRUE(c.Get("/count.asp?id=101"));
+  EXPECT_EQ(c.Get("/queryFlag.asp?id=101&t=3")->body, "ok");
+  EXPECT_EQ(c.Get("/queryFlag.asp?id=102&t=3")->body, "no");
+
+  service_.Reset();
+  EXPECT_EQ(c.Get("/queryFlag.asp?id=101&t=4")->body, "no");
+}
+
+TEST_F(ServiceTest, EveryFaultKindIsSeenByAClient) {
+  std::string normal = Client().Get("/GetVer.asp")->body;
+  auto fault = [](Fault::Kind kind, int status = 500, size_t bytes = 0) {
+    Fault f;
+    f.kind = kind;
+    f.status = status;
+    f.bytes = bytes;
+    return f;
+  };
+
+  service_.SetFault("getver.asp", fault(Fault::Status, 404));
+  auto r = Client().Get("/GetVer.asp?vID=2");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 404);
+
+  service_.SetFault("GetVer.asp", fault(Fault::EmptyBody));
+  r = Client().Get("/GetVer.asp");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->status, 200);
+  EXPECT_EQ(r->body, "");
+
+  service_.SetFault("GetVer.asp", fault(Fault::LoneLeadByte));
+  r = Client().Get("/GetVer.asp");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->body, normal + "\xC4");
+
+  service_.SetFault("GetVer.asp", fault(Fault::Huge, 0, 100001));
+  r = Client().Get("/GetVer.asp");
+  ASSERT_TRUE(r);
+  ASSERT_EQ(r->body.size(), 100001u);
+  EXPECT_LT(static_cast<unsigned char>(r->body.back()), 0x80) << "a huge body must not end mid-character";
+  EXPECT_NE(r->body.find(Gbk("统计数据")), std::string::npos);
+
+  for (Fault::Kind kind : {Fault::Truncated, Fault::Reset}) {
+    service_.SetFault("GetVer.asp", fault(kind));
+    r = Client().Get("/GetVer.asp");
+    EXPECT_FALSE(r) << FaultKindName(kind) << " answered in full";
+  }
+
+  // A fault limited to one request, on every page.
+  Fault once = fault(Fault::Status, 503);
+  once.times = 1;
+  service_.ClearFaults();
+  service_.SetFault("*", once);
+  EXPECT_EQ(Client().Get("/base.asp")->status, 503);
+  EXPECT_EQ(Client().Get("/base.asp")->status, 200);
+}
+
+TEST_F(ServiceTest, SilenceHoldsTheAnswerUntilLiftedOrStopped) {
+  service_.SetFault("queryFlag.asp", Fault{Fault::Silence});
+  auto silent = Client(1).Get("/queryFlag.asp?id=1");
+  EXPECT_FALSE(silent) << "a silenced page answered";
+
+  // Lifting the fault releases a held request with the normal answer.
+  std::string released;
+  std::thread waiting([&] {
+    auto r = Client(10).Get("/queryFlag.asp?id=2");
+    released = r ? r->body : "(no answer)";
+  });
+  ASSERT_TRUE(service_.WaitForRequest("queryFlag.asp?id=2", 5));
+  service_.ClearFaults();
+  waiting.join();
+  EXPECT_EQ(released, "no");
+
+  // Stopping drops held requests instead of waiting for them.
+  service_.SetFault("queryFlag.asp", Fault{Fault::Silence});
+  bool answered = true;
+  std::thread held([&] { answered = static_cast<bool>(Client(30).Get("/queryFlag.asp?id=3")); });
+  ASSERT_TRUE(service_.WaitForRequest("id=3", 5));
+  service_.Stop();
+  held.join();
+  EXPECT_FALSE(answered);
+}
+
+TEST_F(ServiceTest, RequestsAreRecordedWithDecodedParameters) {
+  auto c = Client();
+  std::string name = Gbk("李四");
+  c.Get("/newlogin.asp?user=" + EncodeAll(name) + "&pwd=p+q&ver=2&code=AB&t=9.5");
+  c.Post("/savenet.asp?id=101", "id=101&n=" + EncodeAll(Gbk("新名字")) + "&u=http%3A%2F%2Fa.cn%2F",
+         "application/x-www-form-urlencoded");
+
+  EXPECT_TRUE(service_.WaitForRequest("NEWLOGIN.ASP", 1));
+  EXPECT_FALSE(service_.WaitForRequest("checkuser.asp", 0.2));
+  auto log = service_.Requests();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].method, "GET");
+  EXPECT_EQ(log[0].path, "/newlogin.asp");
+  EXPECT_EQ(log[0].query, "user=" + EncodeAll(name) + "&pwd=p+q&ver=2&code=AB&t=9.5");
+  EXPECT_EQ(log[0].Param("USER"), "李四");
+  EXPECT_EQ(log[0].Param("pwd"), "p+q");  // the query keeps a raw "+"
+  EXPECT_EQ(log[1].method, "POST");
+  EXPECT_EQ(log[1].Param("n"), "新名字");
+  EXPECT_EQ(log[1].Param("u"), "http://a.cn/");
+  EXPECT_EQ(service_.CountRequests("savenet"), 1u);
+
+  service_.ClearRequests();
+  EXPECT_TRUE(service_.Requests().empty());
+}
+
+TEST_F(ServiceTest, ControlEndpointsDriveTheServiceWhenEnabled) {
+  auto c = Client();
+  EXPECT_EQ(c.Get("/__control/version?v=1-52")->status, 404);  // off by default: a page
+  service_.EnableControlEndpoints(true);
+  service_.ClearRequests();
+  EXPECT_EQ(c.Get("/__control/version?v=1-52")->body, "ok\n");
+  EXPECT_EQ(c.Get("/GetVer.asp")->body, "1-52");
+  EXPECT_EQ(c.Get("/__control/fault?page=hand.asp&kind=status&status=502")->body, "ok\n");
+  EXPECT_EQ(c.Get("/hand.asp?t=1")->status, 502);
+  EXPECT_EQ(c.Get("/__control/fault?page=hand.asp&kind=bogus")->status, 400);
+  EXPECT_EQ(c.Get("/__control/requests")->body, "GET /GetVer.asp\nGET /hand.asp?t=1\n");
+  c.Get("/__control/reset");
+  EXPECT_EQ(c.Get("/GetVer.asp")->body, kDefaultVersion);
+  EXPECT_EQ(c.Get("/hand.asp")->body, "ok");
+}
+
+}  // namespace
+}  // namespace lumaro::service
