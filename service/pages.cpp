@@ -127,6 +127,8 @@ const char* kStyle =
     "<style type=\"text/css\">"
     "body{font:12px \"宋体\",SimSun,\"Noto Sans CJK SC\",sans-serif;margin:10px;"
     "color:#333;background:#fff}"
+    "td,th,input,select,textarea{font-size:12px}"
+    "table.grid td{white-space:nowrap}"
     "h3{color:#0a3d8f;font-size:14px;border-bottom:2px solid #8fb3e3;"
     "padding-bottom:4px;margin:4px 0 10px}"
     "table.grid{border-collapse:collapse;margin:6px 0}"
@@ -452,7 +454,7 @@ void VisitorPage(Ctx& c) {
              "<th>关键词</th><th>受访页面</th><th>QQ</th></tr>\n";
   for (const Visitor& v : kVisitors) {
     string qq = *v.qq ? "<a href=\"" + HtmlEscape(ChatLink(c.st, v.qq)) + "\">" + v.qq + " 交谈</a>"
-                      : string("—");
+                      : string("无");
     b += string("<tr><td>") + v.time + "</td><td>" + v.ip + "</td><td>" + v.region + "</td><td>" +
          v.source + "</td><td>" + v.keyword + "</td><td>" + v.page + "</td><td>" + qq +
          "</td></tr>\n";
@@ -712,7 +714,7 @@ void ClientList(Ctx& c) {
              "<th>剩余天数</th><th>操作</th></tr>\n";
   for (const auto& [key, a] : c.st.accounts) {
     string user = PercentEncode(a.name);
-    string qq = a.qq.empty() ? string("—")
+    string qq = a.qq.empty() ? string("无")
                              : "<a href=\"" + HtmlEscape(ChatLink(c.st, a.qq)) + "\">" +
                                    HtmlEscape(a.qq) + "</a>";
     b += "<tr><td>" + HtmlEscape(a.name) + "</td><td>" + qq + "</td><td>" + HtmlEscape(a.mobile) +

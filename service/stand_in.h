@@ -124,9 +124,10 @@ class StandInService {
   void Reset();
 
   // /__control/... endpoints for shell scripts and manual demos (off by
-  // default): version?v=, oem?r=, fault?page=&kind=&status=&bytes=&times=,
+  // default): version?v=, oem?r=, chathost?host=,
+  // fault?page=&kind=&status=&bytes=&times= (kind as FaultKindName),
   // account?user=&pwd=, clear (faults and request log), reset, requests (plain
-  // text, one request per line).
+  // text, one request per line). Their own requests are not recorded.
   void EnableControlEndpoints(bool on);
 
   struct Impl;
