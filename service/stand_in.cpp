@@ -57,6 +57,7 @@ constexpr KindName kKindNames[] = {
 };
 
 constexpr size_t kDefaultHugeBytes = 8u << 20;
+constexpr size_t kMaxRecorded = 20000;
 
 }  // namespace
 
@@ -265,6 +266,9 @@ void StandInService::Impl::Handle(const httplib::Request& req, httplib::Response
     if (control && pr.page.rfind("__control/", 0) == 0) {
       // Handled below, outside the lock: the control calls take it themselves.
     } else {
+      // A long-running demo service keeps the newest requests only.
+      if (requests.size() >= kMaxRecorded)
+        requests.erase(requests.begin(), requests.begin() + kMaxRecorded / 4);
       requests.push_back(rec);
       fault = TakeFault(pr.page);
       cv.notify_all();

@@ -85,8 +85,9 @@ class StandInService {
   int Port() const;
   std::string BaseUrl() const;  // "http://127.0.0.1:PORT/"
 
-  // Requests received since the start or the last ClearRequests(), oldest first.
-  // Control requests (/__control/...) are not recorded.
+  // Requests received since the start or the last ClearRequests(), oldest first
+  // (the newest 20000 at most). Control requests (/__control/...) are not
+  // recorded.
   std::vector<RecordedRequest> Requests() const;
   void ClearRequests();
   // Recorded requests whose path (case-insensitive) contains `pathSubstring`.
