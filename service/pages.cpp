@@ -7,7 +7,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "core/md5.h"
+#include "gbk.h"
 #include "text_util.h"
 
 namespace lumaro::service {
@@ -239,7 +239,7 @@ void GetVer(Ctx& c) { c.Text(c.st.version); }
 
 void GetOem(Ctx& c) {
   // The record is handed out only for this build's reseller number.
-  string expected = clsMD5().MD5(c.st.oemNumber, 32);
+  string expected = Md5Hex(ToGbk(c.st.oemNumber));
   c.Text(c.rq.Param("v") == expected ? c.st.oemRecord : "");
 }
 
@@ -247,7 +247,7 @@ void NewLogin(Ctx& c) {
   Account* a = c.st.FindAccount(c.rq.Param("user"));
   string code = c.st.OemCode();
   bool ok = a && a->password == c.rq.Param("pwd") && !code.empty() &&
-            c.rq.Param("code") == DigestToken(code);
+            c.rq.Param("code") == ResellerToken(code);
   c.Text(ok ? "ok||1||2||3" : "no||0||0||0");
 }
 
@@ -281,7 +281,7 @@ void UserSave(Ctx& c) {
   string code = c.st.OemCode();
   // The answer page is read whole by the client: exactly "ok", or a message.
   if (c.rq.Param("act") != "new") return c.Text("参数错误，注册失败!");
-  if (code.empty() || c.rq.Param("lvcode") != DigestToken(code))
+  if (code.empty() || c.rq.Param("lvcode") != ResellerToken(code))
     return c.Text("代理商校验失败，注册失败，请与客服联系!");
   if (name.empty()) return c.Text("用户名不能为空!");
   if (c.st.FindAccount(name)) return c.Text("该用户名已被注册，请换一个用户名!");

@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "build_config.h"
-#include "core/ansi.h"
+#include "gbk.h"
 #include "pages.h"
 #include "text_util.h"
 
@@ -79,7 +79,10 @@ bool ParseFaultKind(const std::string& name, Fault::Kind* kind) {
 
 // ---------------------------------------------------------------------------
 // Connection-level tricks: httplib does not hand out the client socket, so it
-// is found by its addresses when a connection must be reset or dropped.
+// is found by its addresses when a connection must be reset or dropped. The
+// scan may look at descriptors that other threads open and close meanwhile;
+// only the match is acted on, and that one stays open because httplib is
+// inside our handler or content provider for it.
 
 namespace {
 
@@ -150,7 +153,7 @@ void DropConnection(const httplib::Request& req) {
 // pair starting at an even offset, so that a cut at an odd length can end on
 // an ASCII byte instead of a lone lead byte.
 const std::string& HugePattern() {
-  static const std::string pattern = Utf8ToAnsi("统计数据Lumaro访客记录0123456789\r\n");
+  static const std::string pattern = ToGbk("统计数据Lumaro访客记录0123456789\r\n");
   return pattern;
 }
 
@@ -161,7 +164,7 @@ char HugeByte(size_t offset, size_t total) {
 }
 
 std::string ErrorPage(int status) {
-  return Utf8ToAnsi(
+  return ToGbk(
       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
       "<title>HTTP " + std::to_string(status) + "</title></head><body><h3>HTTP " +
       std::to_string(status) + " 服务器错误</h3><p>无法显示该网页，请稍后再试。</p></body></html>");
@@ -337,7 +340,7 @@ void StandInService::Impl::Answer(const httplib::Request& req, const std::string
         "<title>无法找到该页</title></head><body><h3>无法找到该页</h3><p>您要查看的页面 " +
         HtmlEscape(page) + " 不存在。</p></body></html>";
   }
-  std::string bytes = reply.binary ? reply.body : Utf8ToAnsi(reply.body);
+  std::string bytes = reply.binary ? reply.body : ToGbk(reply.body);
   res.status = reply.status;
   for (const auto& [name, value] : reply.headers) res.set_header(name.c_str(), value);
 

@@ -1,6 +1,6 @@
 #include "text_util.h"
 
-#include "core/ansi.h"
+#include "gbk.h"
 
 namespace lumaro::service {
 
@@ -113,7 +113,7 @@ std::string PercentEncode(const std::string& bytes) {
 std::string RequestTextToUtf8(const std::string& bytes) {
   bool multiByte = false;
   if (IsUtf8(bytes, &multiByte)) return bytes;  // ASCII, or UTF-8 text
-  return AnsiToUtf8(bytes);
+  return FromGbk(bytes);
 }
 
 void ParseParams(const std::string& raw, bool plusIsSpace,

@@ -7,14 +7,26 @@
 #include <string>
 #include <thread>
 
-#include "core/ansi.h"
-#include "core/md5.h"
 #include "stand_in.h"
 
 namespace lumaro::service {
 namespace {
 
-std::string Gbk(const std::string& utf8) { return Utf8ToAnsi(utf8); }
+// GBK bytes of the texts used below.
+const std::string kSiteVisitors = "\xCD\xF8\xD5\xBE\xB7\xC3\xBF\xCD";          // 网站访客
+const std::string kZhangSan = "\xD5\xC5\xC8\xFD";                                 // 张三
+const std::string kLiSi = "\xC0\xEE\xCB\xC4";                                     // 李四
+const std::string kNewName = "\xD0\xC2\xC3\xFB\xD7\xD6";                        // 新名字
+const std::string kRegistrationFailed = "\xD7\xA2\xB2\xE1\xCA\xA7\xB0\xDC";   // 注册失败
+const std::string kAlreadyRegistered = "\xD2\xD1\xB1\xBB\xD7\xA2\xB2\xE1";    // 已被注册
+const std::string kEditDetails = "\xD0\xDE\xB8\xC4\xD3\xC3\xBB\xA7\xD0\xC5\xCF\xA2";  // 修改用户信息
+const std::string kStatistics = "\xCD\xB3\xBC\xC6\xCA\xFD\xBE\xDD";           // 统计数据
+
+// The token for the reseller code of the default OEM record, "LMR38615",
+// worked out by hand from its MD5 (first digit '8', key 57).
+const std::string kDefaultToken = "1565B545A025605B555755715251565B65B5A65355525115006";
+// MD5 of the build's reseller number "38615".
+const std::string kOemNumberDigest = "ff342ebc4c38bf532854050e89acf973";
 
 // Every byte as %XX, as the client's UrlEncode writes it.
 std::string EncodeAll(const std::string& bytes) {
@@ -28,12 +40,6 @@ std::string EncodeAll(const std::string& bytes) {
   return out;
 }
 
-std::string OemCodeOf(const std::string& record) {
-  size_t at = 0;
-  for (int field = 0; field < 4; ++field) at = record.find("@@@", at) + 3;
-  return record.substr(at, record.find("@@@", at) - at);
-}
-
 class ServiceTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(service_.Start()); }
@@ -45,9 +51,9 @@ class ServiceTest : public ::testing::Test {
     c.set_url_encode(false);  // send addresses byte for byte, as the client does
     return c;
   }
-  std::string Token() const { return DigestToken(OemCodeOf(service_.OemRecord())); }
-  std::string Login(const std::string& user, const std::string& pwd, const std::string& code) {
-    auto r = Client().Get("/newlogin.asp?user=" + EncodeAll(Gbk(user)) + "&pwd=" + pwd +
+  // userGbk: the name's GBK bytes (ASCII names as they are).
+  std::string Login(const std::string& userGbk, const std::string& pwd, const std::string& code) {
+    auto r = Client().Get("/newlogin.asp?user=" + EncodeAll(userGbk) + "&pwd=" + pwd +
                           "&ver=2&code=" + code + "&t=100.5");
     return r ? r->body : "(no answer)";
   }
@@ -64,7 +70,7 @@ TEST_F(ServiceTest, ChinesePagesAreGbkAndNamesIgnoreCase) {
   EXPECT_EQ(upper->body, lower->body);
   EXPECT_NE(upper->get_header_value("Content-Type").find("charset=gb2312"), std::string::npos);
   EXPECT_NE(upper->body.find("charset=gb2312"), std::string::npos);  // the meta tag
-  EXPECT_NE(upper->body.find(Gbk("网站访客")), std::string::npos);
+  EXPECT_NE(upper->body.find(kSiteVisitors), std::string::npos);
   EXPECT_EQ(upper->body.find("网站访客"), std::string::npos) << "UTF-8 text leaked into a page";
   EXPECT_NE(upper->body.find("checkcode.asp?id="), std::string::npos);
   EXPECT_NE(upper->body.find("delnet.asp?id="), std::string::npos);
@@ -77,7 +83,7 @@ TEST_F(ServiceTest, ChinesePagesAreGbkAndNamesIgnoreCase) {
   for (const char* field : {"\"lName\"", "\"lvcode\"", "\"luserType\"", "usersave.asp"})
     EXPECT_NE(reg->body.find(field), std::string::npos) << field;
   EXPECT_EQ(details->body.find("\"lvcode\""), std::string::npos);
-  EXPECT_NE(details->body.find(Gbk("修改用户信息")), std::string::npos);
+  EXPECT_NE(details->body.find(kEditDetails), std::string::npos);
 
   auto missing = c.Get("/nosuch.asp");
   ASSERT_TRUE(missing);
@@ -99,26 +105,24 @@ TEST_F(ServiceTest, SignInNeedsAccountPasswordAndResellerToken) {
       {"NOBODY", "demo123", true, "no||0||0||0"},
   };
   for (const Case& k : cases)
-    EXPECT_EQ(Login(k.user, k.pwd, k.goodToken ? Token() : "0A1B"), k.expected) << k.user << "/" << k.pwd;
+    EXPECT_EQ(Login(k.user, k.pwd, k.goodToken ? kDefaultToken : "0A1B"), k.expected) << k.user << "/" << k.pwd;
 
   // The token follows the reseller code of the current OEM record.
-  std::string oldToken = Token();
   service_.SetOemRecord("http://x.cn@@@1@@@2@@@3@@@OTHERCODE@@@5");
-  EXPECT_EQ(Login("DEMO", "demo123", oldToken), "no||0||0||0");
-  EXPECT_EQ(Login("DEMO", "demo123", Token()), "ok||1||2||3");
+  EXPECT_EQ(Login("DEMO", "demo123", kDefaultToken), "no||0||0||0");
+  EXPECT_EQ(Login("DEMO", "demo123", "74D1277355565CC51501576352570C151511525507C"), "ok||1||2||3");
 
   // Start-up requests: the version and, for this build's reseller number only,
   // the record.
   auto c = Client();
   EXPECT_EQ(c.Get("/GetVer.asp?vID=2&t=1")->body, kDefaultVersion);
-  std::string digest = clsMD5().MD5("38615", 32);
-  EXPECT_EQ(c.Get("/GetOEM.asp?v=" + digest + "&t=1")->body, service_.OemRecord());
+  EXPECT_EQ(c.Get("/GetOEM.asp?v=" + kOemNumberDigest + "&t=1")->body, service_.OemRecord());
   EXPECT_EQ(c.Get("/GetOEM.asp?v=0123&t=1")->body, "");
 }
 
 TEST_F(ServiceTest, RegistrationAnswersExactlyOkAndCreatesTheAccount) {
   auto c = Client();
-  std::string name = Gbk("张三");
+  const std::string& name = kZhangSan;
   auto post = [&](const std::string& lvcode, const std::string& pwd) {
     std::string body = "act=new&lName=" + EncodeAll(name) + "&lpwd=" + pwd +
                        "&lqq=123&lemail=a%40b.cn&lmobile=13800000000&ltel=&lcompany=&lman=&lnetType="
@@ -129,18 +133,18 @@ TEST_F(ServiceTest, RegistrationAnswersExactlyOkAndCreatesTheAccount) {
   EXPECT_EQ(c.Get("/checkUser.ASP?USER=" + EncodeAll(name) + "&t=1")->body, "yes");
   std::string refused = post("WRONG", "pw1");
   EXPECT_NE(refused, "ok");
-  EXPECT_NE(refused.find(Gbk("注册失败")), std::string::npos);
+  EXPECT_NE(refused.find(kRegistrationFailed), std::string::npos);
   EXPECT_FALSE(service_.HasAccount("张三"));
 
-  EXPECT_EQ(post(Token(), "a+b"), "ok");  // a form body's "+" is a space
+  EXPECT_EQ(post(kDefaultToken, "a+b"), "ok");  // a form body's "+" is a space
   EXPECT_EQ(service_.PasswordOf("张三"), "a b");
   EXPECT_EQ(c.Get("/checkUser.ASP?USER=" + EncodeAll(name) + "&t=1")->body, "no");
   EXPECT_EQ(c.Get("/checkUser.ASP?USER=%44%45%4D%4F&t=1")->body, "no");  // "DEMO": seeded
-  EXPECT_EQ(Login("张三", "a%20b", Token()), "ok||1||2||3");
+  EXPECT_EQ(Login(kZhangSan, "a%20b", kDefaultToken), "ok||1||2||3");
 
-  std::string again = post(Token(), "pw2");
+  std::string again = post(kDefaultToken, "pw2");
   EXPECT_NE(again, "ok");
-  EXPECT_NE(again.find(Gbk("已被注册")), std::string::npos);
+  EXPECT_NE(again.find(kAlreadyRegistered), std::string::npos);
 }
 
 TEST_F(ServiceTest, SiteCheckReportsOkOnceTheSitePageCounted) {
@@ -194,7 +198,7 @@ TEST_F(ServiceTest, EveryFaultKindIsSeenByAClient) {
   ASSERT_TRUE(r);
   ASSERT_EQ(r->body.size(), 100001u);
   EXPECT_LT(static_cast<unsigned char>(r->body.back()), 0x80) << "a huge body must not end mid-character";
-  EXPECT_NE(r->body.find(Gbk("统计数据")), std::string::npos);
+  EXPECT_NE(r->body.find(kStatistics), std::string::npos);
 
   for (Fault::Kind kind : {Fault::Truncated, Fault::Reset}) {
     service_.SetFault("GetVer.asp", fault(kind));
@@ -239,9 +243,9 @@ TEST_F(ServiceTest, SilenceHoldsTheAnswerUntilLiftedOrStopped) {
 
 TEST_F(ServiceTest, RequestsAreRecordedWithDecodedParameters) {
   auto c = Client();
-  std::string name = Gbk("李四");
+  const std::string& name = kLiSi;
   c.Get("/newlogin.asp?user=" + EncodeAll(name) + "&pwd=p+q&ver=2&code=AB&t=9.5");
-  c.Post("/savenet.asp?id=101", "id=101&n=" + EncodeAll(Gbk("新名字")) + "&u=http%3A%2F%2Fa.cn%2F",
+  c.Post("/savenet.asp?id=101", "id=101&n=" + EncodeAll(kNewName) + "&u=http%3A%2F%2Fa.cn%2F",
          "application/x-www-form-urlencoded");
 
   EXPECT_TRUE(service_.WaitForRequest("NEWLOGIN.ASP", 1));
