@@ -264,6 +264,7 @@ void StandInService::Impl::Handle(const httplib::Request& req, httplib::Response
   res.set_header("Server", "Microsoft-IIS/6.0");
 
   Fault fault;
+  unsigned generation = 0;  // of the faults when this request was judged
   {
     std::lock_guard<std::mutex> lock(mu);
     if (control && pr.page.rfind("__control/", 0) == 0) {
@@ -274,6 +275,7 @@ void StandInService::Impl::Handle(const httplib::Request& req, httplib::Response
         requests.erase(requests.begin(), requests.begin() + kMaxRecorded / 4);
       requests.push_back(rec);
       fault = TakeFault(pr.page);
+      generation = faultGeneration;
       cv.notify_all();
     }
   }
@@ -284,7 +286,6 @@ void StandInService::Impl::Handle(const httplib::Request& req, httplib::Response
 
   if (fault.kind == Fault::Silence) {
     std::unique_lock<std::mutex> lock(mu);
-    unsigned generation = faultGeneration;
     cv.wait(lock, [&] { return stopping || faultGeneration != generation; });
     if (stopping) {
       lock.unlock();
