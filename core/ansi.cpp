@@ -1,0 +1,117 @@
+#include "core/ansi.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdint>
+
+namespace lumaro {
+
+namespace {
+
+// An iconv descriptor kept for the thread; conversions go one character at
+// a time, so opening a descriptor per call would dominate.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts the bytes as one piece; false when any of them cannot be.
+  bool Run(const char* data, size_t size, std::string* out) {
+    out->clear();
+    if (!ok()) return false;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(data);
+    size_t srcLeft = size;
+    char buf[64];
+    while (srcLeft > 0) {
+      char* dst = buf;
+      size_t dstLeft = sizeof buf;
+      size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+      out->append(buf, size_t(dst - buf));
+      if (r == size_t(-1) && errno != E2BIG) return false;
+    }
+    return true;
+  }
+
+ private:
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t cd_;
+};
+
+Converter& ToGbk() {
+  thread_local Converter c("GBK", "UTF-8");
+  return c;
+}
+
+Converter& FromGbk() {
+  thread_local Converter c("UTF-8", "GBK");
+  return c;
+}
+
+// Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
+size_t Utf8Length(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  if ((lead & 0xF8) == 0xF0) return 4;
+  return 1;
+}
+
+}  // namespace
+
+std::string Utf8ToAnsi(const std::string& utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out.push_back(char(c));
+      ++i;
+      continue;
+    }
+    size_t n = Utf8Length(c);
+    if (i + n > utf8.size()) n = utf8.size() - i;
+    std::string gbk;
+    if (ToGbk().Run(utf8.data() + i, n, &gbk) && !gbk.empty())
+      out += gbk;
+    else
+      out.push_back('?');
+    i += n;
+  }
+  return out;
+}
+
+std::string AnsiToUtf8(const std::string& ansi) {
+  std::string out;
+  out.reserve(ansi.size() + ansi.size() / 2);
+  size_t i = 0;
+  // Runs of ASCII are copied as they are; each byte of 128 or more is a lead
+  // byte converted with the byte after it.
+  while (i < ansi.size()) {
+    unsigned char c = static_cast<unsigned char>(ansi[i]);
+    if (c < 0x80) {
+      out.push_back(char(c));
+      ++i;
+      continue;
+    }
+    if (i + 1 >= ansi.size()) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+      continue;
+    }
+    std::string utf8;
+    if (FromGbk().Run(ansi.data() + i, 2, &utf8) && !utf8.empty())
+      out += utf8;
+    else
+      out += "\xEF\xBF\xBD";
+    i += 2;
+  }
+  return out;
+}
+
+}  // namespace lumaro

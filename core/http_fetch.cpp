@@ -1,0 +1,136 @@
+#include "core/http_fetch.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+#include "core/ansi.h"
+#include "core/globals.h"
+#include "core/platform.h"
+
+namespace lumaro {
+
+namespace {
+
+double g_timeLimit = 30.0;
+
+// Longest single blocking wait of the pump while a request is in flight;
+// the request's socket wakes the pump earlier.
+constexpr double kLookInterval = 0.25;
+
+}  // namespace
+
+double HttpTimeLimit() { return g_timeLimit; }
+void SetHttpTimeLimit(double seconds) { g_timeLimit = seconds; }
+
+std::string TimerStamp() {
+  float seconds = float(Svc().clock->SecondsSinceMidnight());
+  // General format with up to seven significant digits, independent of the
+  // locale's decimal separator ("45296.13").
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, seconds, std::chars_format::general, 7);
+  return std::string(buf, r.ptr);
+}
+
+void PumpEvents() {
+  if (Svc().pump) Svc().pump->PumpEvents();
+}
+
+std::string BytesToString(const std::string& bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 2);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
+      out.push_back(char(c));
+      continue;
+    }
+    if (i + 1 >= bytes.size()) throw std::runtime_error("lead byte without a trail byte");
+    out += AnsiToUtf8(bytes.substr(i, 2));
+    ++i;
+  }
+  return out;
+}
+
+void CheckRequest() {
+  std::shared_ptr<IHttpRequest> request = gHttpRequest;
+  if (!request) return;
+  if (request->ReadyState() != 4) return;
+  try {
+    int state = request->ReadyState();
+    int status = request->Status();
+    if (status == 200 && state == 4) {
+      for (int i = 0; i < 10; ++i) PumpEvents();
+      std::string text = BytesToString(request->ResponseBody());
+      gHttpResult = text.empty() ? " " : text;
+    } else if (state == 4) {
+      gHttpResult = "ERROR";
+    }
+  } catch (...) {
+    // A body that cannot be decoded is no usable reply.
+    gHttpResult = "ERROR";
+  }
+  if (gHttpRequest == request) gHttpRequest.reset();
+}
+
+std::string HttpGet(const std::string& url, bool stamp) {
+  PumpEvents();
+  std::string address = url;
+  try {
+    if (stamp) {
+      size_t cut = address.find("&t=");
+      if (cut != std::string::npos) address.erase(cut);
+      address += "&t=" + TimerStamp();
+    }
+  } catch (...) {
+  }
+  try {
+    if (!gHttpRequest) gHttpRequest = Svc().http->CreateRequest();
+  } catch (...) {
+  }
+  if (address.empty()) return "";
+  std::shared_ptr<IHttpRequest> request = gHttpRequest;
+  try {
+    if (request) request->Open("GET", address);
+  } catch (...) {
+  }
+  try {
+    if (request) request->Send("");
+  } catch (...) {
+  }
+  PumpEvents();
+  gHttpResult = "";
+  IClock& clock = *Svc().clock;
+  const double start = clock.MonotonicSeconds();
+  while (gHttpResult.empty()) {
+    try {
+      CheckRequest();
+    } catch (...) {
+    }
+    if (!gHttpResult.empty()) break;
+    double elapsed = clock.MonotonicSeconds() - start;
+    if (elapsed >= g_timeLimit) {
+      gHttpResult = "ERROR";
+      break;
+    }
+    // Sleeps until the request's socket, a window event or a timer is ready.
+    if (Svc().pump) Svc().pump->WaitForEvents(std::min(kLookInterval, g_timeLimit - elapsed));
+  }
+  return gHttpResult;
+}
+
+void Delay(int count) {
+  for (int i = 1; i <= count; ++i) {
+    if (gStopWaiting) return;
+    PumpEvents();
+    IClock& clock = *Svc().clock;
+    const double until = clock.MonotonicSeconds() + 0.020;
+    for (double now = clock.MonotonicSeconds(); now < until; now = clock.MonotonicSeconds())
+      Svc().pump->WaitForEvents(until - now);
+    PumpEvents();
+  }
+}
+
+}  // namespace lumaro

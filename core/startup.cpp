@@ -1,0 +1,188 @@
+#include "core/startup.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "core/ansi.h"
+#include "core/globals.h"
+#include "core/http_fetch.h"
+#include "core/md5.h"
+#include "core/platform.h"
+
+namespace lumaro {
+
+namespace {
+
+void Notice(const std::string& text) {
+  Svc().dialogs->MessageBox(text, std::string(kNoticeTitle), MsgIcon::Information, MsgButtons::Ok);
+}
+
+// OEM record field that holds the support number of an edition; -1: none.
+int SupportField(int edition) {
+  switch (edition) {
+    case 2: return 1;
+    case 3: return 2;
+    case 4: return 3;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
+StartupWindows& StartupOpeners() {
+  static StartupWindows openers;
+  return openers;
+}
+
+std::string VersionText() {
+  return std::to_string(kVersionMajor) + "-" + std::to_string(kVersionRevision);
+}
+
+std::string EditionLabel(int edition) {
+  switch (edition) {
+    case 1: return "[管理员]V6.0";
+    case 2: return "V6.0";
+    case 3: return "[正式版]V6.0";
+    case 4: return "[代理版]V6.0";
+    default: return "";
+  }
+}
+
+std::vector<std::string> SplitText(const std::string& text, const std::string& separator) {
+  std::vector<std::string> fields;
+  if (separator.empty()) {
+    fields.push_back(text);
+    return fields;
+  }
+  size_t start = 0;
+  for (;;) {
+    size_t at = text.find(separator, start);
+    if (at == std::string::npos) break;
+    fields.push_back(text.substr(start, at - start));
+    start = at + separator.size();
+  }
+  fields.push_back(text.substr(start));
+  return fields;
+}
+
+double ReadNumberPrefix(const std::string& text) {
+  // Blanks, tabs and line feeds are skipped wherever they occur.
+  std::string s;
+  for (char c : text)
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s.push_back(c);
+  size_t i = 0, n = s.size();
+  std::string num;
+  if (i < n && (s[i] == '+' || s[i] == '-')) num.push_back(s[i++]);
+  bool digits = false;
+  while (i < n && std::isdigit(static_cast<unsigned char>(s[i]))) {
+    num.push_back(s[i++]);
+    digits = true;
+  }
+  if (i < n && s[i] == '.') {
+    size_t j = i + 1;
+    std::string frac = ".";
+    while (j < n && std::isdigit(static_cast<unsigned char>(s[j]))) frac.push_back(s[j++]);
+    if (frac.size() > 1 || digits) {
+      num += frac;
+      digits = digits || frac.size() > 1;
+      i = j;
+    }
+  }
+  if (!digits) return 0;
+  if (i < n && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+    size_t j = i + 1;
+    std::string exp = "e";
+    if (j < n && (s[j] == '+' || s[j] == '-')) exp.push_back(s[j++]);
+    size_t expDigits = 0;
+    while (j < n && std::isdigit(static_cast<unsigned char>(s[j]))) {
+      exp.push_back(s[j++]);
+      ++expDigits;
+    }
+    if (expDigits > 0) num += exp;
+  }
+  double v = std::strtod(num.c_str(), nullptr);
+  return std::isfinite(v) ? v : 0;
+}
+
+int32_t ReadUnitPrice(const std::string& field) {
+  double v = std::nearbyint(ReadNumberPrefix(field));  // ties to even
+  if (!(v >= double(std::numeric_limits<int32_t>::min()) &&
+        v <= double(std::numeric_limits<int32_t>::max())))
+    return 0;
+  return int32_t(v);
+}
+
+std::string GeneralDateText(const std::tm& t) {
+  char buf[64];
+  if (t.tm_hour == 0 && t.tm_min == 0 && t.tm_sec == 0)
+    std::snprintf(buf, sizeof buf, "%d/%d/%d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+  else
+    std::snprintf(buf, sizeof buf, "%d/%d/%d %d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
+                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+  return buf;
+}
+
+std::string IniFilePath() { return Svc().files->DataDir() + "/ini.txt"; }
+std::string ShareFilePath() { return Svc().files->DataDir() + "/share.txt"; }
+
+void WriteShareLog() {
+  try {
+    std::string line = GeneralDateText(Svc().clock->LocalNow()) + "\r\n";
+    Svc().files->WriteFile(ShareFilePath(), Utf8ToAnsi(line), false);
+  } catch (...) {
+  }
+}
+
+void Main() {
+  // 1. One running copy only.
+  if (Svc().instance->AnotherInstanceRunning()) {
+    Notice("系统中已有此程序的副本在运行!");
+    return;
+  }
+
+  // 2. The version that the service publishes for this edition.
+  std::string version =
+      HttpGet(std::string(kServiceBase) + "GetVer.asp?vID=" + std::to_string(kEditionId), true);
+  if (version == "ERROR") {
+    Notice("连接服务器失败，请检查网络是否正常！");
+    return;
+  }
+
+  // 3. Another version: the update window instead of the login window.
+  if (version != VersionText()) {
+    if (StartupOpeners().showUpdate) StartupOpeners().showUpdate();
+    return;
+  }
+
+  // 4. The reseller record.
+  clsMD5 md5;
+  std::string record = HttpGet(std::string(kServiceBase) + "GetOEM.asp?v=" +
+                                   md5.MD5(std::string(kOemNumber), 32) + "&t=" + TimerStamp(),
+                               false);
+  if (record == "ERROR") return;
+
+  // 5. Its fields.
+  std::vector<std::string> fields = SplitText(record, "@@@");
+  if (fields.size() > 4) gOemCode = fields[4];
+  if (fields.size() > 5) gOemUnitPrice = ReadUnitPrice(fields[5]);
+
+  // 6. Code and price must both be there.
+  if (gOemCode.empty() || gOemUnitPrice == 0) {
+    Notice("网络异常退出!");
+    return;
+  }
+
+  // 7. Caption and support number of this edition.
+  if (!EditionLabel(kEditionId).empty())
+    gAppCaption = std::string(kProductTitle) + EditionLabel(kEditionId);
+  int field = SupportField(kEditionId);
+  if (field >= 0 && size_t(field) < fields.size()) gOemSupportQQ = fields[field];
+
+  // 8. The login window.
+  if (StartupOpeners().showLogin) StartupOpeners().showLogin();
+}
+
+}  // namespace lumaro
