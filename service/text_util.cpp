@@ -33,9 +33,11 @@ int HexValue(char c) {
   return -1;
 }
 
-// Strict UTF-8 check; reports whether a multi-byte sequence occurred.
-bool IsUtf8(const std::string& s, bool* multiByte) {
+// Strict UTF-8 check; reports whether a multi-byte sequence occurred and
+// whether a two-byte one did.
+bool IsUtf8(const std::string& s, bool* multiByte, bool* twoByte) {
   *multiByte = false;
+  *twoByte = false;
   size_t i = 0;
   while (i < s.size()) {
     unsigned char c = static_cast<unsigned char>(s[i]);
@@ -67,6 +69,7 @@ bool IsUtf8(const std::string& s, bool* multiByte) {
         (cp >= 0xD800 && cp <= 0xDFFF))
       return false;
     *multiByte = true;
+    if (n == 1) *twoByte = true;
     i += n + 1;
   }
   return true;
@@ -111,9 +114,12 @@ std::string PercentEncode(const std::string& bytes) {
 }
 
 std::string RequestTextToUtf8(const std::string& bytes) {
-  bool multiByte = false;
-  if (IsUtf8(bytes, &multiByte)) return bytes;  // ASCII, or UTF-8 text
-  return FromGbk(bytes);
+  bool multiByte = false, twoByte = false;
+  if (!IsUtf8(bytes, &multiByte, &twoByte)) return FromGbk(bytes);
+  if (!multiByte) return bytes;  // ASCII
+  // Chinese text in UTF-8 is made of three-byte sequences; a two-byte one is
+  // far more likely a GBK pair that happens to look like UTF-8 ("模" is C4 A3).
+  return twoByte ? FromGbk(bytes) : bytes;
 }
 
 void ParseParams(const std::string& raw, bool plusIsSpace,

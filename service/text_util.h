@@ -18,9 +18,9 @@ std::string PercentDecode(const std::string& raw, bool plusIsSpace);
 // Every byte that is not an unreserved ASCII character as "%XX".
 std::string PercentEncode(const std::string& bytes);
 
-// Request text to UTF-8. Bytes that form valid UTF-8 with at least one
-// multi-byte sequence are taken as UTF-8 (addresses the client builds without
-// encoding reach us that way from the browser); anything else is GBK.
+// Request text to UTF-8. Bytes that form valid UTF-8 made of ASCII and
+// three- or four-byte sequences are taken as UTF-8 (addresses the client builds
+// without encoding reach us that way from the browser); anything else is GBK.
 std::string RequestTextToUtf8(const std::string& bytes);
 
 // Splits "a=1&b=2" and adds the decoded (UTF-8) pairs to `out`.

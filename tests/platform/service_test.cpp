@@ -264,6 +264,25 @@ TEST_F(ServiceTest, RequestsAreRecordedWithDecodedParameters) {
 
   service_.ClearRequests();
   EXPECT_TRUE(service_.Requests().empty());
+
+  // Values arrive as GBK from the client's own encoding and from GBK pages'
+  // forms, but as UTF-8 where the browser encodes an address the client built
+  // unencoded (the welcome page's user name).
+  struct Case {
+    const char* encoded;
+    const char* decoded;
+  } cases[] = {
+      {"%C0%EE%CB%C4", "李四"},         // GBK
+      {"%C4%A3", "模"},                 // GBK that is also well-formed UTF-8 ("ģ")
+      {"%E6%9D%8E%E5%9B%9B", "李四"},   // UTF-8
+      {"demo%20x", "demo x"},
+  };
+  for (const Case& k : cases) {
+    service_.ClearRequests();
+    c.Get(std::string("/Default.asp?types=2&uName=") + k.encoded + "&oem=1&t=1");
+    ASSERT_EQ(service_.Requests().size(), 1u);
+    EXPECT_EQ(service_.Requests()[0].Param("uName"), k.decoded) << k.encoded;
+  }
 }
 
 TEST_F(ServiceTest, ControlEndpointsDriveTheServiceWhenEnabled) {
