@@ -1,0 +1,246 @@
+// The console's checks before its browser follows a link or posts a form.
+#include <gtest/gtest.h>
+
+#include "build_config.h"
+#include "core/globals.h"
+#include "forms/forms_fixture.h"
+#include "member/frmAdmin.h"
+
+namespace lumaro {
+namespace {
+
+class GuardTest : public FormsTest {
+ protected:
+  GuardTest() {
+    gUserName = "bob";
+    ShowMemberConsole();
+    window_ = ui.Find("frmAdmin");
+    web_ = window_->Browser("web");
+    auto& openers = MemberWindowOpeners();
+    openers.siteChecker = [this] { opened_.push_back("checker:" + gCheckTarget); };
+    openers.memoViewer = [this] { opened_.push_back("memo:" + gMemoTarget); };
+    openers.visitorViewer = [this] { opened_.push_back("visitor:" + gVisitorTarget); };
+  }
+  ~GuardTest() override { MemberWindowOpeners() = {}; }
+
+  FakeDocument& Doc() { return web_->doc(); }
+  BeforeNavigateArgs Go(const std::string& url, const std::string& post = "") {
+    return web_->FireBeforeNavigate2(url, post);
+  }
+  // The texts of the boxes shown so far.
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> out;
+    for (const auto& b : Boxes()) out.push_back(b.text);
+    return out;
+  }
+
+  FakeWindow* window_;
+  FakeBrowser* web_;
+  std::vector<std::string> opened_;
+};
+
+TEST_F(GuardTest, NativeWindowsOpenInPlaceOfTheirPages) {
+  struct Case {
+    const char* url;
+    const char* opened;  // "" when nothing opens
+    bool cancel;
+  } cases[] = {
+      {"http://s/checkcode.asp?id=42&x=1", "checker:42", true},
+      {"http://s/CHECKCODE.ASP?ID=7", "checker:7", true},
+      {"http://s/checkcode.asp", "checker:", true},
+      {"http://s/list.asp?next=checkcode.asp&id=9", "checker:9", true},
+      {"http://s/viewmemo.asp?id=3&T=x", "memo:http://s/viewmemo.asp?id=3&T=x", true},
+      {"http://s/viewqq.asp?id=55", "visitor:55", true},
+      {"http://s/base.asp?t=1", "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    opened_.clear();
+    BeforeNavigateArgs args = Go(c.url);
+    EXPECT_EQ(args.cancel, c.cancel);
+    if (*c.opened)
+      EXPECT_EQ(opened_, std::vector<std::string>{c.opened});
+    else
+      EXPECT_TRUE(opened_.empty());
+  }
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(GuardTest, SiteDeleteAsksFirst) {
+  AnswerNext(MsgResult::No);
+  EXPECT_TRUE(Go("http://s/delnet.asp?id=1").cancel);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "确定要删除当前网站吗?");
+  EXPECT_EQ(Boxes()[0].title, std::string(kNoticeTitle));
+  EXPECT_EQ(Boxes()[0].icon, MsgIcon::Information);
+  EXPECT_EQ(Boxes()[0].buttons, MsgButtons::YesNo);
+
+  AnswerNext(MsgResult::Yes);
+  EXPECT_FALSE(Go("http://s/delnet.asp?id=1").cancel);
+}
+
+// One form post: the page's fields, the address, the post body and what
+// the guard must do.
+struct FormCase {
+  const char* what;
+  std::vector<std::pair<const char*, const char*>> fields;
+  const char* url;
+  const char* post;
+  bool cancel;
+  std::vector<std::string> messages;
+  const char* focused;  // "" when the caret stays
+};
+
+TEST_F(GuardTest, FormPostsAreCheckedBeforeTheyGo) {
+  const std::string q20(20, 'x'), q21(21, 'x');
+  const std::string cn20 = [] {
+    std::string s;
+    for (int i = 0; i < 20; ++i) s += "词";
+    return s;
+  }();
+  std::vector<FormCase> cases = {
+      // Site form.
+      {"site ok", {{"n", "Mine"}, {"u", "HTTP://x.cn"}}, "http://s/savenet.asp", "", false, {}, ""},
+      {"site no name", {{"n", ""}, {"u", "http://x"}}, "http://s/saveadd2.asp", "", true,
+       {"网站名称不能为空!"}, "n"},
+      {"site bare prefix", {{"n", "a"}, {"u", "http://"}}, "http://s/savenet.asp", "", true,
+       {"网站网址不能为空!"}, "u"},
+      {"site empty address", {{"n", "a"}, {"u", ""}}, "http://s/savenet.asp", "", true,
+       {"网站网址不能为空!"}, "u"},
+      {"site secure scheme", {{"n", "a"}, {"u", "https://x"}}, "http://s/savenet.asp", "", true,
+       {"请输入符合规范的网址!"}, "u"},
+      {"site no scheme", {{"n", "a"}, {"u", "www.x.cn"}}, "http://s/savenet.asp", "", true,
+       {"请输入符合规范的网址!"}, "u"},
+      {"site blank name is not empty", {{"n", " "}, {"u", "http://x"}}, "http://s/savenet.asp",
+       "", false, {}, ""},
+      // Keyword queries.
+      {"keyword 20", {{"q", q20.c_str()}}, "http://s/saveword.asp", "types=1&transtype=3", false,
+       {}, ""},
+      {"keyword 20 Chinese", {{"q", cn20.c_str()}}, "http://s/saveword.asp",
+       "types=2&transtype=3", false, {}, ""},
+      {"keyword 21", {{"q", q21.c_str()}}, "http://s/saveword.asp", "types=1&transtype=3", true,
+       {"输入的关键字太长!"}, "q"},
+      {"keyword empty", {{"q", ""}}, "http://s/saveword.asp", "types=2&transtype=3", true,
+       {"请输入要查询的关键字!"}, "q"},
+      {"lead word empty", {{"q", ""}, {"q2", "b"}}, "http://s/saveword.asp", "types=3&transtype=3",
+       true, {"请输入要查询的引导词!"}, "q"},
+      {"lead word long", {{"q", q21.c_str()}, {"q2", "b"}}, "http://s/saveword.asp",
+       "types=0&transtype=3", true, {"输入的引导词太长!"}, "q"},
+      {"target word empty", {{"q", "a"}, {"q2", ""}}, "http://s/saveword.asp",
+       "types=3&transtype=3", true, {"请输入要查询的目标词!"}, "q2"},
+      {"target word long", {{"q", "a"}, {"q2", q21.c_str()}}, "http://s/saveword.asp",
+       "types=3&transtype=3", true, {"输入的目标词太长!"}, "q2"},
+      {"types missing", {{"q", "a"}}, "http://s/saveword.asp", "transtype=3", true, {"提交失败"},
+       ""},
+      {"types not a number", {{"q", "a"}}, "http://s/saveword.asp", "types=x&transtype=1", true,
+       {"提交失败"}, ""},
+      {"test run", {{"q", "a"}}, "http://s/saveword.asp", "types=1&transtype=2", true,
+       {"测试完成!"}, ""},
+      {"query stops silently", {{"q", "a"}}, "http://s/saveword.asp", "types=1&transtype=1", true,
+       {}, ""},
+      {"delete skips the checks", {}, "http://s/saveword.asp", "transtype=4", false, {}, ""},
+      {"module save missing hours", {{"ttype", "c1"}}, "http://s/saveword.asp", "transtype=5",
+       true, {"提交失败"}, ""},
+      // Password change.
+      {"password ok", {{"oldpwd", "a"}, {"newpwd1", "Bb"}, {"newpwd2", "Bb"}},
+       "http://s/savepwd.asp", "", false, {}, ""},
+      {"no old password", {{"oldpwd", ""}, {"newpwd1", "b"}, {"newpwd2", "b"}},
+       "http://s/savepwd.asp", "", true, {"请输入原始密码!"}, "oldpwd"},
+      {"no new password", {{"oldpwd", "a"}, {"newpwd1", ""}, {"newpwd2", "b"}},
+       "http://s/savepwd.asp", "", true, {"请输入新密码!"}, "newpwd1"},
+      {"no confirmation", {{"oldpwd", "a"}, {"newpwd1", "b"}, {"newpwd2", ""}},
+       "http://s/savepwd.asp", "", true, {"请输入确认密码!"}, "newpwd2"},
+      {"passwords differ in case", {{"oldpwd", "a"}, {"newpwd1", "b"}, {"newpwd2", "B"}},
+       "http://s/savepwd.asp", "", true, {"两次输入密码不一致，请重新输入!"}, ""},
+      // Rank update and check requests never go.
+      {"rank update with list", {{"id", "1"}}, "http://s/uppos.asp", "", true, {}, ""},
+      {"rank update without list", {}, "http://s/uppos.asp", "", true,
+       {"请勾选需要更新的关键词!"}, ""},
+      {"check request", {}, "http://s/docheck.asp?id=1", "", true, {}, ""},
+      // Ad form.
+      {"ad ok", {{"q", "a"}, {"q2", "b"}, {"urls", "c"}}, "http://s/savead.asp",
+       "types=1&transtype=1", false, {}, ""},
+      {"ad no source", {{"q", ""}, {"q2", "b"}, {"urls", "c"}}, "http://s/savead.asp",
+       "types=2&transtype=3", true, {"请输入来路!"}, "q"},
+      {"ad no target", {{"q", "a"}, {"q2", ""}, {"urls", "c"}}, "http://s/savead.asp",
+       "types=1&transtype=3", true, {"请输入目标网页!"}, "q2"},
+      {"ad no script", {{"q", "a"}, {"q2", "b"}, {"urls", ""}}, "http://s/savead.asp",
+       "types=1&transtype=3", true, {"请输入广告脚本!"}, "urls"},
+      {"ad other variant unchecked", {{"q", ""}}, "http://s/savead.asp", "types=3&transtype=3",
+       false, {}, ""},
+      {"ad test", {{"q", "a"}, {"q2", "b"}, {"urls", "c"}}, "http://s/savead.asp",
+       "types=1&transtype=2", true, {"测试完成!"}, ""},
+      {"system template", {{"ttype", "S1"}}, "http://s/savead.asp", "transtype=4", true,
+       {"系统模板，无法删除！"}, ""},
+      {"own template", {{"ttype", "c12"}}, "http://s/savead.asp", "transtype=4", false, {}, ""},
+      {"template C is not c", {{"ttype", "C12"}}, "http://s/savead.asp", "transtype=4", true,
+       {"系统模板，无法删除！"}, ""},
+      {"missing field", {}, "http://s/savenet.asp", "", true, {"提交失败"}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeDocument& doc = web_->NewDocument();
+    for (const auto& [name, value] : c.fields) doc.AddElement(name, std::string(value));
+    size_t before = Boxes().size();
+    BeforeNavigateArgs args = Go(c.url, c.post);
+    EXPECT_EQ(args.cancel, c.cancel);
+    std::vector<std::string> shown;
+    for (size_t i = before; i < Boxes().size(); ++i) shown.push_back(Boxes()[i].text);
+    EXPECT_EQ(shown, c.messages);
+    EXPECT_EQ(doc.ActiveElementId(), c.focused);
+  }
+}
+
+TEST_F(GuardTest, MessageStylesFollowTheKindOfCheck) {
+  web_->NewDocument().AddElement("n", std::string());
+  web_->doc().AddElement("u", std::string("x"));
+  Go("http://s/savenet.asp");
+  web_->NewDocument().AddElement("oldpwd", std::string());
+  Go("http://s/savepwd.asp");
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[0].icon, MsgIcon::Information);
+  EXPECT_EQ(Boxes()[1].icon, MsgIcon::None);
+  for (const auto& b : Boxes()) {
+    EXPECT_EQ(b.title, std::string(kNoticeTitle));
+    EXPECT_EQ(b.buttons, MsgButtons::Ok);
+  }
+}
+
+TEST_F(GuardTest, FieldThatCannotTakeTheFocusEndsInTheRecovery) {
+  FakeDocument& doc = web_->NewDocument();
+  doc.AddElement("n", std::string(), /*focusable=*/false);
+  doc.AddElement("u", std::string("http://x"));
+  EXPECT_TRUE(Go("http://s/savenet.asp").cancel);
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"网站名称不能为空!", "提交失败"}));
+}
+
+TEST_F(GuardTest, QueryActionClearsTheStopFlagAndModulePostsAreReadOnly) {
+  gStopWaiting = true;
+  web_->NewDocument().AddElement("q", std::string("a"));
+  EXPECT_TRUE(Go("http://s/saveword.asp", "types=1&transtype=1").cancel);
+  EXPECT_FALSE(gStopWaiting);
+
+  FakeDocument& doc = web_->NewDocument();
+  for (int h = 0; h < 24; ++h) doc.AddElement("tmr" + std::to_string(h), std::string("1"));
+  doc.AddElement("ttype", std::string("c3"));
+  EXPECT_FALSE(Go("http://s/saveword.asp", "transtype=5").cancel);  // proceeds
+  EXPECT_TRUE(Go("http://s/savead.asp", "transtype=5").cancel);     // stopped
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(GuardTest, LaterStepsStillRunAfterAnEarlierOneMatched) {
+  // A delete confirmed with Yes whose address also names the check page is
+  // still stopped by the last step.
+  AnswerNext(MsgResult::Yes);
+  EXPECT_TRUE(Go("http://s/delnet.asp?back=docheck.asp").cancel);
+  // A keyword query that passed its checks goes on to the password checks.
+  FakeDocument& doc = web_->NewDocument();
+  doc.AddElement("q", std::string("a"));
+  doc.AddElement("oldpwd", std::string());
+  EXPECT_TRUE(Go("http://s/saveword.asp?to=savepwd.asp", "types=1&transtype=3").cancel);
+  EXPECT_EQ(Texts().back(), "请输入原始密码!");
+}
+
+}  // namespace
+}  // namespace lumaro

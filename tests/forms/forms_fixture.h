@@ -1,0 +1,86 @@
+// Common set-up of the window tests: the fake services and the fake UI
+// installed, the shared windows dropped afterwards, and short helpers over
+// the fakes for what the window tests look at.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "build_config.h"
+#include "core/platform.h"
+#include "fakes/fake_services.h"
+#include "fakes/fake_ui.h"
+#include "member/frmAdmin.h"
+#include "signin/frmReg.h"
+#include "signin/frmlogin.h"
+#include "windows/frmUP.h"
+
+namespace lumaro {
+
+inline std::string Base() { return std::string(kServiceBase); }
+
+class FormsTest : public ::testing::Test {
+ protected:
+  ~FormsTest() override {
+    frmlogin::ReleaseInstance();
+    frmAdmin::ReleaseInstance();
+    frmReg::ReleaseInstance();
+    frmUP::ReleaseInstance();
+    MemberWindowOpeners() = {};
+  }
+
+  // Answers 200 with the GBK form of `text` every request whose address
+  // starts with `prefix`.
+  void Reply(const std::string& prefix, const std::string& text) {
+    env.http.ReplyText(prefix, text);
+  }
+  // The same, and `action` runs while the request waits for its answer (on
+  // the first pump after it was sent), as a user's click would.
+  void ReplyWhileWaiting(const std::string& prefix, const std::string& text,
+                         std::function<void()> action) {
+    Reply(prefix, text);
+    FakeReply reply = env.http.Lookup(prefix);
+    reply.onSend = [this, action] { env.pump.Post(action); };
+    env.http.Reply(prefix, reply);
+  }
+  const std::vector<std::string>& Requests() const { return env.http.sent; }
+
+  const std::vector<ShownMessage>& Boxes() const { return env.dialogs.shown; }
+  // The answer of the next Yes/No box.
+  void AnswerNext(MsgResult answer) { env.dialogs.answers.assign(1, answer); }
+
+  std::optional<std::string> FileBytes(const std::string& path) const {
+    auto it = env.files.files.find(path);
+    if (it == env.files.files.end()) return std::nullopt;
+    return it->second;
+  }
+  void PutFile(const std::string& path, const std::string& bytes) { env.files.files[path] = bytes; }
+  void RemoveFile(const std::string& path) { env.files.files.erase(path); }
+  bool WrittenOwnerOnly(const std::string& path) const {
+    auto it = env.files.ownerOnly.find(path);
+    return it != env.files.ownerOnly.end() && it->second;
+  }
+  void FailWrites(bool fail) { env.files.readOnly = fail; }
+  void SetExecutableName(const std::string& name) { env.files.exeName = name; }
+
+  const std::vector<std::string>& BrowserOpens() const { return env.shell.opened; }
+  // The desktop's browser cannot be handed the address: the shell throws.
+  void FailShell() { Svc().shell = &failingShell_; }
+
+  FakeEnvironment env;
+  FakeUiFactory& ui = env.ui;
+
+ private:
+  struct FailingShell : IShell {
+    void OpenInBrowser(const std::string&) override {
+      throw std::runtime_error("no browser can be started");
+    }
+  } failingShell_;
+};
+
+}  // namespace lumaro
