@@ -104,8 +104,12 @@ std::string AnsiToUtf8(const std::string& ansi) {
       ++i;
       continue;
     }
+    // The pair must make exactly one character: 0x80 and 0xFF lead nothing
+    // in GBK, though iconv reads a lone 0x80 as the euro sign.
     std::string utf8;
-    if (FromGbk().Run(ansi.data() + i, 2, &utf8) && !utf8.empty())
+    bool lead = c >= 0x81 && c <= 0xFE;
+    if (lead && FromGbk().Run(ansi.data() + i, 2, &utf8) && !utf8.empty() &&
+        Utf8Length(static_cast<unsigned char>(utf8[0])) == utf8.size())
       out += utf8;
     else
       out += "\xEF\xBF\xBD";

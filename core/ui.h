@@ -221,6 +221,8 @@ class IWindow {
   std::function<void()> onResize;
   // The window has closed, by Close() or by its close box.
   std::function<void()> onClosed;
+  // The user pressed Escape while the window had the keyboard focus.
+  std::function<void()> onEscape;
 };
 
 class IUiFactory {

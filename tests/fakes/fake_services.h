@@ -25,7 +25,7 @@ class FakeClock : public IClock {
 
   void Advance(double seconds) { now_ += seconds; }
   // Seconds since midnight at the moment the fake's monotonic clock is 0.
-  double midnightOffset_ = 45296.125;
+  double midnightOffset_ = 45296.13;
   double now_ = 1000.0;
   std::tm localNow_ = [] {
     std::tm t{};
