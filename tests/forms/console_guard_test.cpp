@@ -58,10 +58,11 @@ TEST_F(GuardTest, NativeWindowsOpenInPlaceOfTheirPages) {
     opened_.clear();
     BeforeNavigateArgs args = Go(c.url);
     EXPECT_EQ(args.cancel, c.cancel);
-    if (*c.opened)
+    if (*c.opened) {
       EXPECT_EQ(opened_, std::vector<std::string>{c.opened});
-    else
+    } else {
       EXPECT_TRUE(opened_.empty());
+    }
   }
   EXPECT_TRUE(Boxes().empty());
 }

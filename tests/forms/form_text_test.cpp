@@ -50,7 +50,9 @@ TEST(FormText, WholeNumberAcceptsOnlyPlainDecimalText) {
   for (const auto& c : cases) {
     double v = -99;
     EXPECT_EQ(ReadWholeNumber(c.text, &v), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(v, c.value) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
   }
 }
 
