@@ -19,6 +19,7 @@
 #include "signin/frmReg.h"
 #include "signin/frmlogin.h"
 #include "windows/frmUP.h"
+#include "windows/shared_windows.h"
 
 namespace lumaro {
 
@@ -27,10 +28,7 @@ inline std::string Base() { return std::string(kServiceBase); }
 class FormsTest : public ::testing::Test {
  protected:
   ~FormsTest() override {
-    frmlogin::ReleaseInstance();
-    frmAdmin::ReleaseInstance();
-    frmReg::ReleaseInstance();
-    frmUP::ReleaseInstance();
+    ReleaseSharedWindows();
     MemberWindowOpeners() = {};
   }
 
