@@ -1,0 +1,93 @@
+// HttpGet against plain libcurl on loopback: median latency of a small page,
+// and the CPU time HttpGet uses while it waits for a slow answer.
+#include <curl/curl.h>
+#include <httplib.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/http_fetch.h"
+#include "platform/gtk_platform.h"
+#include "window_timer.h"
+
+namespace {
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double CpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+size_t Collect(char* data, size_t size, size_t n, void* out) {
+  static_cast<std::string*>(out)->append(data, size * n);
+  return size * n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int runs = argc > 1 ? std::atoi(argv[1]) : 200;
+  if (!lumaro::InitGtkPlatform(&argc, &argv)) {
+    std::fprintf(stderr, "http_bench: needs a display (run under xvfb-run)\n");
+    return 1;
+  }
+  lumaro::InstallGtkPlatform();
+
+  httplib::Server server;
+  server.Get("/small", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("1-51", "text/plain; charset=gbk");
+  });
+  server.Get("/slow", [](const httplib::Request&, httplib::Response& res) {
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    res.set_content("ok", "text/plain");
+  });
+  int port = server.bind_to_any_port("127.0.0.1");
+  std::thread serving([&] { server.listen_after_bind(); });
+  server.wait_until_ready();
+  std::string base = "http://127.0.0.1:" + std::to_string(port);
+
+  CURL* easy = curl_easy_init();
+  std::vector<double> plain, fetch;
+  for (int i = 0; i < runs; ++i) {
+    std::string body;
+    curl_easy_setopt(easy, CURLOPT_URL, (base + "/small").c_str());
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Collect);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+    double t0 = Now();
+    curl_easy_perform(easy);
+    plain.push_back(Now() - t0);
+
+    t0 = Now();
+    std::string r = lumaro::HttpGet(base + "/small", false);
+    fetch.push_back(Now() - t0);
+    if (r != "1-51") {
+      std::fprintf(stderr, "http_bench: unexpected reply \"%s\"\n", r.c_str());
+      return 1;
+    }
+  }
+  curl_easy_cleanup(easy);
+
+  double cpu0 = CpuSeconds(), wall0 = Now();
+  std::string slow = lumaro::HttpGet(base + "/slow", false);
+  double cpu = CpuSeconds() - cpu0, wall = Now() - wall0;
+
+  double mp = bench::Median(plain), mf = bench::Median(fetch);
+  std::printf("%-44s %10s %10s %8s\n", "benchmark", "baseline", "lumaro", "ratio");
+  std::printf("%-44s %8.3fms %8.3fms %8.2f\n", "HttpGet small page (vs plain libcurl)", mp * 1000,
+              mf * 1000, mf / mp);
+  std::printf("%-44s %8.2fs  %8.3fs  %7.2f%%\n", "HttpGet 3 s wait: wall / CPU", wall, cpu,
+              100 * cpu / wall);
+  if (slow != "ok") std::fprintf(stderr, "http_bench: slow reply \"%s\"\n", slow.c_str());
+  server.stop();
+  serving.join();
+  return 0;
+}

@@ -1,0 +1,195 @@
+#include "e2e/desktop_driver.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+CommandResult RunCommand(const std::vector<std::string>& argv) {
+  CommandResult result;
+  int fds[2];
+  if (pipe(fds) != 0) return result;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  std::vector<char*> args;
+  for (auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = -1;
+  int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (rc == 0) {
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0) result.output.append(buf, size_t(n));
+    int st = 0;
+    waitpid(pid, &st, 0);
+    result.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  }
+  close(fds[0]);
+  return result;
+}
+
+ClientProcess::ClientProcess(const std::string& exeName) : exeName_(exeName) {
+  char templ[] = "/tmp/lumaro-e2e-XXXXXX";
+  dir_ = mkdtemp(templ);
+  fs::path built = LUMARO_CLIENT_EXE;
+  fs::copy_file(built, Exe(), fs::copy_options::overwrite_existing);
+  fs::create_directory_symlink(built.parent_path() / "assets", dir_ / "assets");
+  // The desktop's web browser, as the program sees it: records the addresses
+  // it is handed instead of opening them.
+  fs::create_directory(dir_ / "bin");
+  std::ofstream script(dir_ / "bin" / "xdg-open");
+  script << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << (dir_ / "opened.txt").string() << "'\n";
+  script.close();
+  fs::permissions(dir_ / "bin" / "xdg-open", fs::perms::owner_all);
+}
+
+ClientProcess::~ClientProcess() {
+  Kill();
+  std::error_code ec;
+  fs::remove_all(dir_, ec);
+}
+
+void ClientProcess::Start() {
+  std::string exe = Exe().string();
+  char* args[] = {const_cast<char*>(exe.c_str()), nullptr};
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e)
+    if (std::strncmp(*e, "PATH=", 5) != 0) env.push_back(*e);
+  const char* path = std::getenv("PATH");
+  env.push_back("PATH=" + (dir_ / "bin").string() + ":" + (path ? path : "/usr/bin:/bin"));
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  exitStatus_.reset();
+  if (posix_spawn(&pid_, exe.c_str(), nullptr, nullptr, args, envp.data()) != 0) pid_ = -1;
+}
+
+bool ClientProcess::Running() {
+  if (pid_ <= 0) return false;
+  int st = 0;
+  pid_t r = waitpid(pid_, &st, WNOHANG);
+  if (r == pid_) {
+    exitStatus_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    pid_ = -1;
+    return false;
+  }
+  return r == 0;
+}
+
+std::optional<int> ClientProcess::WaitExit(double seconds) {
+  if (WaitUntil([&] { return !Running(); }, seconds)) return exitStatus_;
+  return std::nullopt;
+}
+
+void ClientProcess::Kill() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    int st = 0;
+    waitpid(pid_, &st, 0);
+    pid_ = -1;
+  }
+}
+
+std::string ClientProcess::ReadFile(const std::string& name) const {
+  std::ifstream in(dir_ / name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void ClientProcess::WriteFile(const std::string& name, const std::string& bytes) const {
+  std::ofstream out(dir_ / name, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::vector<std::string> FindWindows(const std::string& titleRegex, bool onlyVisible) {
+  std::vector<std::string> argv = {"xdotool", "search"};
+  if (onlyVisible) argv.push_back("--onlyvisible");
+  argv.insert(argv.end(), {"--name", titleRegex});
+  auto r = RunCommand(argv);
+  std::vector<std::string> ids;
+  std::istringstream in(r.output);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) ids.push_back(line);
+  return ids;
+}
+
+std::string WaitForWindow(const std::string& titleRegex, double seconds) {
+  std::string id;
+  WaitUntil(
+      [&] {
+        auto ids = FindWindows(titleRegex);
+        if (!ids.empty()) id = ids.front();
+        return !id.empty();
+      },
+      seconds);
+  return id;
+}
+
+bool WaitForNoWindow(const std::string& titleRegex, double seconds) {
+  return WaitUntil([&] { return FindWindows(titleRegex).empty(); }, seconds);
+}
+
+std::optional<WindowGeometry> Geometry(const std::string& windowId) {
+  auto r = RunCommand({"xdotool", "getwindowgeometry", "--shell", windowId});
+  if (r.status != 0) return std::nullopt;
+  WindowGeometry g;
+  std::istringstream in(r.output);
+  for (std::string line; std::getline(in, line);) {
+    auto eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string k = line.substr(0, eq);
+    int v = std::atoi(line.c_str() + eq + 1);
+    if (k == "X") g.x = v;
+    if (k == "Y") g.y = v;
+    if (k == "WIDTH") g.width = v;
+    if (k == "HEIGHT") g.height = v;
+  }
+  return g;
+}
+
+std::string WindowTitle(const std::string& windowId) {
+  auto r = RunCommand({"xdotool", "getwindowname", windowId});
+  while (!r.output.empty() && r.output.back() == '\n') r.output.pop_back();
+  return r.output;
+}
+
+void ClickAt(const std::string& windowId, int x, int y) {
+  auto g = Geometry(windowId);
+  if (!g) return;
+  RunCommand({"xdotool", "mousemove", "--sync", std::to_string(g->x + x), std::to_string(g->y + y)});
+  RunCommand({"xdotool", "click", "1"});
+}
+
+void TypeText(const std::string& text) {
+  RunCommand({"xdotool", "type", "--delay", "15", text});
+}
+
+void PressKey(const std::string& keysym) { RunCommand({"xdotool", "key", keysym}); }
+
+fs::path Screenshot(const std::string& name) {
+  fs::path dir = LUMARO_ARTIFACT_DIR;
+  fs::create_directories(dir);
+  fs::path file = dir / (name + ".png");
+  RunCommand({"import", "-window", "root", file.string()});
+  return file;
+}
+
+}  // namespace e2e

@@ -1,0 +1,78 @@
+// Drives the real program on the X display: starts it in a folder of its
+// own, finds its windows by title, clicks and types with XTEST (xdotool) and
+// saves screenshots.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct WindowGeometry {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Output of a command run with an argument vector (no shell), and its status.
+struct CommandResult {
+  int status = -1;
+  std::string output;
+};
+CommandResult RunCommand(const std::vector<std::string>& argv);
+
+// The client program, copied into a fresh folder so that its files
+// ("ini.txt", "share.txt") and its executable name belong to the test.
+class ClientProcess {
+ public:
+  explicit ClientProcess(const std::string& exeName = "lumaro");
+  ~ClientProcess();
+  ClientProcess(const ClientProcess&) = delete;
+  ClientProcess& operator=(const ClientProcess&) = delete;
+
+  const std::filesystem::path& Dir() const { return dir_; }
+  std::filesystem::path Exe() const { return dir_ / exeName_; }
+  void Start();
+  bool Running();
+  // Waits for the process to end; its exit status, or nullopt on time-out.
+  std::optional<int> WaitExit(double seconds);
+  void Kill();
+  std::string ReadFile(const std::string& name) const;
+  // Addresses the program handed to the desktop's web browser, one a line.
+  std::string OpenedInBrowser() const { return ReadFile("opened.txt"); }
+  void WriteFile(const std::string& name, const std::string& bytes) const;
+
+ private:
+  std::string exeName_;
+  std::filesystem::path dir_;
+  pid_t pid_ = -1;
+  std::optional<int> exitStatus_;
+};
+
+// Window ids whose title matches the regular expression (xdotool's --name).
+std::vector<std::string> FindWindows(const std::string& titleRegex, bool onlyVisible = true);
+// Waits until a window with that title is visible; its id or "".
+std::string WaitForWindow(const std::string& titleRegex, double seconds);
+// Waits until no visible window has that title.
+bool WaitForNoWindow(const std::string& titleRegex, double seconds);
+std::optional<WindowGeometry> Geometry(const std::string& windowId);
+std::string WindowTitle(const std::string& windowId);
+
+// Clicks at a point given in the window's client coordinates (pixels).
+void ClickAt(const std::string& windowId, int x, int y);
+// Types ASCII text into the focused control.
+void TypeText(const std::string& text);
+void PressKey(const std::string& keysym);
+
+// Saves a screenshot of the whole screen; returns its path.
+std::filesystem::path Screenshot(const std::string& name);
+
+// Polls `pred` every 50 ms until it holds or `seconds` pass.
+template <class Pred>
+bool WaitUntil(Pred pred, double seconds);
+
+}  // namespace e2e
+
+#include "e2e/desktop_driver_inl.h"

@@ -1,0 +1,40 @@
+// The update window that a newer published version brings up.
+#include "e2e/e2e_fixture.h"
+
+namespace e2e {
+namespace {
+
+constexpr const char* kUpdateTitle = "^版本升级$";
+// Centres of the two drawn buttons, client pixels.
+constexpr int kDownloadX = 167 + 60, kDownloadY = 107 + 18;
+constexpr int kLaterX = 323 + 60, kLaterY = 108 + 18;
+
+TEST_F(EndToEnd, DownloadHandsTheAddressToTheBrowserAndEndsTheProgram) {
+  Service().SetVersion("1-52");
+  auto& client = NewClient("lumaro-pro");
+  client.Start();
+  std::string update = WaitForWindow(kUpdateTitle, 20);
+  ASSERT_FALSE(update.empty()) << "no update window";
+  EXPECT_TRUE(FindWindows(kLoginTitle).empty());
+  size_t requests = Service().Requests().size();
+  ClickAt(update, kDownloadX, kDownloadY);
+  EXPECT_TRUE(client.WaitExit(10).has_value()) << "the program did not end";
+  EXPECT_TRUE(WaitUntil([&] { return !client.OpenedInBrowser().empty(); }, 5));
+  EXPECT_EQ(client.OpenedInBrowser(), Service().BaseUrl() + "1/lumaro-pro.rar\n");
+  EXPECT_EQ(Service().Requests().size(), requests) << "the window itself asks the service nothing";
+}
+
+TEST_F(EndToEnd, LaterEndsTheProgramWithoutALoginWindow) {
+  Service().SetVersion("1-50");
+  auto& client = NewClient();
+  client.Start();
+  std::string update = WaitForWindow(kUpdateTitle, 20);
+  ASSERT_FALSE(update.empty());
+  ClickAt(update, kLaterX, kLaterY);
+  EXPECT_TRUE(client.WaitExit(10).has_value());
+  EXPECT_TRUE(FindWindows(kLoginTitle).empty());
+  EXPECT_EQ(client.OpenedInBrowser(), "");
+}
+
+}  // namespace
+}  // namespace e2e
