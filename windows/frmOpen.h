@@ -1,0 +1,42 @@
+// The chat-link opener: an almost invisible window that loads a messenger
+// chat link in a browser of its own and closes when that page closes itself.
+#pragma once
+
+#include <memory>
+
+#include "core/ui.h"
+
+namespace lumaro {
+
+class frmOpen {
+ public:
+  // How long the window waits for its page to close itself before it closes
+  // on its own, so that a chat page that never does cannot trap the user.
+  static constexpr int kGiveUpMs = 30000;
+
+  // Creates the window with its controls and runs the window load, which
+  // reads gOpenTarget.
+  frmOpen();
+  frmOpen(const frmOpen&) = delete;
+  frmOpen& operator=(const frmOpen&) = delete;
+
+  // Shows the window modally over `owner`; returns when it has closed.
+  void ShowModal(IWindow* owner);
+  IWindow& Window() { return *window_; }
+
+  void Form_Load();
+  // The page closes itself by script: the window closes with it.
+  void Web_WindowClosing(bool& cancel);
+  // The page has not closed itself in time.
+  void tmrGiveUp_Timer();
+  // Escape: the user's way out of a window without a frame.
+  void Form_Escape();
+
+  IBrowser* Web = nullptr;
+  ITimer* tmrGiveUp = nullptr;
+
+ private:
+  std::unique_ptr<IWindow> window_;
+};
+
+}  // namespace lumaro

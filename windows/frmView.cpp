@@ -1,0 +1,79 @@
+#include "windows/frmView.h"
+
+#include <exception>
+
+#include "core/globals.h"
+#include "core/platform.h"
+
+namespace lumaro {
+
+namespace {
+
+constexpr int kClientWidth = 10200;
+constexpr int kClientHeight = 7995;
+
+std::unique_ptr<frmView>& SharedInstance() {
+  static std::unique_ptr<frmView> instance;
+  return instance;
+}
+
+}  // namespace
+
+frmView& frmView::Instance() {
+  auto& instance = SharedInstance();
+  if (!instance || instance->closed_) instance = std::make_unique<frmView>();
+  return *instance;
+}
+
+void frmView::ReleaseInstance() { SharedInstance().reset(); }
+
+frmView::frmView() {
+  WindowSpec spec;
+  spec.name = "frmView";
+  spec.caption = "详细信息浏览";
+  spec.clientWidth = kClientWidth;
+  spec.clientHeight = kClientHeight;
+  spec.frame = FrameKind::Sizable;
+  spec.maximizeButton = false;
+  spec.placement = Placement::CenterOwner;
+  window_ = Svc().ui->CreateWindow(spec);
+  IWindow& w = *window_;
+
+  web = w.AddBrowser("web", {0, 0, kClientWidth, kClientHeight});
+
+  w.onResize = [this] { Form_Resize(); };
+  w.onClosed = [this] { closed_ = true; };
+
+  Form_Load();
+}
+
+void frmView::Show() { window_->Show(); }
+
+void frmView::Form_Load() {
+  web->SetSilent(true);
+  // Nothing sets a start address before a new-window request brings the
+  // page; an empty one is not loaded.
+  if (!gInfoTarget.empty()) web->Navigate2(gInfoTarget);
+}
+
+void frmView::Form_Resize() {
+  const int width = window_->OuterWidth() - 120;
+  const int height = window_->OuterHeight() - 500;
+  // A negative size (minimized, very small) is not applied.
+  if (width < 0 || height < 0) return;
+  try {
+    web->Move({0, 0, width, height});
+  } catch (const std::exception&) {
+  }
+}
+
+void OpenInDetailViewer(NewWindowArgs& args) {
+  try {
+    frmView& viewer = frmView::Instance();
+    args.target = viewer.Browser();
+    viewer.Show();
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace lumaro

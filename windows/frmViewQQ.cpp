@@ -1,0 +1,107 @@
+#include "windows/frmViewQQ.h"
+
+#include <exception>
+
+#include "build_config.h"
+#include "core/globals.h"
+#include "core/http_fetch.h"
+#include "core/platform.h"
+#include "windows/form_text.h"
+#include "windows/frmOpen.h"
+
+namespace lumaro {
+
+namespace {
+
+constexpr int kClientWidth = 14985;
+constexpr int kClientHeight = 8265;
+
+}  // namespace
+
+frmViewQQ::frmViewQQ() {
+  WindowSpec spec;
+  spec.name = "frmViewQQ";
+  spec.caption = "访客详情";
+  spec.clientWidth = kClientWidth;
+  spec.clientHeight = kClientHeight;
+  spec.frame = FrameKind::Sizable;
+  spec.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(spec);
+  IWindow& w = *window_;
+
+  // Created first, so that Web covers it.
+  webData = w.AddBrowser("webData", {3435, 2265, 2025, 2520});
+  Web = w.AddBrowser("Web", {0, 0, kClientWidth, kClientHeight});
+
+  Web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) { Web_BeforeNavigate2(args); };
+  Web->onWindowClosing = [this](bool& cancel) { Web_WindowClosing(cancel); };
+  w.onResize = [this] { Form_Resize(); };
+
+  Form_Load();
+}
+
+void frmViewQQ::ShowModal(IWindow* owner) { window_->ShowModal(owner); }
+
+void frmViewQQ::Form_Load() {
+  Web->SetSilent(true);
+  webData->SetSilent(true);
+  Web->Navigate2(std::string(kServiceBase) + "viewqq.asp?id=" + gVisitorTarget +
+                 "&t=" + TimerStamp());
+}
+
+void frmViewQQ::Form_Resize() {
+  const int width = window_->OuterWidth() - 150;
+  const int height = window_->OuterHeight() - 500;
+  // A minimized or very small window gives a negative size, which no control
+  // takes: the browser keeps its last size then.
+  if (width < 0 || height < 0) return;
+  try {
+    Web->Move({0, 0, width, height});
+  } catch (const std::exception&) {
+  }
+}
+
+void frmViewQQ::Web_BeforeNavigate2(BeforeNavigateArgs& args) {
+  const std::string url = args.url;
+  const std::string lowered = LowerCaseText(url);
+
+  if (lowered.find("exportxls.asp") != std::string::npos) {
+    // Only the address goes over; the visitor page stays in place.
+    webData->Navigate2(url);
+    args.cancel = true;
+  }
+  if (lowered.find(std::string(kChatLinkBase) + "/msgrd") != std::string::npos) {
+    args.cancel = true;
+    gOpenTarget = url;
+    IWindow* owner = window_.get();
+    // Waits here until the opener has closed; nothing of this window is
+    // touched after that.
+    frmOpen opener;
+    opener.ShowModal(owner);
+  }
+}
+
+void frmViewQQ::Web_WindowClosing(bool& cancel) { cancel = true; }
+
+void OpenVisitorViewer(IWindow* owner) {
+  frmViewQQ viewer;
+  viewer.ShowModal(owner);
+}
+
+std::string ExportFileName(const std::string& suggested) {
+  std::string name = suggested;
+  const size_t slash = name.find_last_of("/\\");
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  std::string clean;
+  for (unsigned char c : name)
+    if (c >= 0x20 && c != 0x7f) clean.push_back(char(c));
+  const size_t start = clean.find_first_not_of(". ");
+  clean = start == std::string::npos ? std::string() : clean.substr(start);
+  const size_t end = clean.find_last_not_of(' ');
+  clean = end == std::string::npos ? std::string() : clean.substr(0, end + 1);
+  return clean.empty() ? std::string("export.xls") : clean;
+}
+
+std::string ExportSavedText(const std::string& path) { return "导出的文件已保存到：" + path; }
+
+}  // namespace lumaro

@@ -1,0 +1,51 @@
+// The visitor viewer: the detail page of one visitor. Export links are
+// loaded by a hidden second browser so the visitor page stays in place, and
+// messenger chat links are handed to a fresh chat-link opener.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/ui.h"
+
+namespace lumaro {
+
+class frmViewQQ {
+ public:
+  // Creates the window with its controls and runs the window load, which
+  // reads gVisitorTarget.
+  frmViewQQ();
+  frmViewQQ(const frmViewQQ&) = delete;
+  frmViewQQ& operator=(const frmViewQQ&) = delete;
+
+  // Shows the window modally over `owner`; returns when it has closed.
+  void ShowModal(IWindow* owner);
+  IWindow& Window() { return *window_; }
+
+  void Form_Load();
+  void Form_Resize();
+  void Web_BeforeNavigate2(BeforeNavigateArgs& args);
+  void Web_WindowClosing(bool& cancel);
+
+  // Web lies on top of webData, which never moves.
+  IBrowser* webData = nullptr;
+  IBrowser* Web = nullptr;
+
+ private:
+  std::unique_ptr<IWindow> window_;
+};
+
+// Opens a fresh visitor viewer on gVisitorTarget, modally over `owner` (may
+// be null), and releases it once it has closed.
+void OpenVisitorViewer(IWindow* owner);
+
+// For the browser's handling of an export download in webData: the file
+// name to save it under. The name the service suggested, reduced to its last
+// path component, without control characters and leading dots (so it can
+// neither leave the download folder nor hide there); "export.xls" when
+// nothing usable is left.
+std::string ExportFileName(const std::string& suggested);
+// The notice that tells the user where an export was saved.
+std::string ExportSavedText(const std::string& path);
+
+}  // namespace lumaro
