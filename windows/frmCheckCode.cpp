@@ -1,0 +1,138 @@
+#include "windows/frmCheckCode.h"
+
+#include <exception>
+#include <string>
+
+#include "build_config.h"
+#include "controls/progbutton.h"
+#include "core/globals.h"
+#include "core/http_fetch.h"
+#include "core/platform.h"
+
+namespace lumaro {
+
+frmCheckCode::frmCheckCode() {
+  WindowSpec spec;
+  spec.name = "frmCheckCode";
+  spec.caption = "正在检查网站";
+  spec.clientWidth = 6075;
+  spec.clientHeight = 3690;
+  spec.frame = FrameKind::FixedDialog;
+  spec.minimizeButton = false;
+  spec.maximizeButton = false;
+  spec.showInTaskbar = false;
+  spec.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(spec);
+  IWindow& w = *window_;
+
+  // Added before the panel, so the panel covers it.
+  web1 = w.AddBrowser("web1", {1635, 570, 4620, 1365});
+  Picture1 = w.AddPanel("Picture1", {0, 60, 9810, 2340});
+
+  ControlStyle inPanel;
+  inPanel.parent = "Picture1";
+  Label1 = w.AddLabel("Label1", {630, 390, 1575, 195}, "正在检测，请等待...", inPanel);
+  pbar = w.AddProgButton("pbar", {540, 1065, 5250, 420}, inPanel);
+  pbar->SetStyle(0);
+  pbar->SetColor(8);
+  pbar->SetCaption("");
+
+  Command1 = w.AddProgButton("Command1", {1275, 2790, 1185, 465});
+  Command1->SetStyle(1);
+  Command1->SetColor(8);
+  Command1->SetCaption("重新检测");
+  cmdStop = w.AddProgButton("cmdStop", {3585, 2790, 1185, 465});
+  cmdStop->SetStyle(1);
+  cmdStop->SetColor(8);
+  cmdStop->SetCaption("停止测试");
+
+  tmrDraw = w.AddTimer("tmrDraw", 100, true);
+  tmrT = w.AddTimer("tmrT", 1000, false);
+
+  tmrDraw->onTick = [this] { tmrDraw_Timer(); };
+  tmrT->onTick = [this] { tmrT_Timer(); };
+  Command1->onClick = [this] { Command1_Click(); };
+  cmdStop->onClick = [this] { cmdStop_Click(); };
+  w.onClosed = [this] { *live_ = false; };
+
+  Form_Load();
+}
+
+frmCheckCode::~frmCheckCode() { *live_ = false; }
+
+void frmCheckCode::ShowModal(IWindow* owner) { window_->ShowModal(owner); }
+
+void frmCheckCode::Form_Load() {
+  std::shared_ptr<bool> live = live_;
+  try {
+    web1->SetSilent(true);
+  } catch (const std::exception&) {
+  }
+  try {
+    pbar->SetMax(100);
+    pbar->SetMin(1);
+  } catch (const std::exception&) {
+  }
+  // Waits up to the request's time limit while other events run; the window
+  // is not shown before the answer is in.
+  std::string answer = HttpGet(std::string(kServiceBase) + "GetNet.asp?id=" + gCheckTarget, true);
+  if (!*live) return;
+  try {
+    // The answer is the address as it comes; "ERROR" or " " loads no page.
+    web1->Navigate2(answer);
+  } catch (const std::exception&) {
+  }
+  tmrDraw->SetEnabled(true);
+  tmrT->SetEnabled(true);
+}
+
+void frmCheckCode::tmrDraw_Timer() {
+  mStep = int16_t(mStep + 10);
+  if (mStep > 100) mStep = 1;
+  pbar->SetValue(mStep);
+}
+
+void frmCheckCode::tmrT_Timer() {
+  std::shared_ptr<bool> live = live_;
+  try {
+    // Off while the poll waits, so that polls never overlap.
+    tmrT->SetEnabled(false);
+    std::string answer =
+        HttpGet(std::string(kServiceBase) + "queryFlag.asp?id=" + gCheckTarget, true);
+    // Closed meanwhile (stop button or close box): the reply is dropped and
+    // nothing re-arms.
+    if (!*live) return;
+    if (!mStopped && answer.find("ok") != std::string::npos) {
+      Svc().dialogs->MessageBox("代码测试成功！", std::string(kNoticeTitle), MsgIcon::Information,
+                                MsgButtons::Ok);
+      if (*live) window_->Close();
+      return;
+    }
+  } catch (const std::exception&) {
+    if (!*live) return;
+  }
+  tmrT->SetEnabled(true);
+}
+
+void frmCheckCode::Command1_Click() {
+  try {
+    web1->Refresh();
+  } catch (const std::exception&) {
+  }
+}
+
+void frmCheckCode::cmdStop_Click() {
+  std::shared_ptr<bool> live = live_;
+  // Seen by a poll that is waiting now: its reply shows no message.
+  mStopped = true;
+  PumpEvents();
+  Delay(10);
+  if (*live) window_->Close();
+}
+
+void OpenSiteCodeChecker(IWindow* owner) {
+  frmCheckCode checker;
+  checker.ShowModal(owner);
+}
+
+}  // namespace lumaro
