@@ -57,7 +57,11 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Wait for the stop signals synchronously instead of in a handler.
+  // Wait for the stop signals synchronously instead of in a handler. A
+  // background job of a shell starts with SIGINT ignored, and an ignored
+  // signal never reaches sigwait: restore the default first.
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
