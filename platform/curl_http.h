@@ -1,0 +1,24 @@
+// HTTP requests over libcurl's multi interface, driven by the GLib main loop:
+// the requests' sockets and curl's timer are GLib sources, so a blocking
+// main-loop iteration wakes as soon as a reply arrives.
+#pragma once
+
+#include <memory>
+
+#include "core/platform.h"
+
+namespace lumaro {
+
+class CurlHttpFactory : public IHttpFactory {
+ public:
+  CurlHttpFactory();
+  ~CurlHttpFactory() override;
+  std::shared_ptr<IHttpRequest> CreateRequest() override;
+
+  struct Multi;
+
+ private:
+  std::shared_ptr<Multi> multi_;
+};
+
+}  // namespace lumaro

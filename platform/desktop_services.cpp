@@ -1,0 +1,152 @@
+#include "platform/desktop_services.h"
+
+#include <fcntl.h>
+#include <glib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+namespace lumaro {
+
+// ---------------------------------------------------------------- clock
+
+double SystemClock::SecondsSinceMidnight() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  std::tm local{};
+  localtime_r(&now.tv_sec, &local);
+  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_nsec / 1e9;
+}
+
+double SystemClock::MonotonicSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return double(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+std::tm SystemClock::LocalNow() {
+  time_t now = time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+// ---------------------------------------------------------------- files
+
+namespace {
+
+std::string ExecutablePath() {
+  char buffer[PATH_MAX + 1];
+  ssize_t n = readlink("/proc/self/exe", buffer, PATH_MAX);
+  if (n <= 0) return {};
+  return std::string(buffer, size_t(n));
+}
+
+}  // namespace
+
+std::string LocalFiles::ExecutableDir() {
+  std::string path = ExecutablePath();
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string LocalFiles::ExecutableName() {
+  std::string path = ExecutablePath();
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string LocalFiles::DataDir() { return ExecutableDir(); }
+
+std::optional<std::string> LocalFiles::ReadFile(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.append(buffer, size_t(n));
+  }
+  close(fd);
+  return bytes;
+}
+
+bool LocalFiles::WriteFile(const std::string& path, const std::string& bytes, bool ownerOnly) {
+  const mode_t mode = ownerOnly ? 0600 : 0644;
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (fd < 0) return false;
+  // A file that existed before keeps its old mode on open: a file meant for
+  // its owner alone (it may hold a password) is narrowed explicitly.
+  bool ok = !ownerOnly || fchmod(fd, 0600) == 0;
+  size_t done = 0;
+  while (ok && done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false;
+    else done += size_t(n);
+  }
+  if (close(fd) != 0) ok = false;
+  return ok;
+}
+
+// ---------------------------------------------------------------- shell
+
+void XdgShell::OpenInBrowser(const std::string& address) {
+  // An argument vector, never a shell: the address is one argument whatever
+  // it contains. The child is reaped by GLib; failures are not reported.
+  gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(address.c_str()), nullptr};
+  g_spawn_async(nullptr, argv, nullptr,
+                GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL |
+                            G_SPAWN_STDERR_TO_DEV_NULL),
+                nullptr, nullptr, nullptr, nullptr);
+}
+
+// ---------------------------------------------------------------- instance
+
+namespace {
+
+std::string DefaultLockPath() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  struct stat st{};
+  if (runtime && *runtime == '/' && stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) &&
+      st.st_uid == getuid())
+    return std::string(runtime) + "/lumaro.lock";
+  return "/tmp/lumaro-" + std::to_string(getuid()) + ".lock";
+}
+
+}  // namespace
+
+FlockInstanceGuard::FlockInstanceGuard() : path_(DefaultLockPath()) {}
+
+bool FlockInstanceGuard::AnotherInstanceRunning() {
+  if (checked_) return another_;
+  checked_ = true;
+  // O_NOFOLLOW: in a shared folder such as /tmp, a planted link must not
+  // make this program create or lock another file.
+  fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd_ < 0) return another_ = false;  // no lock to be had: let this copy run
+  while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    another_ = errno == EWOULDBLOCK;
+    close(fd_);
+    fd_ = -1;
+    return another_;
+  }
+  return another_ = false;
+}
+
+}  // namespace lumaro

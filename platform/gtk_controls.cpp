@@ -1,0 +1,355 @@
+#include "platform/gtk_controls.h"
+
+#include <algorithm>
+
+#include "platform/assets.h"
+
+namespace lumaro::gtkp {
+
+namespace {
+
+bool g_shuttingDown = false;
+
+constexpr uint32_t kDefaultTextColor = 0x000000;
+constexpr uint32_t kDisabledTextColor = 0x808080;
+constexpr double kDefaultPointSize = 9;
+
+// Windows of `widget` that receive its input: its own window, or the input
+// windows it created inside its parent's window.
+std::vector<GdkWindow*> InputWindowsOf(GtkWidget* widget) {
+  std::vector<GdkWindow*> found;
+  if (!gtk_widget_get_realized(widget)) return found;
+  if (gtk_widget_get_has_window(widget)) found.push_back(gtk_widget_get_window(widget));
+  GdkWindow* parent = gtk_widget_get_parent_window(widget);
+  if (!parent) return found;
+  GList* children = gdk_window_peek_children(parent);
+  for (GList* it = children; it; it = it->next) {
+    auto* window = GDK_WINDOW(it->data);
+    gpointer owner = nullptr;
+    gdk_window_get_user_data(window, &owner);
+    if (owner == widget && std::find(found.begin(), found.end(), window) == found.end())
+      found.push_back(window);
+  }
+  return found;
+}
+
+void ApplyCursor(GtkWidget* widget, gpointer) {
+  GdkCursor* cursor = HandCursor(gtk_widget_get_display(widget));
+  for (GdkWindow* window : InputWindowsOf(widget)) gdk_window_set_cursor(window, cursor);
+}
+
+}  // namespace
+
+bool ShuttingDown() { return g_shuttingDown; }
+void SetShuttingDown() { g_shuttingDown = true; }
+
+void SetSourceRgb(cairo_t* cr, uint32_t rgb) {
+  cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
+                       (rgb & 0xFF) / 255.0);
+}
+
+void EnsureControlStyles() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  // Text boxes and check boxes as small as the classic layouts place them.
+  static const char* kCss =
+      "entry.lumaro { min-height: 0; padding: 0 2px; font: 9pt Sans; border-radius: 0; }\n"
+      "checkbutton.lumaro { padding: 0; min-height: 0; min-width: 0; }\n"
+      "checkbutton.lumaro check { min-width: 11px; min-height: 11px; margin: 0; }\n";
+  GtkCssProvider* provider = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(provider, kCss, -1, nullptr);
+  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
+                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  g_object_unref(provider);
+}
+
+// ---------------------------------------------------------------- clicks
+
+void ClickSource::Attach(Connections& signals, GtkWidget* widget, IControl* control) {
+  control_ = control;
+  gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+  signals.Connect(widget, "button-press-event", OnPress, this);
+  signals.Connect(widget, "button-release-event", OnRelease, this);
+}
+
+gboolean ClickSource::OnPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+  auto* self = static_cast<ClickSource*>(data);
+  if (event->button != 1) return FALSE;
+  if (event->type == GDK_2BUTTON_PRESS || event->type == GDK_3BUTTON_PRESS) {
+    self->doubled_ = true;
+  } else if (event->type == GDK_BUTTON_PRESS) {
+    self->pressed_ = true;
+    self->doubled_ = false;
+  }
+  return self->control_->onClick ? TRUE : FALSE;
+}
+
+gboolean ClickSource::OnRelease(GtkWidget* widget, GdkEventButton* event, gpointer data) {
+  auto* self = static_cast<ClickSource*>(data);
+  if (event->button != 1 || !self->pressed_) return FALSE;
+  self->pressed_ = false;
+  if (self->doubled_) {
+    self->doubled_ = false;
+    return FALSE;
+  }
+  GtkAllocation a;
+  gtk_widget_get_allocation(widget, &a);
+  // Event coordinates are relative to the window that received the event.
+  int x = 0, y = 0;
+  GdkWindow* own = gtk_widget_get_window(widget);
+  if (event->window == own || !gtk_widget_get_has_window(widget)) {
+    // For a widget without a window of its own the coordinates are those of
+    // its input window, which lies exactly on the allocation.
+    x = int(event->x);
+    y = int(event->y);
+  }
+  if (x < 0 || y < 0 || x >= a.width || y >= a.height) return FALSE;
+  // The handler may destroy the control (and this object): copy it first.
+  std::function<void()> handler = self->control_->onClick;
+  if (handler) Guarded(handler);
+  return TRUE;
+}
+
+void UseCursor(Connections& signals, GtkWidget* widget, bool handCursor) {
+  if (!handCursor) return;
+  signals.Connect(widget, "realize", ApplyCursor, nullptr, /*after=*/true);
+}
+
+// ---------------------------------------------------------------- label
+
+GtkLabelControl::GtkLabelControl(std::string name, const Rect& r, std::string text,
+                                 const ControlStyle& style, std::shared_ptr<WindowShared> shared)
+    : GtkControl(std::move(name), style, std::move(shared)), rect_(r), text_(std::move(text)) {
+  // A windowless event box: transparent, with an input window for clicks.
+  GtkWidget* box = gtk_event_box_new();
+  gtk_event_box_set_visible_window(GTK_EVENT_BOX(box), FALSE);
+  SetOuter(box, text_, style_.handCursor ? ATK_ROLE_PUSH_BUTTON : ATK_ROLE_LABEL);
+  signals_.Connect(box, "draw", OnDraw, this);
+  click_.Attach(signals_, box, this);
+  UseCursor(signals_, box, style_.handCursor);
+  UpdateSize();
+}
+
+void GtkLabelControl::SetText(const std::string& text) {
+  text_ = text;
+  if (!Live()) return;
+  AtkObject* accessible = gtk_widget_get_accessible(outer_);
+  const std::string& shown = text_.empty() ? style_.accessibleName : text_;
+  atk_object_set_name(accessible, shown.c_str());
+  UpdateSize();
+  gtk_widget_queue_draw(outer_);
+}
+
+void GtkLabelControl::SetEnabled(bool enabled) {
+  GtkControl::SetEnabled(enabled);
+  if (Live()) gtk_widget_queue_draw(outer_);
+}
+
+PangoLayout* GtkLabelControl::MakeLayout(int* width, int* height) const {
+  PangoLayout* layout = gtk_widget_create_pango_layout(outer_, nullptr);
+  PangoFontDescription* font = pango_font_description_from_string("Sans");
+  pango_font_description_set_size(
+      font, int((style_.pointSize > 0 ? style_.pointSize : kDefaultPointSize) * PANGO_SCALE));
+  if (style_.bold) pango_font_description_set_weight(font, PANGO_WEIGHT_BOLD);
+  pango_layout_set_font_description(layout, font);
+  pango_font_description_free(font);
+  pango_layout_set_text(layout, text_.c_str(), -1);
+
+  const int boxWidth = std::max(1, Px(rect_.width));
+  const int boxHeight = std::max(1, Px(rect_.height));
+  pango_layout_set_width(layout, boxWidth * PANGO_SCALE);
+  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+  int w = 0, h = 0;
+  pango_layout_get_pixel_size(layout, &w, &h);
+  // A text wrapped onto more lines than the box shows is kept on one line
+  // and may reach past the box, rather than losing its end.
+  if (pango_layout_get_line_count(layout) > 1 && h > boxHeight) {
+    pango_layout_set_width(layout, -1);
+    pango_layout_get_pixel_size(layout, &w, &h);
+  }
+  *width = w;
+  *height = h;
+  return layout;
+}
+
+void GtkLabelControl::UpdateSize() {
+  int w = 0, h = 0;
+  g_object_unref(MakeLayout(&w, &h));
+  gtk_widget_set_size_request(outer_, std::max(Px(rect_.width), w),
+                              std::max(Px(rect_.height), h));
+}
+
+gboolean GtkLabelControl::OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
+  auto* self = static_cast<GtkLabelControl*>(data);
+  if (self->text_.empty()) return FALSE;
+  int w = 0, h = 0;
+  PangoLayout* layout = self->MakeLayout(&w, &h);
+  uint32_t color = self->style_.color == kDefaultColor ? kDefaultTextColor : self->style_.color;
+  if (!self->enabled_) color = kDisabledTextColor;
+  SetSourceRgb(cr, color);
+  cairo_move_to(cr, 0, 0);
+  pango_cairo_show_layout(cr, layout);
+  g_object_unref(layout);
+  return FALSE;
+}
+
+// ---------------------------------------------------------------- picture
+
+GtkPictureControl::GtkPictureControl(std::string name, const Rect& r, const ControlStyle& style,
+                                     bool panel, std::shared_ptr<WindowShared> shared)
+    : GtkControl(std::move(name), style, std::move(shared)), rect_(r), panel_(panel) {
+  GtkWidget* widget;
+  if (panel_) {
+    // A panel is opaque and clips what it holds.
+    widget = gtk_layout_new(nullptr, nullptr);
+    gtk_layout_set_size(GTK_LAYOUT(widget), std::max(1, Px(r.width)), std::max(1, Px(r.height)));
+  } else {
+    widget = gtk_event_box_new();
+    gtk_event_box_set_visible_window(GTK_EVENT_BOX(widget), FALSE);
+  }
+  gtk_widget_set_size_request(widget, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
+  SetOuter(widget, "",
+           style_.handCursor ? ATK_ROLE_PUSH_BUTTON : (panel_ ? ATK_ROLE_PANEL : ATK_ROLE_IMAGE));
+  signals_.Connect(widget, "draw", OnDraw, this);
+  click_.Attach(signals_, widget, this);
+  UseCursor(signals_, widget, style_.handCursor);
+}
+
+gboolean GtkPictureControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
+  auto* self = static_cast<GtkPictureControl*>(data);
+  if (self->panel_) {
+    // Painted once, under the children, on the layout's inner window.
+    if (!gtk_cairo_should_draw_window(cr, gtk_layout_get_bin_window(GTK_LAYOUT(widget))))
+      return FALSE;
+    SetSourceRgb(cr, kFaceColor);
+    cairo_paint(cr);
+  }
+  if (self->style_.image.empty()) return FALSE;
+  const int w = Px(self->rect_.width), h = Px(self->rect_.height);
+  GdkPixbuf* picture = self->style_.stretch ? AssetPixbuf(self->style_.image, w, h)
+                                            : AssetPixbuf(self->style_.image);
+  if (!picture) return FALSE;
+  gdk_cairo_set_source_pixbuf(cr, picture, 0, 0);
+  cairo_paint(cr);
+  return FALSE;
+}
+
+// ---------------------------------------------------------------- text box
+
+GtkTextBoxControl::GtkTextBoxControl(std::string name, const Rect& r, const ControlStyle& style,
+                                     std::shared_ptr<WindowShared> shared)
+    : GtkControl(std::move(name), style, std::move(shared)) {
+  EnsureControlStyles();
+  GtkWidget* entry = gtk_entry_new();
+  gtk_style_context_add_class(gtk_widget_get_style_context(entry), "lumaro");
+  gtk_entry_set_width_chars(GTK_ENTRY(entry), 1);
+  gtk_entry_set_has_frame(GTK_ENTRY(entry), TRUE);
+  if (style_.password) {
+    gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
+    gtk_entry_set_invisible_char(GTK_ENTRY(entry), '*');
+    gtk_entry_set_input_purpose(GTK_ENTRY(entry), GTK_INPUT_PURPOSE_PASSWORD);
+  }
+  SetOuter(entry, style_.accessibleName.empty() ? name_ : style_.accessibleName, ATK_ROLE_INVALID);
+  gtk_widget_set_size_request(entry, std::max(1, Px(r.width)), std::max(1, Px(r.height)));
+}
+
+void GtkTextBoxControl::SetText(const std::string& text) {
+  text_ = text;
+  if (Live()) gtk_entry_set_text(GTK_ENTRY(outer_), text.c_str());
+}
+
+std::string GtkTextBoxControl::Text() const {
+  if (!Live()) return text_;
+  return gtk_entry_get_text(GTK_ENTRY(outer_));
+}
+
+void GtkTextBoxControl::SetFocus() {
+  if (!Live()) return;
+  gtk_widget_grab_focus(outer_);
+  // The caret goes to the end of the text; nothing is selected.
+  gtk_editable_set_position(GTK_EDITABLE(outer_), -1);
+}
+
+// ---------------------------------------------------------------- check box
+
+GtkCheckBoxControl::GtkCheckBoxControl(std::string name, const Rect& r, const ControlStyle& style,
+                                       std::shared_ptr<WindowShared> shared)
+    : GtkControl(std::move(name), style, std::move(shared)) {
+  EnsureControlStyles();
+  GtkWidget* check = gtk_check_button_new();
+  gtk_style_context_add_class(gtk_widget_get_style_context(check), "lumaro");
+  SetOuter(check, style_.accessibleName.empty() ? name_ : style_.accessibleName, ATK_ROLE_INVALID);
+  gtk_widget_set_size_request(check, std::max(1, Px(r.width)), std::max(1, Px(r.height)));
+  signals_.Connect(check, "toggled", OnToggled, this);
+}
+
+void GtkCheckBoxControl::SetChecked(bool checked) {
+  checked_ = checked;
+  if (!Live()) return;
+  settingChecked_ = true;
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(outer_), checked);
+  settingChecked_ = false;
+}
+
+void GtkCheckBoxControl::OnToggled(GtkToggleButton* button, gpointer data) {
+  auto* self = static_cast<GtkCheckBoxControl*>(data);
+  self->checked_ = gtk_toggle_button_get_active(button);
+  if (self->settingChecked_) return;
+  std::function<void()> handler = self->onClick;
+  if (handler) Guarded(handler);
+}
+
+// ---------------------------------------------------------------- timer
+
+GtkTimer::GtkTimer(int intervalMs, bool enabled, std::shared_ptr<WindowShared> shared)
+    : interval_(intervalMs), enabled_(enabled), shared_(std::move(shared)) {
+  Restart();
+}
+
+GtkTimer::~GtkTimer() {
+  if (source_ && !ShuttingDown()) g_source_remove(source_);
+}
+
+void GtkTimer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Restart();
+}
+
+void GtkTimer::SetInterval(int ms) {
+  interval_ = ms;
+  Restart();
+}
+
+void GtkTimer::Stop() {
+  enabled_ = false;
+  Restart();
+}
+
+void GtkTimer::Restart() {
+  if (source_) {
+    g_source_remove(source_);
+    source_ = 0;
+  }
+  // An interval of 0 (or less) keeps the timer from ticking, as does a
+  // closed window.
+  if (!enabled_ || interval_ <= 0 || shared_->closed) return;
+  source_ = g_timeout_add_full(G_PRIORITY_DEFAULT, guint(interval_), OnTick,
+                               new TickData{alive_, this},
+                               [](gpointer p) { delete static_cast<TickData*>(p); });
+}
+
+gboolean GtkTimer::OnTick(gpointer data) {
+  auto* tick = static_cast<TickData*>(data);
+  if (tick->alive.expired()) return G_SOURCE_REMOVE;
+  GtkTimer* timer = tick->timer;
+  const guint id = timer->source_;
+  // The handler may disable, re-arm or destroy the timer: copy it first.
+  std::function<void()> handler = timer->onTick;
+  if (handler) Guarded(handler);
+  if (tick->alive.expired()) return G_SOURCE_REMOVE;
+  return id != 0 && timer->source_ == id ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+}
+
+}  // namespace lumaro::gtkp

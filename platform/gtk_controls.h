@@ -1,0 +1,206 @@
+// The controls of a window: labels, text boxes, check boxes, pictures,
+// panels and timers, each hosted in a GTK widget placed in the window's
+// (or a panel's) GtkLayout at its twips position divided by 15.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/ui.h"
+#include "platform/gtk_internal.h"
+
+namespace lumaro::gtkp {
+
+// State of a window that its controls share.
+struct WindowShared {
+  // The native window and its widgets are gone (the window has closed);
+  // controls then keep their values but touch no widget.
+  bool destroyed = false;
+  // The window has closed: timers no longer run.
+  bool closed = false;
+};
+
+// The part of a control the window deals with, whatever its interface.
+class NativeControl {
+ public:
+  virtual ~NativeControl() = default;
+  // The widget placed in the layout.
+  virtual GtkWidget* Outer() const = 0;
+  // Disconnects every signal handler; the widgets are about to be destroyed.
+  virtual void Detach() = 0;
+  // Whether the control takes part in the keyboard focus chain.
+  virtual bool Focusable() const { return false; }
+};
+
+// Visible/enabled state, tooltip, accessible name and the hand cursor,
+// common to every control kind.
+template <class Interface>
+class GtkControl : public Interface, public NativeControl {
+ public:
+  GtkControl(std::string name, const ControlStyle& style, std::shared_ptr<WindowShared> shared)
+      : name_(std::move(name)), style_(style), shared_(std::move(shared)), visible_(style.visible) {}
+  ~GtkControl() override {
+    if (ShuttingDown()) return;
+    signals_.DisconnectAll();
+    if (outer_) g_object_unref(outer_);
+  }
+
+  const std::string& Name() const override { return name_; }
+  void SetVisible(bool visible) override {
+    visible_ = visible;
+    if (Live()) gtk_widget_set_visible(outer_, visible);
+  }
+  bool Visible() const override { return visible_; }
+  void SetEnabled(bool enabled) override {
+    enabled_ = enabled;
+    if (Live()) gtk_widget_set_sensitive(outer_, enabled);
+  }
+  bool Enabled() const override { return enabled_; }
+
+  GtkWidget* Outer() const override { return outer_; }
+  void Detach() override { signals_.DisconnectAll(); }
+
+ protected:
+  // Adopts the outer widget: keeps a reference, applies the common style.
+  void SetOuter(GtkWidget* widget, const std::string& accessibleName, AtkRole role);
+  bool Live() const { return outer_ && !shared_->destroyed; }
+
+  std::string name_;
+  ControlStyle style_;
+  std::shared_ptr<WindowShared> shared_;
+  GtkWidget* outer_ = nullptr;
+  bool visible_ = true;
+  bool enabled_ = true;
+  Connections signals_;
+};
+
+template <class Interface>
+void GtkControl<Interface>::SetOuter(GtkWidget* widget, const std::string& accessibleName,
+                                     AtkRole role) {
+  outer_ = GTK_WIDGET(g_object_ref_sink(widget));
+  if (!style_.tooltip.empty()) gtk_widget_set_tooltip_text(outer_, style_.tooltip.c_str());
+  gtk_widget_set_no_show_all(outer_, TRUE);
+  gtk_widget_set_visible(outer_, visible_);
+  AtkObject* accessible = gtk_widget_get_accessible(outer_);
+  const std::string& shown = accessibleName.empty() ? style_.accessibleName : accessibleName;
+  if (!shown.empty()) atk_object_set_name(accessible, shown.c_str());
+  if (role != ATK_ROLE_INVALID) atk_object_set_role(accessible, role);
+}
+
+// Raises IControl::onClick for a left click (press and release over the
+// widget). The second click of a double click is not a click.
+class ClickSource {
+ public:
+  void Attach(Connections& signals, GtkWidget* widget, IControl* control);
+
+ private:
+  static gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer data);
+  static gboolean OnRelease(GtkWidget* widget, GdkEventButton* event, gpointer data);
+  IControl* control_ = nullptr;
+  bool pressed_ = false;
+  bool doubled_ = false;
+};
+
+// Sets the cursor on the widget's own and input windows once it is realized.
+void UseCursor(Connections& signals, GtkWidget* widget, bool handCursor);
+
+class GtkLabelControl : public GtkControl<ILabel> {
+ public:
+  GtkLabelControl(std::string name, const Rect& r, std::string text, const ControlStyle& style,
+                  std::shared_ptr<WindowShared> shared);
+  void SetText(const std::string& text) override;
+  std::string Text() const override { return text_; }
+  void SetEnabled(bool enabled) override;
+
+ private:
+  static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
+  // The text's layout, wrapped at the control's width when its height holds
+  // the wrapped lines, else on one line; `width` and `height` get its size.
+  PangoLayout* MakeLayout(int* width, int* height) const;
+  void UpdateSize();
+
+  Rect rect_;
+  std::string text_;
+  ClickSource click_;
+};
+
+// A picture, or a panel (picture box) that holds other controls.
+class GtkPictureControl : public GtkControl<IPicture> {
+ public:
+  GtkPictureControl(std::string name, const Rect& r, const ControlStyle& style, bool panel,
+                    std::shared_ptr<WindowShared> shared);
+  // The layout that a panel's children are placed in (nullptr for a picture).
+  GtkWidget* ChildLayout() const { return panel_ ? outer_ : nullptr; }
+
+ private:
+  static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
+  Rect rect_;
+  bool panel_;
+  ClickSource click_;
+};
+
+class GtkTextBoxControl : public GtkControl<ITextBox> {
+ public:
+  GtkTextBoxControl(std::string name, const Rect& r, const ControlStyle& style,
+                    std::shared_ptr<WindowShared> shared);
+  void SetText(const std::string& text) override;
+  std::string Text() const override;
+  void SetFocus() override;
+  bool Focusable() const override { return true; }
+
+ private:
+  std::string text_;  // kept for a closed window
+};
+
+class GtkCheckBoxControl : public GtkControl<ICheckBox> {
+ public:
+  GtkCheckBoxControl(std::string name, const Rect& r, const ControlStyle& style,
+                     std::shared_ptr<WindowShared> shared);
+  void SetChecked(bool checked) override;
+  bool Checked() const override { return checked_; }
+  bool Focusable() const override { return true; }
+
+ private:
+  static void OnToggled(GtkToggleButton* button, gpointer data);
+  bool checked_ = false;
+  bool settingChecked_ = false;
+};
+
+class GtkTimer : public ITimer {
+ public:
+  GtkTimer(int intervalMs, bool enabled, std::shared_ptr<WindowShared> shared);
+  ~GtkTimer() override;
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override { return enabled_; }
+  void SetInterval(int ms) override;
+  int Interval() const override { return interval_; }
+  // The window has closed.
+  void Stop();
+
+ private:
+  struct TickData {
+    std::weak_ptr<bool> alive;
+    GtkTimer* timer;
+  };
+  void Restart();
+  static gboolean OnTick(gpointer data);
+
+  int interval_;
+  bool enabled_;
+  std::shared_ptr<WindowShared> shared_;
+  guint source_ = 0;
+  AliveToken alive_ = NewAliveToken();
+};
+
+// Default face colour of windows and panels without a picture.
+inline constexpr uint32_t kFaceColor = 0xF0F0F0;
+
+void SetSourceRgb(cairo_t* cr, uint32_t rgb);
+
+// Installs the style sheet of the controls (once).
+void EnsureControlStyles();
+
+}  // namespace lumaro::gtkp

@@ -1,0 +1,16 @@
+// Modal message and input boxes.
+#pragma once
+
+#include "core/platform.h"
+
+namespace lumaro {
+
+class GtkDialogs : public IDialogs {
+ public:
+  MsgResult MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
+                       MsgButtons buttons) override;
+  std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                      const std::string& defaultText) override;
+};
+
+}  // namespace lumaro

@@ -1,0 +1,49 @@
+#include "platform/gtk_platform.h"
+
+#include <gtk/gtk.h>
+
+#include "platform/assets.h"
+#include "platform/curl_http.h"
+#include "platform/desktop_services.h"
+#include "platform/gtk_dialogs.h"
+#include "platform/gtk_internal.h"
+#include "platform/gtk_pump.h"
+#include "platform/gtk_window.h"
+
+namespace lumaro {
+
+bool InitGtkPlatform(int* argc, char*** argv) {
+  g_set_prgname("lumaro");
+  if (!gtk_init_check(argc, argv)) return false;
+  if (GdkPixbuf* icon = AssetPixbuf("lumaro.svg", 48, 48)) gtk_window_set_default_icon(icon);
+  return true;
+}
+
+Services InstallGtkPlatform() {
+  // Created once and never destroyed: windows released by static
+  // destructors may still reach them.
+  static Services services = [] {
+    Services s;
+    s.pump = new GlibEventPump();
+    s.clock = new SystemClock();
+    s.http = new CurlHttpFactory();
+    s.files = new LocalFiles();
+    s.shell = new XdgShell();
+    s.instance = new FlockInstanceGuard();
+    s.dialogs = new GtkDialogs();
+    s.ui = new GtkUiFactory();
+    return s;
+  }();
+  InstallServices(services);
+  return services;
+}
+
+int OpenWindowCount() { return CountOpenWindows(); }
+
+void RunUntilLastWindowCloses() {
+  while (CountOpenWindows() > 0) g_main_context_iteration(nullptr, TRUE);
+}
+
+void ShutdownGtkPlatform() { gtkp::SetShuttingDown(); }
+
+}  // namespace lumaro

@@ -1,0 +1,34 @@
+// The GTK 3 + WebKitGTK + libcurl realisation of the interfaces in
+// core/platform.h and core/ui.h.
+//
+// Typical use in an executable:
+//
+//   if (!lumaro::InitGtkPlatform(&argc, &argv)) { /* no display */ }
+//   lumaro::InstallGtkPlatform();       // fills Svc()
+//   ... open the first window ...
+//   lumaro::RunUntilLastWindowCloses(); // the program's main loop
+//   lumaro::ShutdownGtkPlatform();
+#pragma once
+
+#include "core/platform.h"
+
+namespace lumaro {
+
+// Opens the display. False when there is none (DISPLAY unset or unreachable).
+bool InitGtkPlatform(int* argc, char*** argv);
+
+// Creates the real services once and installs them with InstallServices.
+// Call after InitGtkPlatform. Returns the installed set.
+Services InstallGtkPlatform();
+
+// Top-level windows that have been shown and not closed yet.
+int OpenWindowCount();
+
+// Runs the main loop until no window is open; returns at once when none is.
+void RunUntilLastWindowCloses();
+
+// The program is ending: window objects destroyed from now on (for example
+// by static destructors) leave their native widgets alone.
+void ShutdownGtkPlatform();
+
+}  // namespace lumaro

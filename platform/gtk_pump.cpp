@@ -1,0 +1,69 @@
+#include "platform/gtk_pump.h"
+
+#include <glib.h>
+
+#include <cmath>
+
+#include "platform/gtk_internal.h"
+
+namespace lumaro {
+
+namespace {
+
+// A source that is always ready (a redraw loop, an animation) must not keep
+// PumpEvents from returning.
+constexpr int kMaxPumpIterations = 200;
+
+gboolean StopWaiting(gpointer) { return G_SOURCE_REMOVE; }
+
+}  // namespace
+
+void GlibEventPump::PumpEvents() {
+  for (int i = 0; i < kMaxPumpIterations && g_main_context_pending(nullptr); ++i)
+    g_main_context_iteration(nullptr, FALSE);
+}
+
+void GlibEventPump::WaitForEvents(double maxSeconds) {
+  if (!(maxSeconds > 0)) {
+    g_main_context_iteration(nullptr, FALSE);
+    return;
+  }
+  // The timeout source guarantees that the blocking iteration ends in time
+  // even when nothing else happens.
+  double ms = std::ceil(maxSeconds * 1000.0);
+  if (ms > 24.0 * 3600 * 1000) ms = 24.0 * 3600 * 1000;
+  GSource* timeout = g_timeout_source_new(guint(ms));
+  g_source_set_callback(timeout, StopWaiting, nullptr, nullptr);
+  g_source_attach(timeout, nullptr);
+  g_main_context_iteration(nullptr, TRUE);
+  g_source_destroy(timeout);
+  g_source_unref(timeout);
+}
+
+namespace gtkp {
+
+namespace {
+
+struct IdleCall {
+  std::weak_ptr<bool> token;
+  std::function<void()> fn;
+};
+
+gboolean RunIdleCall(gpointer data) {
+  auto* call = static_cast<IdleCall*>(data);
+  if (!call->token.expired()) call->fn();
+  return G_SOURCE_REMOVE;
+}
+
+void FreeIdleCall(gpointer data) { delete static_cast<IdleCall*>(data); }
+
+}  // namespace
+
+void RunWhenIdle(std::weak_ptr<bool> token, std::function<void()> fn) {
+  g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, RunIdleCall, new IdleCall{std::move(token), std::move(fn)},
+                  FreeIdleCall);
+}
+
+}  // namespace gtkp
+
+}  // namespace lumaro

@@ -1,0 +1,14 @@
+// The event pump over the default GLib main context.
+#pragma once
+
+#include "core/platform.h"
+
+namespace lumaro {
+
+class GlibEventPump : public IEventPump {
+ public:
+  void PumpEvents() override;
+  void WaitForEvents(double maxSeconds) override;
+};
+
+}  // namespace lumaro

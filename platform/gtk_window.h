@@ -1,0 +1,41 @@
+// Windows: a GtkWindow whose client area is a GtkLayout of the form's
+// design size, with the form's background picture and its controls.
+//
+// Outer sizes: the layouts' fixed outer sizes were made for a classic
+// desktop frame of 7 x 34 pixels (105 x 510 twips). Outer sizes here are
+// the client size plus that frame, whatever the window manager draws, so a
+// form that sets its outer size gets the client area it was designed for.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <memory>
+#include <string>
+
+#include "core/ui.h"
+
+namespace lumaro {
+
+class GtkUiFactory : public IUiFactory {
+ public:
+  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) override;
+};
+
+inline constexpr int kClassicFrameWidth = 105;   // twips
+inline constexpr int kClassicFrameHeight = 510;  // twips
+
+// Top-level windows that have been shown and not closed.
+int CountOpenWindows();
+
+// The window a message box belongs to: the focused window of this program,
+// else the newest open modal window, else the newest open window; nullptr
+// when none is open.
+GtkWindow* CurrentParentWindow();
+
+// Native widgets behind the interfaces (for tests and diagnostics); nullptr
+// when the object is not one of this platform's.
+GtkWidget* NativeWindowOf(IWindow* window);
+GtkWidget* NativeClientAreaOf(IWindow* window);
+GtkWidget* NativeControlOf(IWindow* window, const std::string& controlName);
+
+}  // namespace lumaro

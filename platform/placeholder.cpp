@@ -1,1 +1,0 @@
-// GTK 3 + WebKitGTK + libcurl implementation of the platform interfaces.

@@ -1,0 +1,268 @@
+#include "platform/progbutton_widget.h"
+
+#include <cairo.h>
+
+#include "core/platform.h"
+
+namespace lumaro::gtkp {
+
+namespace {
+
+// Mouse buttons and shift state as the control's events carry them.
+int16_t ButtonCode(guint button) {
+  switch (button) {
+    case 1: return 1;
+    case 3: return 2;
+    case 2: return 4;
+    default: return 0;
+  }
+}
+
+int16_t ShiftCode(guint state) {
+  int16_t shift = 0;
+  if (state & GDK_SHIFT_MASK) shift |= 1;
+  if (state & GDK_CONTROL_MASK) shift |= 2;
+  if (state & GDK_MOD1_MASK) shift |= 4;
+  return shift;
+}
+
+int16_t HeldButtons(guint state) {
+  int16_t buttons = 0;
+  if (state & GDK_BUTTON1_MASK) buttons |= 1;
+  if (state & GDK_BUTTON3_MASK) buttons |= 2;
+  if (state & GDK_BUTTON2_MASK) buttons |= 4;
+  return buttons;
+}
+
+// The key code of a key press: Enter is 13, letters and digits their
+// upper-case character code, anything else 0.
+int KeyCode(guint keyval) {
+  if (keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_ISO_Enter)
+    return 13;
+  guint32 c = gdk_keyval_to_unicode(gdk_keyval_to_upper(keyval));
+  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return int(c);
+  return 0;
+}
+
+std::string WithoutAmpersands(const std::string& caption) {
+  std::string out;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    else if (caption[i] == '&') continue;
+    out += caption[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlStyle& style,
+                               std::shared_ptr<WindowShared> shared)
+    : name_(std::move(name)), shared_(std::move(shared)), model_(std::make_unique<ProgButton>()) {
+  area_ = GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new()));
+  gtk_widget_set_can_focus(area_, TRUE);
+  gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                   GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK |
+                                   GDK_FOCUS_CHANGE_MASK);
+  gtk_widget_set_size_request(area_, std::max(1, Px(r.width)), std::max(1, Px(r.height)));
+  gtk_widget_set_no_show_all(area_, TRUE);
+  gtk_widget_set_visible(area_, style.visible);
+  if (!style.tooltip.empty()) gtk_widget_set_tooltip_text(area_, style.tooltip.c_str());
+
+  signals_.Connect(area_, "draw", OnDraw, this);
+  signals_.Connect(area_, "size-allocate", OnSizeAllocate, this);
+  signals_.Connect(area_, "realize", OnRealize, this, /*after=*/true);
+  signals_.Connect(area_, "button-press-event", OnButton, this);
+  signals_.Connect(area_, "button-release-event", OnButton, this);
+  signals_.Connect(area_, "motion-notify-event", OnMotion, this);
+  signals_.Connect(area_, "key-press-event", OnKeyPress, this);
+  signals_.Connect(area_, "focus-in-event", OnFocus, this);
+  signals_.Connect(area_, "focus-out-event", OnFocus, this);
+
+  ProgButton* model = model_.get();
+  std::weak_ptr<bool> alive = alive_;
+  model->onImageChanged = [this, alive] {
+    if (alive.expired() || shared_->destroyed) return;
+    UpdateAccessible();
+    gtk_widget_queue_draw(area_);
+  };
+  model->grabFocus = [this, alive] {
+    if (alive.expired() || shared_->destroyed) return;
+    gtk_widget_grab_focus(area_);
+  };
+  model->processPendingMessages = [] {
+    if (Svc().pump) Svc().pump->PumpEvents();
+  };
+  model->SetSize(std::max(0, Px(r.width)), std::max(0, Px(r.height)));
+}
+
+ProgButtonHost::~ProgButtonHost() {
+  alive_.reset();
+  for (GdkEvent* e : queued_) gdk_event_free(e);
+  if (ShuttingDown()) return;
+  signals_.DisconnectAll();
+  g_object_unref(area_);
+}
+
+void ProgButtonHost::Detach() { signals_.DisconnectAll(); }
+
+void ProgButtonHost::UpdateAccessible() {
+  AtkObject* accessible = gtk_widget_get_accessible(area_);
+  atk_object_set_role(accessible, model_->Style() == 0 ? ATK_ROLE_PROGRESS_BAR : ATK_ROLE_PUSH_BUTTON);
+  std::string shown = WithoutAmpersands(model_->Caption());
+  if (shown.empty()) shown = name_;
+  atk_object_set_name(accessible, shown.c_str());
+}
+
+gboolean ProgButtonHost::OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
+  auto* self = static_cast<ProgButtonHost*>(data);
+  cairo_surface_t* image = self->model_->Image();
+  if (!image) return FALSE;
+  cairo_set_source_surface(cr, image, 0, 0);
+  cairo_paint(cr);
+  return TRUE;
+}
+
+void ProgButtonHost::OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data) {
+  auto* self = static_cast<ProgButtonHost*>(data);
+  if (allocation->width != self->model_->Width() || allocation->height != self->model_->Height())
+    self->model_->SetSize(allocation->width, allocation->height);
+  self->ApplyShape();
+}
+
+void ProgButtonHost::OnRealize(GtkWidget*, gpointer data) {
+  auto* self = static_cast<ProgButtonHost*>(data);
+  self->shapeWidth_ = self->shapeHeight_ = -1;
+  self->ApplyShape();
+}
+
+// Clicks outside the rounded shape go to whatever lies beneath.
+void ProgButtonHost::ApplyShape() {
+  if (!gtk_widget_get_realized(area_)) return;
+  const int w = model_->Width(), h = model_->Height();
+  if (w == shapeWidth_ && h == shapeHeight_) return;
+  shapeWidth_ = w;
+  shapeHeight_ = h;
+  cairo_region_t* region = cairo_region_create();
+  for (int y = 0; y < h; ++y) {
+    int x = 0;
+    while (x < w) {
+      while (x < w && !model_->InShape(x, y)) ++x;
+      int start = x;
+      while (x < w && model_->InShape(x, y)) ++x;
+      if (x > start) {
+        cairo_rectangle_int_t run = {start, y, x - start, 1};
+        cairo_region_union_rectangle(region, &run);
+      }
+    }
+  }
+  gtk_widget_input_shape_combine_region(area_, region);
+  cairo_region_destroy(region);
+}
+
+void ProgButtonHost::Deliver(GdkEvent* event) {
+  if (busy_) {
+    queued_.push_back(gdk_event_copy(event));
+    return;
+  }
+  std::weak_ptr<bool> alive = alive_;
+  busy_ = true;
+  Guarded([&] { Handle(event); });
+  if (alive.expired()) return;
+  while (!queued_.empty()) {
+    GdkEvent* next = queued_.front();
+    queued_.pop_front();
+    Guarded([&] { Handle(next); });
+    gdk_event_free(next);
+    if (alive.expired()) return;
+  }
+  busy_ = false;
+}
+
+void ProgButtonHost::Handle(GdkEvent* event) {
+  ProgButton& model = *model_;
+  std::weak_ptr<bool> alive = alive_;
+  switch (event->type) {
+    case GDK_BUTTON_PRESS: {
+      auto& b = event->button;
+      if (b.button == 1 && gtk_widget_get_can_focus(area_) && !gtk_widget_has_focus(area_))
+        gtk_widget_grab_focus(area_);
+      if (b.button == 1) {
+        pressed_ = true;
+        doubled_ = false;
+      }
+      model.NotifyMouseDown(ButtonCode(b.button), ShiftCode(b.state), float(b.x), float(b.y));
+      break;
+    }
+    case GDK_2BUTTON_PRESS:
+      if (event->button.button == 1) {
+        doubled_ = true;
+        model.NotifyDblClick();
+      }
+      break;
+    case GDK_BUTTON_RELEASE: {
+      auto& b = event->button;
+      const bool click = b.button == 1 && pressed_ && !doubled_ && b.x >= 0 && b.y >= 0 &&
+                         b.x < model.Width() && b.y < model.Height();
+      if (b.button == 1) pressed_ = false;
+      model.NotifyMouseUp(ButtonCode(b.button), ShiftCode(b.state), float(b.x), float(b.y));
+      if (alive.expired()) return;
+      if (click) model.NotifyClick();
+      break;
+    }
+    case GDK_MOTION_NOTIFY: {
+      auto& m = event->motion;
+      model.NotifyMouseMove(HeldButtons(m.state), ShiftCode(m.state), float(m.x), float(m.y));
+      break;
+    }
+    case GDK_KEY_PRESS:
+      model.NotifyKeyDown(KeyCode(event->key.keyval));
+      break;
+    case GDK_FOCUS_CHANGE:
+      if (event->focus_change.in) {
+        if (!model.HasFocus()) model.NotifyEnterFocus();
+      } else if (!gtk_widget_is_focus(area_)) {
+        // Still the window's focus widget: only the window lost the focus.
+        model.NotifyExitFocus();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+gboolean ProgButtonHost::OnButton(GtkWidget*, GdkEventButton* event, gpointer data) {
+  static_cast<ProgButtonHost*>(data)->Deliver(reinterpret_cast<GdkEvent*>(event));
+  return TRUE;
+}
+
+gboolean ProgButtonHost::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer data) {
+  static_cast<ProgButtonHost*>(data)->Deliver(reinterpret_cast<GdkEvent*>(event));
+  return TRUE;
+}
+
+gboolean ProgButtonHost::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+  // Tab and the other navigation keys keep moving the focus.
+  if (KeyCode(event->keyval) == 0) return FALSE;
+  static_cast<ProgButtonHost*>(data)->Deliver(reinterpret_cast<GdkEvent*>(event));
+  return TRUE;
+}
+
+gboolean ProgButtonHost::OnFocus(GtkWidget*, GdkEventFocus* event, gpointer data) {
+  static_cast<ProgButtonHost*>(data)->Deliver(reinterpret_cast<GdkEvent*>(event));
+  return FALSE;
+}
+
+bool ProgButtonHost::MatchesAccessKey(guint keyval) const {
+  const std::string& key = model_->AccessKey();
+  if (key.empty() || !gtk_widget_is_visible(area_) || !gtk_widget_is_sensitive(area_)) return false;
+  gunichar wanted = g_unichar_tolower(g_utf8_get_char_validated(key.c_str(), -1));
+  gunichar pressed = g_unichar_tolower(gdk_keyval_to_unicode(keyval));
+  return pressed != 0 && wanted == pressed;
+}
+
+void ProgButtonHost::AccessKeyPressed() {
+  Guarded([&] { model_->NotifyAccessKey(); });
+}
+
+}  // namespace lumaro::gtkp

@@ -1,0 +1,58 @@
+// The GTK widget that hosts a ProgButton model: shows its image, cuts its
+// input to the rounded shape and feeds mouse, key and focus input in.
+#pragma once
+
+#include <deque>
+#include <memory>
+
+#include "controls/progbutton.h"
+#include "platform/gtk_controls.h"
+
+namespace lumaro::gtkp {
+
+class ProgButtonHost : public NativeControl {
+ public:
+  ProgButtonHost(std::string name, const Rect& r, const ControlStyle& style,
+                 std::shared_ptr<WindowShared> shared);
+  ~ProgButtonHost() override;
+
+  ProgButton* Model() { return model_.get(); }
+  const std::string& Name() const { return name_; }
+  GtkWidget* Outer() const override { return area_; }
+  void Detach() override;
+  bool Focusable() const override { return true; }
+
+  // Alt + the access key of the caption.
+  bool MatchesAccessKey(guint keyval) const;
+  void AccessKeyPressed();
+
+ private:
+  static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
+  static void OnSizeAllocate(GtkWidget* widget, GdkRectangle* allocation, gpointer data);
+  static void OnRealize(GtkWidget* widget, gpointer data);
+  static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, gpointer data);
+  static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer data);
+  static gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data);
+  static gboolean OnFocus(GtkWidget* widget, GdkEventFocus* event, gpointer data);
+
+  // Input that arrives while the model is still handling earlier input (its
+  // handlers pump events) waits its turn, so the model sees it in order.
+  void Deliver(GdkEvent* event);
+  void Handle(GdkEvent* event);
+  void ApplyShape();
+  void UpdateAccessible();
+
+  std::string name_;
+  std::shared_ptr<WindowShared> shared_;
+  std::unique_ptr<ProgButton> model_;
+  GtkWidget* area_ = nullptr;
+  Connections signals_;
+  bool busy_ = false;
+  std::deque<GdkEvent*> queued_;
+  bool pressed_ = false;
+  bool doubled_ = false;
+  int shapeWidth_ = -1, shapeHeight_ = -1;
+  AliveToken alive_ = NewAliveToken();
+};
+
+}  // namespace lumaro::gtkp

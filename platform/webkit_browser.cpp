@@ -1,0 +1,913 @@
+#include "platform/webkit_browser.h"
+
+#include <glib/gstdio.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <exception>
+
+namespace lumaro::gtkp {
+
+namespace {
+
+constexpr const char* kWorld = "lumaro";
+constexpr const char* kChannel = "lumaro";
+// A report of a click or submission older than this belongs to no navigation.
+constexpr gint64 kIntentLifetimeUs = 10 * G_USEC_PER_SEC;
+constexpr size_t kMaxIntents = 16;
+
+// Runs in this program's script world of every frame. It reports link
+// clicks and form submissions (with the submitted fields) just before the
+// navigation they cause, the frames' completed loads, and the top
+// document's click and keyup events.
+constexpr const char* kHookScript = R"JS(
+(function () {
+  'use strict';
+  var channel = window.webkit && window.webkit.messageHandlers &&
+                window.webkit.messageHandlers.lumaro;
+  if (!channel || window.__lumaroHooks) return;
+  window.__lumaroHooks = true;
+  function post(message) { try { channel.postMessage(message); } catch (e) {} }
+  function isTop() { return window === window.top; }
+  function hasNamedFrame(w, name, depth) {
+    if (depth > 10) return false;
+    var count = 0;
+    try { count = w.frames.length; } catch (e) { return false; }
+    for (var i = 0; i < count; i++) {
+      var f = null;
+      try { f = w.frames[i]; } catch (e) { continue; }
+      try { if (f.name === name) return true; } catch (e) {}
+      if (hasNamedFrame(f, name, depth + 1)) return true;
+    }
+    return false;
+  }
+  // Where a link or form with this target opens: true the top page,
+  // false a frame, null a new window.
+  function targetIsTop(target) {
+    var t = target || '';
+    var key = t.toLowerCase();
+    if (key === '' || key === '_self') return isTop();
+    if (key === '_top') return true;
+    if (key === '_parent') return window.parent === window.top;
+    if (key === '_blank') return null;
+    try { if (window.name === t) return isTop(); } catch (e) {}
+    try { if (window.top.name === t) return true; } catch (e) {}
+    if (hasNamedFrame(window.top, t, 0)) return false;
+    return null;
+  }
+  function baseTarget() {
+    var base = document.querySelector('base[target]');
+    return base ? base.getAttribute('target') : '';
+  }
+  function formFields(form, submitter) {
+    var data;
+    try {
+      data = submitter ? new FormData(form, submitter) : new FormData(form);
+    } catch (e) {
+      data = new FormData(form);
+      if (submitter && submitter.name) data.append(submitter.name, submitter.value || '');
+    }
+    var fields = [];
+    data.forEach(function (value, name) {
+      fields.push([String(name), typeof value === 'string' ? value : (value && value.name) || '']);
+    });
+    return fields;
+  }
+  function reportForm(form, submitter) {
+    if (!form || form.localName !== 'form') return;
+    var has = function (a) {
+      return !!(submitter && submitter.hasAttribute && submitter.hasAttribute(a));
+    };
+    var method = (has('formmethod') ? submitter.formMethod : form.method) || 'get';
+    if (method.toLowerCase() === 'dialog') return;
+    var action = has('formaction') ? submitter.formAction : form.action;
+    var target = has('formtarget') ? submitter.formTarget
+                                   : (form.getAttribute('target') || baseTarget());
+    var charset = (form.acceptCharset || '').split(/[\s,]+/).filter(Boolean)[0] ||
+                  document.characterSet;
+    post({k: 'nav', url: String(action), method: method.toUpperCase(), form: true,
+          fields: formFields(form, submitter), charset: charset, top: targetIsTop(target)});
+  }
+  window.addEventListener('submit', function (e) { reportForm(e.target, e.submitter); }, true);
+  window.addEventListener('__lumaro_submit', function (e) { reportForm(e.target, null); }, true);
+  window.addEventListener('click', function (e) {
+    if (e.button !== 0 || !e.target || !e.target.closest) return;
+    var link = e.target.closest('a[href], area[href]');
+    if (!link || typeof link.href !== 'string' || /^javascript:/i.test(link.href)) return;
+    post({k: 'nav', url: link.href, method: 'GET', form: false, fields: null, charset: '',
+          top: targetIsTop(link.getAttribute('target') || baseTarget())});
+  }, true);
+  if (isTop()) {
+    document.addEventListener('click', function () { post({k: 'click'}); });
+    document.addEventListener('keyup', function () { post({k: 'keyup'}); });
+  } else {
+    window.addEventListener('load', function () { post({k: 'frameload', url: location.href}); });
+  }
+})();
+)JS";
+
+// Runs in the page's own world: form.submit() fires no submit event, so the
+// page's calls of it announce themselves to the hook script first.
+constexpr const char* kSubmitWrapper = R"JS(
+(function () {
+  var proto = HTMLFormElement.prototype;
+  var original = proto.submit;
+  if (!original || original.__lumaro) return;
+  var submit = function () {
+    try { this.dispatchEvent(new CustomEvent('__lumaro_submit', {bubbles: true})); } catch (e) {}
+    return original.apply(this, arguments);
+  };
+  submit.__lumaro = true;
+  proto.submit = submit;
+})();
+)JS";
+
+std::string& DownloadDirectory() {
+  static std::string dir;
+  return dir;
+}
+
+// --------------------------------------------------------------- context
+
+std::string SafeFileName(const char* suggested) {
+  gchar* base = g_path_get_basename(suggested && *suggested ? suggested : "download");
+  std::string name = base;
+  g_free(base);
+  for (char& c : name)
+    if (c == '/' || c == '\\' || (unsigned char)c < 0x20) c = '_';
+  while (!name.empty() && name[0] == '.') name.erase(0, 1);
+  if (name.empty()) name = "download";
+  return name;
+}
+
+gboolean OnDecideDestination(WebKitDownload* download, gchar* suggested, gpointer) {
+  std::string dir = DownloadDirectory();
+  if (dir.empty()) {
+    const char* special = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
+    dir = special ? special : std::string(g_get_home_dir()) + "/Downloads";
+  }
+  g_mkdir_with_parents(dir.c_str(), 0700);
+  // The server's name, without any folder part; an existing file is kept.
+  const std::string name = SafeFileName(suggested);
+  std::string path = dir + "/" + name;
+  for (int n = 1; g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && n < 1000; ++n) {
+    size_t dot = name.rfind('.');
+    std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    std::string ext = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+    path = dir + "/" + stem + " (" + std::to_string(n) + ")" + ext;
+  }
+  gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+  if (uri) {
+    webkit_download_set_destination(download, uri);
+    g_free(uri);
+  } else {
+    webkit_download_cancel(download);
+  }
+  return TRUE;
+}
+
+void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
+  g_signal_connect(download, "decide-destination", G_CALLBACK(OnDecideDestination), nullptr);
+}
+
+// One web context for the program: its pages share the service's session
+// cookies, and nothing is written to disk.
+WebKitWebContext* SharedContext() {
+  static WebKitWebContext* context = [] {
+    WebKitWebContext* c = webkit_web_context_new_ephemeral();
+    g_signal_connect(c, "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
+    return c;
+  }();
+  return context;
+}
+
+WebKitSettings* SharedSettings() {
+  static WebKitSettings* settings = [] {
+    WebKitSettings* s = webkit_settings_new();
+    // Pages without a declared character set are the service's GBK pages.
+    webkit_settings_set_default_charset(s, "GBK");
+    webkit_settings_set_javascript_can_open_windows_automatically(s, TRUE);
+    webkit_settings_set_enable_developer_extras(s, FALSE);
+    webkit_settings_set_hardware_acceleration_policy(s, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    return s;
+  }();
+  return settings;
+}
+
+// --------------------------------------------------------------- popups
+
+// The default treatment of a page's request for a new window: a plain window
+// of its own, sharing the opener's session.
+GtkWidget* OpenPopup(WebKitWebView* opener);
+
+void PopupReady(WebKitWebView* view, gpointer window) {
+  WebKitWindowProperties* props = webkit_web_view_get_window_properties(view);
+  GdkRectangle geometry{};
+  webkit_window_properties_get_geometry(props, &geometry);
+  if (geometry.width > 0 && geometry.height > 0)
+    gtk_window_set_default_size(GTK_WINDOW(window), geometry.width, geometry.height);
+  gtk_widget_show_all(GTK_WIDGET(window));
+}
+
+void PopupClose(WebKitWebView*, gpointer window) { gtk_widget_destroy(GTK_WIDGET(window)); }
+
+void PopupTitle(WebKitWebView* view, GParamSpec*, gpointer window) {
+  const char* title = webkit_web_view_get_title(view);
+  gtk_window_set_title(GTK_WINDOW(window), title ? title : "");
+}
+
+GtkWidget* PopupCreate(WebKitWebView* view, WebKitNavigationAction*, gpointer) {
+  return OpenPopup(view);
+}
+
+GtkWidget* OpenPopup(WebKitWebView* opener) {
+  auto* view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", opener,
+                                            "settings", SharedSettings(), nullptr));
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_set_default_size(GTK_WINDOW(window), 800, 600);
+  gtk_container_add(GTK_CONTAINER(window), GTK_WIDGET(view));
+  g_signal_connect(view, "ready-to-show", G_CALLBACK(PopupReady), window);
+  g_signal_connect(view, "close", G_CALLBACK(PopupClose), window);
+  g_signal_connect(view, "notify::title", G_CALLBACK(PopupTitle), window);
+  g_signal_connect(view, "create", G_CALLBACK(PopupCreate), nullptr);
+  return GTK_WIDGET(view);
+}
+
+// --------------------------------------------------------------- helpers
+
+std::string JsString(const std::string& text) {
+  gchar* valid = g_utf8_make_valid(text.c_str(), gssize(text.size()));
+  std::string out = "\"";
+  for (const char* p = valid; *p; p = g_utf8_next_char(p)) {
+    gunichar c = g_utf8_get_char(p);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20 || c == 0x2028 || c == 0x2029) {
+          char buffer[8];
+          g_snprintf(buffer, sizeof buffer, "\\u%04x", unsigned(c));
+          out += buffer;
+        } else {
+          out.append(p, size_t(g_utf8_next_char(p) - p));
+        }
+    }
+  }
+  g_free(valid);
+  return out + "\"";
+}
+
+std::string Property(JSCValue* object, const char* name) {
+  JSCValue* value = jsc_value_object_get_property(object, name);
+  std::string text;
+  if (value && jsc_value_is_string(value)) {
+    gchar* s = jsc_value_to_string(value);
+    text = s;
+    g_free(s);
+  }
+  if (value) g_object_unref(value);
+  return text;
+}
+
+std::string WithoutFragment(const std::string& url) { return url.substr(0, url.find('#')); }
+std::string WithoutQuery(const std::string& url) {
+  return WithoutFragment(url).substr(0, WithoutFragment(url).find('?'));
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return g_str_has_prefix(text.c_str(), prefix);
+}
+
+void WaitBriefly(double seconds) {
+  GSource* timeout = g_timeout_source_new(guint(std::max(1.0, seconds * 1000)));
+  g_source_set_callback(timeout, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr,
+                        nullptr);
+  g_source_attach(timeout, nullptr);
+  g_main_context_iteration(nullptr, TRUE);
+  g_source_destroy(timeout);
+  g_source_unref(timeout);
+}
+
+}  // namespace
+
+void SetDownloadDirectory(const std::string& dir) { DownloadDirectory() = dir; }
+
+std::string BrowserAddress(const std::string& address) {
+  size_t begin = address.find_first_not_of(" \t\r\n");
+  if (begin == std::string::npos) return {};
+  size_t end = address.find_last_not_of(" \t\r\n");
+  std::string a = address.substr(begin, end - begin + 1);
+  size_t colon = a.find(':');
+  bool scheme = colon != std::string::npos && colon > 0 && std::isalpha((unsigned char)a[0]);
+  for (size_t i = 0; scheme && i < colon; ++i) {
+    char c = a[i];
+    if (!std::isalnum((unsigned char)c) && c != '+' && c != '-' && c != '.') scheme = false;
+  }
+  return scheme ? a : "http://" + a;
+}
+
+std::string EncodeFormBody(const std::vector<std::pair<std::string, std::string>>& fields,
+                           const std::string& charset) {
+  gchar* lower = g_ascii_strdown(charset.c_str(), -1);
+  const std::string cs = lower;
+  g_free(lower);
+  const bool gbk = cs == "gbk" || cs == "gb2312" || cs == "gb18030" || cs == "x-gbk" ||
+                   cs == "gb_2312-80" || cs == "chinese" || cs == "csgb2312" ||
+                   cs == "windows-936" || cs == "cp936" || cs == "iso-ir-58";
+  GIConv conv = gbk ? g_iconv_open("GBK", "UTF-8") : (GIConv)-1;
+  static const char* kHex = "0123456789ABCDEF";
+
+  auto encode = [&](const std::string& text) {
+    // Line breaks are sent as CR LF.
+    std::string normal;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r') {
+        normal += "\r\n";
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      } else if (text[i] == '\n') {
+        normal += "\r\n";
+      } else {
+        normal += text[i];
+      }
+    }
+    gchar* valid = g_utf8_make_valid(normal.c_str(), gssize(normal.size()));
+    std::string bytes;
+    for (const char* p = valid; *p; p = g_utf8_next_char(p)) {
+      const char* next = g_utf8_next_char(p);
+      if (gbk && (unsigned char)*p >= 0x80) {
+        gchar in[8];
+        size_t inLeft = size_t(next - p);
+        memcpy(in, p, inLeft);
+        gchar* inPtr = in;
+        gchar out[8];
+        gchar* outPtr = out;
+        size_t outLeft = sizeof out;
+        g_iconv(conv, nullptr, nullptr, nullptr, nullptr);
+        if (g_iconv(conv, &inPtr, &inLeft, &outPtr, &outLeft) != (size_t)-1) {
+          bytes.append(out, size_t(outPtr - out));
+        } else {
+          // What browsers send for a character the form's encoding lacks.
+          bytes += "&#" + std::to_string(g_utf8_get_char(p)) + ";";
+        }
+      } else {
+        bytes.append(p, size_t(next - p));
+      }
+    }
+    g_free(valid);
+    std::string out;
+    for (unsigned char c : bytes) {
+      if (std::isalnum(c) || c == '*' || c == '-' || c == '.' || c == '_') {
+        out += char(c);
+      } else if (c == ' ') {
+        out += '+';
+      } else {
+        out += '%';
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+      }
+    }
+    return out;
+  };
+
+  std::string body;
+  for (const auto& [name, value] : fields) {
+    if (!body.empty()) body += '&';
+    body += encode(name) + "=" + encode(value);
+  }
+  if (conv != (GIConv)-1) g_iconv_close(conv);
+  return body;
+}
+
+// ================================================================ browser
+
+WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle& style,
+                             std::shared_ptr<WindowShared> shared,
+                             std::function<void()> closeWindow)
+    : GtkControl(std::move(name), style, std::move(shared)), closeWindow_(std::move(closeWindow)) {
+  holder_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  SetOuter(holder_, style_.accessibleName.empty() ? name_ : style_.accessibleName,
+           ATK_ROLE_INVALID);
+  gtk_widget_set_size_request(holder_, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
+  InstallView(NewView(nullptr));
+}
+
+WebkitBrowser::~WebkitBrowser() {
+  alive_.reset();
+  if (ShuttingDown()) return;
+  viewSignals_.DisconnectAll();
+  if (view_) g_object_unref(view_);
+  if (content_) g_object_unref(content_);
+}
+
+void WebkitBrowser::Detach() {
+  GtkControl::Detach();
+  viewSignals_.DisconnectAll();
+}
+
+WebKitWebView* WebkitBrowser::NewView(WebKitWebView* relatedTo) {
+  WebKitUserContentManager* content = webkit_user_content_manager_new();
+  WebKitUserScript* hooks = webkit_user_script_new_for_world(
+      kHookScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
+      kWorld, nullptr, nullptr);
+  webkit_user_content_manager_add_script(content, hooks);
+  webkit_user_script_unref(hooks);
+  WebKitUserScript* wrapper = webkit_user_script_new(
+      kSubmitWrapper, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  webkit_user_content_manager_add_script(content, wrapper);
+  webkit_user_script_unref(wrapper);
+
+  GObject* view;
+  if (relatedTo) {
+    view = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", relatedTo,
+                                 "user-content-manager", content, "settings", SharedSettings(),
+                                 nullptr));
+  } else {
+    view = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", SharedContext(),
+                                 "user-content-manager", content, "settings", SharedSettings(),
+                                 nullptr));
+  }
+  g_object_unref(content);  // the view holds it
+  return WEBKIT_WEB_VIEW(view);
+}
+
+void WebkitBrowser::InstallView(WebKitWebView* view) {
+  view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(view));
+  content_ = WEBKIT_USER_CONTENT_MANAGER(
+      g_object_ref(webkit_web_view_get_user_content_manager(view_)));
+  // Connected before the channel is registered, so that no message is lost.
+  viewSignals_.Connect(content_, "script-message-received::lumaro", OnScriptMessage, this);
+  webkit_user_content_manager_register_script_message_handler_in_world(content_, kChannel, kWorld);
+
+  viewSignals_.Connect(view_, "decide-policy", OnDecidePolicy, this);
+  viewSignals_.Connect(view_, "create", OnCreate, this);
+  viewSignals_.Connect(view_, "ready-to-show", OnReadyToShow, this);
+  viewSignals_.Connect(view_, "load-changed", OnLoadChanged, this);
+  viewSignals_.Connect(view_, "load-failed", OnLoadFailed, this);
+  viewSignals_.Connect(view_, "close", OnClose, this);
+  viewSignals_.Connect(view_, "script-dialog", OnScriptDialog, this);
+
+  gtk_box_pack_start(GTK_BOX(holder_), GTK_WIDGET(view_), TRUE, TRUE, 0);
+  gtk_widget_show(GTK_WIDGET(view_));
+  AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(view_));
+  atk_object_set_name(accessible, name_.c_str());
+}
+
+void WebkitBrowser::RemoveView() {
+  viewSignals_.DisconnectAll();
+  intents_.clear();
+  skipFinish_ = false;
+  hostNavigations_ = 0;
+  if (content_) {
+    webkit_user_content_manager_unregister_script_message_handler_in_world(content_, kChannel,
+                                                                           kWorld);
+    g_object_unref(content_);
+    content_ = nullptr;
+  }
+  if (view_) {
+    gtk_widget_destroy(GTK_WIDGET(view_));
+    g_object_unref(view_);
+    view_ = nullptr;
+  }
+}
+
+WebKitWebView* WebkitBrowser::TakeNewWindow(WebKitWebView* opener) {
+  WebKitWebView* fresh = NewView(opener);
+  RemoveView();
+  InstallView(fresh);
+  return view_;
+}
+
+// --------------------------------------------------------------- operations
+
+void WebkitBrowser::Navigate(const std::string& url) {
+  if (!Live() || !view_) return;
+  const std::string address = BrowserAddress(url);
+  if (address.empty()) return;  // nothing to load
+  ++hostNavigations_;
+  hostNavigationTime_ = g_get_monotonic_time();
+  webkit_web_view_load_uri(view_, address.c_str());
+}
+
+bool WebkitBrowser::GoBack() {
+  if (!Live() || !view_ || !webkit_web_view_can_go_back(view_)) return false;
+  ++hostNavigations_;
+  hostNavigationTime_ = g_get_monotonic_time();
+  webkit_web_view_go_back(view_);
+  return true;
+}
+
+bool WebkitBrowser::GoForward() {
+  if (!Live() || !view_ || !webkit_web_view_can_go_forward(view_)) return false;
+  ++hostNavigations_;
+  hostNavigationTime_ = g_get_monotonic_time();
+  webkit_web_view_go_forward(view_);
+  return true;
+}
+
+void WebkitBrowser::Refresh() {
+  if (Live() && view_) webkit_web_view_reload(view_);
+}
+
+void WebkitBrowser::Move(const Rect& twips) {
+  // A negative size is refused as a whole; the browser stays as it was.
+  if (twips.width < 0 || twips.height < 0 || !Live()) return;
+  GtkWidget* parent = gtk_widget_get_parent(holder_);
+  if (parent && GTK_IS_LAYOUT(parent))
+    gtk_layout_move(GTK_LAYOUT(parent), holder_, Px(twips.left), Px(twips.top));
+  gtk_widget_set_size_request(holder_, Px(twips.width), Px(twips.height));
+}
+
+std::string WebkitBrowser::LocationUrl() {
+  if (!Live() || !view_) return {};
+  const char* uri = webkit_web_view_get_uri(view_);
+  return uri ? uri : "";
+}
+
+std::string WebkitBrowser::Evaluate(const std::string& script, double timeoutSeconds) {
+  if (!Live() || !view_) throw DocumentError("no document: the browser is closed");
+  const char* uri = webkit_web_view_get_uri(view_);
+  if (!uri || !*uri) throw DocumentError("no document is loaded");
+
+  struct State {
+    bool done = false;
+    bool ok = false;
+    std::string text;
+  };
+  auto state = std::make_shared<State>();
+  GCancellable* cancellable = g_cancellable_new();
+  WebKitWebView* view = WEBKIT_WEB_VIEW(g_object_ref(view_));
+  webkit_web_view_evaluate_javascript(
+      view, script.c_str(), gssize(script.size()), kWorld, "lumaro:document", cancellable,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        auto* holder = static_cast<std::shared_ptr<State>*>(data);
+        State& s = **holder;
+        GError* error = nullptr;
+        JSCValue* value =
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+        if (error) {
+          s.text = error->message;
+          g_error_free(error);
+        } else {
+          s.ok = true;
+          if (value && !jsc_value_is_undefined(value) && !jsc_value_is_null(value)) {
+            gchar* text = jsc_value_to_string(value);
+            s.text = text ? text : "";
+            g_free(text);
+          }
+        }
+        if (value) g_object_unref(value);
+        s.done = true;
+        delete holder;
+      },
+      new std::shared_ptr<State>(state));
+
+  // Other events (timers, other windows) go on while the page answers.
+  const gint64 deadline = g_get_monotonic_time() + gint64(timeoutSeconds * G_USEC_PER_SEC);
+  while (!state->done) {
+    const gint64 left = deadline - g_get_monotonic_time();
+    if (left <= 0) break;
+    WaitBriefly(double(left) / G_USEC_PER_SEC);
+  }
+  if (!state->done) g_cancellable_cancel(cancellable);
+  g_object_unref(cancellable);
+  g_object_unref(view);
+  if (!state->done) throw DocumentError("the page did not answer");
+  if (!state->ok) throw DocumentError(state->text);
+  return state->text;
+}
+
+// --------------------------------------------------------------- events
+
+void WebkitBrowser::Classify(const std::string& uri, const std::string& method,
+                             WebKitNavigationType type, bool redirect, bool* topLevel,
+                             std::string* postText) {
+  const gint64 now = g_get_monotonic_time();
+  while (!intents_.empty() && now - intents_.front().time > kIntentLifetimeUs)
+    intents_.pop_front();
+
+  // The newest report that this navigation answers.
+  for (auto it = intents_.rbegin(); it != intents_.rend(); ++it) {
+    const Intent& intent = *it;
+    bool match;
+    if (!intent.form) {
+      match = method == "GET" && WithoutFragment(intent.url) == WithoutFragment(uri);
+    } else if (intent.method == "POST") {
+      match = method == "POST" && WithoutFragment(intent.url) == WithoutFragment(uri);
+    } else {
+      // A GET form replaces the action's query with its fields.
+      match = method == "GET" && WithoutQuery(intent.url) == WithoutQuery(uri);
+    }
+    if (!match) continue;
+    *topLevel = intent.top != 0;
+    // The fields are sent as urlencoded text; only a post carries them as
+    // its body.
+    if (intent.form && method == "POST") *postText = EncodeFormBody(intent.fields, intent.charset);
+    intents_.erase(std::next(it).base());
+    lastTopLevel_ = *topLevel;
+    return;
+  }
+
+  if (hostNavigations_ > 0 && now - hostNavigationTime_ < kIntentLifetimeUs &&
+      (type == WEBKIT_NAVIGATION_TYPE_OTHER || type == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD)) {
+    --hostNavigations_;
+    *topLevel = true;
+  } else if (redirect) {
+    *topLevel = lastTopLevel_;
+  } else if (StartsWith(uri, "about:") || StartsWith(uri, "data:") || StartsWith(uri, "blob:")) {
+    *topLevel = false;  // a frame's placeholder document
+  } else {
+    *topLevel = !IsFrameSource(uri);
+  }
+  lastTopLevel_ = *topLevel;
+}
+
+// Whether a frame element of the current page (or of its frames) loads
+// `uri`: the navigation is that frame's first load.
+bool WebkitBrowser::IsFrameSource(const std::string& uri) {
+  if (!view_ || !webkit_web_view_get_uri(view_)) return false;
+  static const char* kScan = R"JS(
+    (function (url) {
+      function scan(doc, depth) {
+        if (!doc || depth > 10) return false;
+        var frames = doc.querySelectorAll('iframe, frame');
+        for (var i = 0; i < frames.length; i++) {
+          if (frames[i].src === url) return true;
+          var inner = null;
+          try { inner = frames[i].contentDocument; } catch (e) {}
+          if (inner && scan(inner, depth + 1)) return true;
+        }
+        return false;
+      }
+      return scan(document, 0) ? '1' : '0';
+    })()JS";
+  try {
+    return Evaluate(std::string(kScan) + "(" + JsString(uri) + ")", 2) == "1";
+  } catch (const DocumentError&) {
+    return false;
+  }
+}
+
+gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
+                                       WebKitPolicyDecisionType type, gpointer data) {
+  auto* self = static_cast<WebkitBrowser*>(data);
+  if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;  // default handling
+  WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  const WebKitNavigationType navType = webkit_navigation_action_get_navigation_type(action);
+  // A reload repeats a page that was let through already.
+  if (navType == WEBKIT_NAVIGATION_TYPE_RELOAD) return FALSE;
+  WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+  const char* uri = webkit_uri_request_get_uri(request);
+  const char* method = webkit_uri_request_get_http_method(request);
+
+  std::function<void(BeforeNavigateArgs&)> handler = self->onBeforeNavigate2;
+  if (!handler) return FALSE;
+  BeforeNavigateArgs args;
+  args.url = uri ? uri : "";
+  self->Classify(args.url, method ? method : "GET", navType,
+                 webkit_navigation_action_is_redirect(action), &args.topLevel, &args.postText);
+
+  // The handler may run modal windows and read the page before it decides;
+  // the page keeps running meanwhile. The browser may even be gone after.
+  g_object_ref(decision);
+  g_object_ref(view);
+  Guarded([&] { handler(args); });
+  if (args.cancel)
+    webkit_policy_decision_ignore(decision);
+  else
+    webkit_policy_decision_use(decision);
+  g_object_unref(view);
+  g_object_unref(decision);
+  return TRUE;
+}
+
+GtkWidget* WebkitBrowser::OnCreate(WebKitWebView* view, WebKitNavigationAction* action,
+                                   gpointer data) {
+  auto* self = static_cast<WebkitBrowser*>(data);
+  std::weak_ptr<bool> alive = self->alive_;
+  NewWindowArgs args;
+  std::function<void(NewWindowArgs&)> handler = self->onNewWindow2;
+  if (handler) Guarded([&] { handler(args); });
+  if (args.cancel) return nullptr;
+  if (!args.target) return OpenPopup(view);
+  auto* target = dynamic_cast<WebkitBrowser*>(args.target);
+  if (!target || !target->Live()) return nullptr;
+  if (target == self) {
+    // The page opens in this very browser.
+    if (!alive.expired() && action)
+      webkit_web_view_load_request(view, webkit_navigation_action_get_request(action));
+    return nullptr;
+  }
+  return GTK_WIDGET(target->TakeNewWindow(view));
+}
+
+void WebkitBrowser::OnReadyToShow(WebKitWebView* view, gpointer) {
+  gtk_widget_show(GTK_WIDGET(view));
+}
+
+void WebkitBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
+  auto* self = static_cast<WebkitBrowser*>(data);
+  if (event == WEBKIT_LOAD_COMMITTED) {
+    // Reports made on the old page can no longer be answered.
+    self->intents_.clear();
+  } else if (event == WEBKIT_LOAD_FINISHED) {
+    if (self->skipFinish_) {
+      self->skipFinish_ = false;
+      return;
+    }
+    const char* uri = webkit_web_view_get_uri(view);
+    self->RaiseDocumentComplete(uri ? uri : "");
+  }
+}
+
+gboolean WebkitBrowser::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError*,
+                                     gpointer data) {
+  // The failed load ends with FINISHED as well; only the error page that
+  // follows (if any) completes a document.
+  static_cast<WebkitBrowser*>(data)->skipFinish_ = true;
+  return FALSE;
+}
+
+void WebkitBrowser::OnClose(WebKitWebView*, gpointer data) {
+  auto* self = static_cast<WebkitBrowser*>(data);
+  std::weak_ptr<bool> alive = self->alive_;
+  bool cancel = false;
+  std::function<void(bool&)> handler = self->onWindowClosing;
+  if (handler) Guarded([&] { handler(cancel); });
+  if (cancel || alive.expired()) return;
+  std::function<void()> close = self->closeWindow_;
+  if (close) close();
+}
+
+gboolean WebkitBrowser::OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer data) {
+  auto* self = static_cast<WebkitBrowser*>(data);
+  if (!self->silent_) return FALSE;
+  // A silent browser shows no dialogs: alerts vanish, confirmations answer
+  // no, prompts cancel, and leaving a page is allowed.
+  switch (webkit_script_dialog_get_dialog_type(dialog)) {
+    case WEBKIT_SCRIPT_DIALOG_CONFIRM:
+      webkit_script_dialog_confirm_set_confirmed(dialog, FALSE);
+      break;
+    case WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM:
+      webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
+      break;
+    default:
+      break;
+  }
+  return TRUE;
+}
+
+void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,
+                                    gpointer data) {
+  auto* self = static_cast<WebkitBrowser*>(data);
+  JSCValue* message = webkit_javascript_result_get_js_value(result);
+  if (!message || !jsc_value_is_object(message)) return;
+  const std::string kind = Property(message, "k");
+  if (kind == "nav") {
+    Intent intent;
+    intent.url = Property(message, "url");
+    intent.method = Property(message, "method");
+    intent.charset = Property(message, "charset");
+    JSCValue* form = jsc_value_object_get_property(message, "form");
+    intent.form = form && jsc_value_to_boolean(form);
+    if (form) g_object_unref(form);
+    JSCValue* top = jsc_value_object_get_property(message, "top");
+    intent.top = !top || jsc_value_is_null(top) || jsc_value_is_undefined(top)
+                     ? -1
+                     : (jsc_value_to_boolean(top) ? 1 : 0);
+    if (top) g_object_unref(top);
+    JSCValue* fields = jsc_value_object_get_property(message, "fields");
+    if (fields && jsc_value_is_array(fields)) {
+      JSCValue* lengthValue = jsc_value_object_get_property(fields, "length");
+      const int length = lengthValue ? jsc_value_to_int32(lengthValue) : 0;
+      if (lengthValue) g_object_unref(lengthValue);
+      for (int i = 0; i < length && i < 10000; ++i) {
+        JSCValue* pair = jsc_value_object_get_property_at_index(fields, guint(i));
+        if (pair && jsc_value_is_array(pair)) {
+          JSCValue* n = jsc_value_object_get_property_at_index(pair, 0);
+          JSCValue* v = jsc_value_object_get_property_at_index(pair, 1);
+          gchar* ns = jsc_value_to_string(n);
+          gchar* vs = jsc_value_to_string(v);
+          intent.fields.emplace_back(ns ? ns : "", vs ? vs : "");
+          g_free(ns);
+          g_free(vs);
+          g_object_unref(n);
+          g_object_unref(v);
+        }
+        if (pair) g_object_unref(pair);
+      }
+    }
+    if (fields) g_object_unref(fields);
+    intent.time = g_get_monotonic_time();
+    self->intents_.push_back(std::move(intent));
+    while (self->intents_.size() > kMaxIntents) self->intents_.pop_front();
+  } else if (kind == "frameload") {
+    self->RaiseDocumentComplete(Property(message, "url"));
+  } else if (kind == "click") {
+    self->RaiseSimple(self->onDocumentClick);
+  } else if (kind == "keyup") {
+    self->RaiseSimple(self->onDocumentKeyUp);
+  }
+}
+
+void WebkitBrowser::RaiseDocumentComplete(const std::string& url) {
+  std::function<void(const std::string&)> handler = onDocumentComplete;
+  if (handler) Guarded([&] { handler(url); });
+}
+
+void WebkitBrowser::RaiseSimple(const std::function<void()>& event) {
+  std::function<void()> handler = event;
+  if (handler) Guarded([&] { handler(); });
+}
+
+// ================================================================ document
+
+std::string WebkitDocument::Call(const char* body, const std::string& name,
+                                 const std::string& arg) {
+  static const char* kPrologue =
+      "(function (name, arg) {"
+      "  function find(n) {"
+      "    var e = document.all ? document.all.namedItem(n) : null;"
+      "    if (e && !(e instanceof Element) && typeof e.length === 'number')"
+      "      e = e.length ? e[0] : null;"
+      "    if (!e) throw new Error('no element named ' + n);"
+      "    return e;"
+      "  }"
+      "  function valued(e) {"
+      "    if (!('value' in e)) throw new Error('the element holds no value');"
+      "    return e;"
+      "  }";
+  std::string script = std::string(kPrologue) + body + "})(" + JsString(name) + ", " +
+                       JsString(arg) + ")";
+  return browser_->Evaluate(script);
+}
+
+bool WebkitDocument::Exists(const std::string& name) {
+  return Call("try { find(name); return '1'; } catch (e) { return '0'; }", name) == "1";
+}
+
+std::string WebkitDocument::Value(const std::string& name) {
+  return Call("var v = valued(find(name)).value;"
+              "return v === null || v === undefined ? '' : String(v);",
+              name);
+}
+
+void WebkitDocument::SetValue(const std::string& name, const std::string& value) {
+  Call("valued(find(name)).value = arg; return '';", name, value);
+}
+
+std::string WebkitDocument::InnerHtml(const std::string& name) {
+  return Call("return String(find(name).innerHTML);", name);
+}
+
+void WebkitDocument::SetInnerHtml(const std::string& name, const std::string& html) {
+  Call("find(name).innerHTML = arg; return '';", name, html);
+}
+
+void WebkitDocument::SetDisplay(const std::string& name, const std::string& display) {
+  Call("var e = find(name);"
+       "if (!e.style) throw new Error('the element has no style');"
+       "e.style.display = arg; return '';",
+       name, display);
+}
+
+void WebkitDocument::Focus(const std::string& name) {
+  // The caret belongs in the page: the browser takes the keyboard focus.
+  if (WebKitWebView* view = browser_->View()) gtk_widget_grab_focus(GTK_WIDGET(view));
+  // WebKit ignores focus() on a hidden or disabled field without an error.
+  Call("var e = find(name); e.focus();"
+       "if (document.activeElement !== e) throw new Error('the element cannot take the focus');"
+       "return '';",
+       name);
+}
+
+std::string WebkitDocument::BodyInnerHtml() {
+  return Call("if (!document.body) throw new Error('no body'); return document.body.innerHTML;",
+              "");
+}
+
+std::string WebkitDocument::BodyText() {
+  return Call("if (!document.body) throw new Error('no body'); return document.body.innerText;",
+              "");
+}
+
+void WebkitDocument::SubmitFirstForm() {
+  // Announced like the page's own form.submit(), so that the navigation's
+  // handler sees the posted fields.
+  Call("var f = document.forms[0];"
+       "if (!f) throw new Error('the page has no form');"
+       "f.dispatchEvent(new CustomEvent('__lumaro_submit', {bubbles: true}));"
+       "HTMLFormElement.prototype.submit.call(f); return '';",
+       "");
+}
+
+std::string WebkitDocument::ActiveElementId() {
+  return Call("var a = document.activeElement; return a && a.id ? String(a.id) : '';", "");
+}
+
+}  // namespace lumaro::gtkp

@@ -1,0 +1,148 @@
+// The embedded browser on WebKitWebView.
+//
+// How the browser's events are realised:
+// - BeforeNavigate2: the view's decide-policy for navigation actions (the
+//   top page and frames alike). WebKit does not expose a form's body or the
+//   frame a navigation is meant for, so a script in every frame (in a script
+//   world of its own, out of the page's reach) reports each link click and
+//   form submission to the host just before the navigation it causes; the
+//   report is matched to the navigation by address and used once.
+// - NewWindow2: the view's `create`; a page meant for another browser is
+//   given a new view related to the opener, swapped into that browser.
+// - DocumentComplete: load-changed FINISHED for the top page (not after a
+//   failed load), a script message for each frame's `load`.
+// - WindowClosing: the view's `close`.
+// - Document events click and keyup of the top document: script messages.
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/gtk_controls.h"
+
+namespace lumaro::gtkp {
+
+class WebkitBrowser;
+
+class WebkitDocument : public IDocument {
+ public:
+  explicit WebkitDocument(WebkitBrowser* browser) : browser_(browser) {}
+  bool Exists(const std::string& name) override;
+  std::string Value(const std::string& name) override;
+  void SetValue(const std::string& name, const std::string& value) override;
+  std::string InnerHtml(const std::string& name) override;
+  void SetInnerHtml(const std::string& name, const std::string& html) override;
+  void SetDisplay(const std::string& name, const std::string& display) override;
+  void Focus(const std::string& name) override;
+  std::string BodyInnerHtml() override;
+  std::string BodyText() override;
+  void SubmitFirstForm() override;
+  std::string ActiveElementId() override;
+
+ private:
+  // Runs `body` as a function of (name, arg) with `find` available; throws
+  // DocumentError when it fails.
+  std::string Call(const char* body, const std::string& name, const std::string& arg = {});
+  WebkitBrowser* browser_;
+};
+
+class WebkitBrowser : public GtkControl<IBrowser> {
+ public:
+  WebkitBrowser(std::string name, const Rect& r, const ControlStyle& style,
+                std::shared_ptr<WindowShared> shared, std::function<void()> closeWindow);
+  ~WebkitBrowser() override;
+
+  void Detach() override;
+  bool Focusable() const override { return true; }
+
+  void SetSilent(bool silent) override { silent_ = silent; }
+  void Navigate(const std::string& url) override;
+  void Navigate2(const std::string& url) override { Navigate(url); }
+  bool GoBack() override;
+  bool GoForward() override;
+  void Refresh() override;
+  void Move(const Rect& twips) override;
+  std::string LocationUrl() override;
+  IDocument& Document() override { return document_; }
+
+  WebKitWebView* View() const { return view_; }
+
+  // Evaluates a script in this program's script world of the current top
+  // document and returns its result as text. Throws DocumentError when no
+  // page is loaded, the script fails, or no answer comes within the time.
+  std::string Evaluate(const std::string& script, double timeoutSeconds = 10);
+
+  // A page of another browser asked for a new window that is to open here:
+  // returns a new view related to `opener`, which replaces this browser's
+  // view.
+  WebKitWebView* TakeNewWindow(WebKitWebView* opener);
+
+ private:
+  struct Intent {
+    std::string url, method;
+    bool form = false;
+    std::vector<std::pair<std::string, std::string>> fields;
+    std::string charset;
+    int top = -1;  // 1 top page, 0 frame, -1 unknown
+    gint64 time = 0;
+  };
+
+  WebKitWebView* NewView(WebKitWebView* relatedTo);
+  void InstallView(WebKitWebView* view);
+  void RemoveView();
+
+  // What BeforeNavigate2 reports for a navigation: its frame and body.
+  void Classify(const std::string& uri, const std::string& method, WebKitNavigationType type,
+                bool redirect, bool* topLevel, std::string* postText);
+  bool IsFrameSource(const std::string& uri);
+
+  static gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
+                                 WebKitPolicyDecisionType type, gpointer data);
+  static GtkWidget* OnCreate(WebKitWebView* view, WebKitNavigationAction* action, gpointer data);
+  static void OnReadyToShow(WebKitWebView* view, gpointer data);
+  static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data);
+  static gboolean OnLoadFailed(WebKitWebView* view, WebKitLoadEvent event, gchar* uri,
+                               GError* error, gpointer data);
+  static void OnClose(WebKitWebView* view, gpointer data);
+  static gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer data);
+  static void OnScriptMessage(WebKitUserContentManager* manager, WebKitJavascriptResult* result,
+                              gpointer data);
+
+  void RaiseDocumentComplete(const std::string& url);
+  void RaiseSimple(const std::function<void()>& event);
+
+  WebkitDocument document_{this};
+  std::function<void()> closeWindow_;
+  GtkWidget* holder_ = nullptr;  // == outer_
+  WebKitWebView* view_ = nullptr;
+  WebKitUserContentManager* content_ = nullptr;
+  Connections viewSignals_;
+  bool silent_ = false;
+  bool skipFinish_ = false;
+  int hostNavigations_ = 0;
+  gint64 hostNavigationTime_ = 0;
+  bool lastTopLevel_ = true;
+  std::deque<Intent> intents_;
+  AliveToken alive_ = NewAliveToken();
+};
+
+// The application/x-www-form-urlencoded body a browser posts for these
+// fields, in the form's character set (GBK and its relatives, else UTF-8).
+std::string EncodeFormBody(const std::vector<std::pair<std::string, std::string>>& fields,
+                           const std::string& charset);
+
+// An address as the browser loads it: blanks trimmed, "http://" added when
+// it names no scheme; "" for nothing to load.
+std::string BrowserAddress(const std::string& address);
+
+// Downloads started by pages are saved here (default: the user's download
+// folder).
+void SetDownloadDirectory(const std::string& dir);
+
+}  // namespace lumaro::gtkp

@@ -1,0 +1,173 @@
+// Clock, files, shell and the single-instance lock.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/desktop_services.h"
+#include "platform/platform_fixture.h"
+
+namespace lumaro::platform_test {
+namespace {
+
+class TempDir {
+ public:
+  TempDir() {
+    char templ[] = "/tmp/lumaro-platform-XXXXXX";
+    path_ = mkdtemp(templ);
+  }
+  ~TempDir() {
+    std::string command = "rm -rf '" + path_ + "'";
+    (void)std::system(command.c_str());
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st{};
+  stat(path.c_str(), &st);
+  return st.st_mode & 0777;
+}
+
+TEST(ClockTest, TimeOfDayAgreesWithTheLocalDateAndTime) {
+  SystemClock clock;
+  std::tm now = clock.LocalNow();
+  const double seconds = clock.SecondsSinceMidnight();
+  const double expected = now.tm_hour * 3600 + now.tm_min * 60 + now.tm_sec;
+  double gap = seconds - expected;
+  if (gap < -43200) gap += 86400;  // midnight passed in between
+  EXPECT_GE(gap, 0);
+  EXPECT_LT(gap, 2);
+  EXPECT_GE(now.tm_year, 120);
+
+  const double m0 = clock.MonotonicSeconds();
+  usleep(20000);
+  EXPECT_GE(clock.MonotonicSeconds() - m0, 0.015);
+}
+
+TEST(FilesTest, ExecutableDirAndNameNameThisProgram) {
+  LocalFiles files;
+  char real[4096] = {};
+  ASSERT_GT(readlink("/proc/self/exe", real, sizeof real - 1), 0);
+  EXPECT_EQ(files.ExecutableDir() + "/" + files.ExecutableName(), real);
+  EXPECT_EQ(files.ExecutableName(), "platform_tests");
+  EXPECT_EQ(files.DataDir(), files.ExecutableDir());
+}
+
+TEST(FilesTest, WriteTruncatesAndReadReturnsTheExactBytes) {
+  TempDir dir;
+  LocalFiles files;
+  const std::string path = dir.path() + "/ini.txt";
+  const std::string bytes = std::string("a\0b\r\n\xD6\xD0", 7);
+  ASSERT_TRUE(files.WriteFile(path, std::string(100, 'x'), false));
+  ASSERT_TRUE(files.WriteFile(path, bytes, false));
+  EXPECT_EQ(files.ReadFile(path), bytes);
+  EXPECT_EQ(files.ReadFile(dir.path() + "/missing.txt"), std::nullopt);
+  EXPECT_FALSE(files.WriteFile(dir.path() + "/no/such/folder/x.txt", "x", false));
+}
+
+TEST(FilesTest, OwnerOnlyFilesAreNarrowedEvenWhenTheyExistedBefore) {
+  TempDir dir;
+  LocalFiles files;
+  umask(022);
+  const std::string shared = dir.path() + "/share.txt";
+  const std::string secret = dir.path() + "/ini.txt";
+  ASSERT_TRUE(files.WriteFile(shared, "x", false));
+  EXPECT_EQ(ModeOf(shared), 0644u);
+  ASSERT_TRUE(files.WriteFile(secret, "x", false));
+  ASSERT_EQ(ModeOf(secret), 0644u);
+  ASSERT_TRUE(files.WriteFile(secret, "password", true));
+  EXPECT_EQ(ModeOf(secret), 0600u);
+  ASSERT_TRUE(files.WriteFile(dir.path() + "/new.txt", "p", true));
+  EXPECT_EQ(ModeOf(dir.path() + "/new.txt"), 0600u);
+}
+
+// The address reaches xdg-open as one argument, untouched by any shell.
+TEST(ShellTest, OpenInBrowserPassesTheAddressAsOneArgument) {
+  REQUIRE_DISPLAY();
+  TempDir dir;
+  const std::string record = dir.path() + "/args.txt";
+  {
+    std::ofstream script(dir.path() + "/xdg-open");
+    script << "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" << record << ".tmp'\nmv '" << record
+           << ".tmp' '" << record << "'\n";
+  }
+  chmod((dir.path() + "/xdg-open").c_str(), 0755);
+  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (dir.path() + ":" + oldPath).c_str(), 1);
+
+  const std::string address = "http://127.0.0.1:1/1/lumaro.exe?a=1&b=$(touch x);echo 'y' z";
+  XdgShell().OpenInBrowser(address);
+  setenv("PATH", oldPath.c_str(), 1);
+
+  std::optional<std::string> seen;
+  RunUntil([&] { return (seen = LocalFiles().ReadFile(record)).has_value(); }, 10);
+  EXPECT_EQ(seen, "1|" + address);
+}
+
+TEST(ShellTest, AMissingBrowserIsIgnored) {
+  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", "/nonexistent", 1);
+  XdgShell().OpenInBrowser("http://example.invalid/");
+  setenv("PATH", oldPath.c_str(), 1);
+}
+
+// Runs in a child copy of this test program (see below).
+TEST(InstanceGuardChild, Probe) {
+  const char* path = std::getenv("LUMARO_TEST_LOCK");
+  if (!path) GTEST_SKIP() << "only run by InstanceGuardTest";
+  FlockInstanceGuard guard(path);
+  std::_Exit(guard.AnotherInstanceRunning() ? 10 : 20);
+}
+
+int ProbeInChild(const std::string& lockPath) {
+  gchar* argv[] = {const_cast<gchar*>("/proc/self/exe"),
+                   const_cast<gchar*>("--gtest_filter=InstanceGuardChild.Probe"), nullptr};
+  gchar** env = g_get_environ();
+  env = g_environ_setenv(env, "LUMARO_TEST_LOCK", lockPath.c_str(), TRUE);
+  gint status = -1;
+  gboolean ran = g_spawn_sync(nullptr, argv, env, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr,
+                              nullptr, nullptr, &status, nullptr);
+  g_strfreev(env);
+  if (!ran || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST(InstanceGuardTest, ASecondCopyReportsTheFirstOne) {
+  TempDir dir;
+  const std::string lock = dir.path() + "/lumaro.lock";
+  EXPECT_EQ(ProbeInChild(lock), 20) << "nobody holds the lock yet";
+
+  FlockInstanceGuard first(lock);
+  EXPECT_FALSE(first.AnotherInstanceRunning());
+  EXPECT_FALSE(first.AnotherInstanceRunning()) << "asking again keeps the answer";
+  EXPECT_EQ(ProbeInChild(lock), 10);
+  EXPECT_EQ(ModeOf(lock), 0600u);
+}
+
+TEST(InstanceGuardTest, DefaultLockIsPerUser) {
+  FlockInstanceGuard guard;
+  const std::string& path = guard.LockPath();
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  EXPECT_TRUE(path == "/tmp/lumaro-" + std::to_string(getuid()) + ".lock" ||
+              (runtime && path == std::string(runtime) + "/lumaro.lock"))
+      << path;
+}
+
+TEST(InstanceGuardTest, ALinkPlantedAtTheLockPathIsNotFollowed) {
+  TempDir dir;
+  const std::string target = dir.path() + "/victim";
+  const std::string lock = dir.path() + "/lumaro.lock";
+  ASSERT_EQ(symlink(target.c_str(), lock.c_str()), 0);
+  FlockInstanceGuard guard(lock);
+  EXPECT_FALSE(guard.AnotherInstanceRunning());
+  EXPECT_FALSE(g_file_test(target.c_str(), G_FILE_TEST_EXISTS));
+}
+
+}  // namespace
+}  // namespace lumaro::platform_test

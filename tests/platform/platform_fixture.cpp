@@ -1,0 +1,101 @@
+#include "platform/platform_fixture.h"
+
+#include <arpa/inet.h>
+#include <gtk/gtk.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "platform/assets.h"
+#include "platform/desktop_services.h"
+#include "platform/gtk_platform.h"
+
+namespace lumaro::platform_test {
+
+bool EnsureGtk() {
+  static const bool ok = [] {
+    if (!InitGtkPlatform(nullptr, nullptr)) return false;
+    InstallGtkPlatform();
+    // The test program lives in build/tests; the artwork in build/assets.
+    AddAssetDirectory(LocalFiles().ExecutableDir() + "/../assets");
+    return true;
+  }();
+  if (ok) InstallGtkPlatform();  // a test may have installed other services
+  return ok;
+}
+
+bool RunUntil(const std::function<bool()>& done, double seconds) {
+  const gint64 deadline = g_get_monotonic_time() + gint64(seconds * G_USEC_PER_SEC);
+  while (!done()) {
+    const gint64 left = deadline - g_get_monotonic_time();
+    if (left <= 0) return done();
+    Svc().pump->WaitForEvents(std::min(0.05, double(left) / G_USEC_PER_SEC));
+  }
+  return true;
+}
+
+void RunFor(double seconds) {
+  RunUntil([] { return false; }, seconds);
+}
+
+std::string Gbk(const std::string& utf8) {
+  gsize written = 0;
+  gchar* out = g_convert(utf8.data(), gssize(utf8.size()), "GBK", "UTF-8", nullptr, &written,
+                         nullptr);
+  std::string bytes = out ? std::string(out, written) : std::string();
+  g_free(out);
+  return bytes;
+}
+
+LocalServer::LocalServer() {
+  server_.set_logger([this](const httplib::Request& req, const httplib::Response&) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    paths_.push_back(req.path + (req.params.empty() ? "" : "?"));
+  });
+  // One request per connection: stopping never waits for an idle one.
+  server_.set_keep_alive_max_count(1);
+  port_ = server_.bind_to_any_port("127.0.0.1");
+}
+
+void LocalServer::Start() {
+  thread_ = std::thread([this] { server_.listen_after_bind(); });
+  while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+LocalServer::~LocalServer() {
+  server_.stop();
+  if (thread_.joinable()) thread_.join();
+}
+
+std::string LocalServer::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+void LocalServer::Page(const std::string& path, const std::string& utf8Html) {
+  const std::string body = Gbk(utf8Html);
+  server_.Get(path, [body](const httplib::Request&, httplib::Response& res) {
+    res.set_content(body, "text/html; charset=gbk");
+  });
+}
+
+int LocalServer::Hits(const std::string& part) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  int n = 0;
+  for (const auto& p : paths_)
+    if (p.find(part) != std::string::npos) ++n;
+  return n;
+}
+
+int ClosedPort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  socklen_t len = sizeof addr;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  close(fd);
+  return ntohs(addr.sin_port);
+}
+
+}  // namespace lumaro::platform_test
