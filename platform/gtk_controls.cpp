@@ -77,10 +77,14 @@ gboolean ClickSource::OnPress(GtkWidget*, GdkEventButton* event, gpointer data) 
   auto* self = static_cast<ClickSource*>(data);
   if (event->button != 1) return FALSE;
   if (event->type == GDK_2BUTTON_PRESS || event->type == GDK_3BUTTON_PRESS) {
-    self->doubled_ = true;
+    // Only the second click of a double click on this control; a first
+    // click that went elsewhere (to a modal window's grab) does not count.
+    self->doubled_ = self->previousWasClick_;
   } else if (event->type == GDK_BUTTON_PRESS) {
     self->pressed_ = true;
     self->doubled_ = false;
+    self->previousWasClick_ = self->lastWasClick_;
+    self->lastWasClick_ = false;
   }
   return self->control_->onClick ? TRUE : FALSE;
 }
@@ -105,6 +109,7 @@ gboolean ClickSource::OnRelease(GtkWidget* widget, GdkEventButton* event, gpoint
     y = int(event->y);
   }
   if (x < 0 || y < 0 || x >= a.width || y >= a.height) return FALSE;
+  self->lastWasClick_ = true;
   // The handler may destroy the control (and this object): copy it first.
   std::function<void()> handler = self->control_->onClick;
   if (handler) Guarded(handler);

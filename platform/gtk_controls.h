@@ -102,6 +102,8 @@ class ClickSource {
   IControl* control_ = nullptr;
   bool pressed_ = false;
   bool doubled_ = false;
+  bool lastWasClick_ = false;
+  bool previousWasClick_ = false;
 };
 
 // Sets the cursor on the widget's own and input windows once it is realized.

@@ -190,12 +190,15 @@ void ProgButtonHost::Handle(GdkEvent* event) {
       if (b.button == 1) {
         pressed_ = true;
         doubled_ = false;
+        previousWasClick_ = lastWasClick_;
+        lastWasClick_ = false;
       }
       model.NotifyMouseDown(ButtonCode(b.button), ShiftCode(b.state), float(b.x), float(b.y));
       break;
     }
     case GDK_2BUTTON_PRESS:
-      if (event->button.button == 1) {
+      // Only when this control took the first click too.
+      if (event->button.button == 1 && previousWasClick_) {
         doubled_ = true;
         model.NotifyDblClick();
       }
@@ -207,6 +210,7 @@ void ProgButtonHost::Handle(GdkEvent* event) {
       if (b.button == 1) pressed_ = false;
       model.NotifyMouseUp(ButtonCode(b.button), ShiftCode(b.state), float(b.x), float(b.y));
       if (alive.expired()) return;
+      lastWasClick_ = click;
       if (click) model.NotifyClick();
       break;
     }

@@ -51,6 +51,8 @@ class ProgButtonHost : public NativeControl {
   std::deque<GdkEvent*> queued_;
   bool pressed_ = false;
   bool doubled_ = false;
+  bool lastWasClick_ = false;
+  bool previousWasClick_ = false;
   int shapeWidth_ = -1, shapeHeight_ = -1;
   AliveToken alive_ = NewAliveToken();
 };
