@@ -1,0 +1,119 @@
+// The agent console: the skinned main window of the service's agents and
+// administrators around the browser that shows the agent pages, with its
+// menu, toolbar, chat links, version setting and the checks made before the
+// browser posts one of the agent forms.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/ui.h"
+
+namespace lumaro {
+
+class frmSys {
+ public:
+  // The shared instance: created (and loaded) on first use, and afresh once
+  // the previous one has closed.
+  static frmSys& Instance();
+  // Drops the shared instance (tests; the end of the program).
+  static void ReleaseInstance();
+
+  // Creates the window with its controls and runs the window load.
+  frmSys();
+  frmSys(const frmSys&) = delete;
+  frmSys& operator=(const frmSys&) = delete;
+
+  void Show();
+  IWindow& Window() { return *window_; }
+
+  // Event handlers.
+  void Form_Load();
+  void Form_Resize();
+  void tmrHand_Timer();
+  void Image4_Click();
+  void Image8_Click();
+  void lbl8_Click();
+  void web_BeforeNavigate2(BeforeNavigateArgs& args);
+  void web_NewWindow2(NewWindowArgs& args);
+
+  // The keep-alive address composed by the last tmrHand tick ("" before).
+  const std::string& KeepAliveAddress() const { return keepAliveAddress_; }
+
+  // Controls.
+  IBrowser* web = nullptr;
+  IPicture* Image6 = nullptr;
+  IPicture* Image1 = nullptr;
+  IPicture* Picture2 = nullptr;
+  IPicture* Image2 = nullptr;
+  IPicture* Image3 = nullptr;
+  IPicture* Image5 = nullptr;
+  IPicture* Image7 = nullptr;
+  IPicture* Picture1 = nullptr;
+  IPicture* img8 = nullptr;
+  IPicture* Image4 = nullptr;
+  IPicture* Image8 = nullptr;
+  IPicture* Image9 = nullptr;
+  ILabel* lblTop = nullptr;
+  ILabel* lblUser = nullptr;
+  ILabel* lblTip = nullptr;
+  ILabel* lblSubTip = nullptr;
+  ILabel* lbl1 = nullptr;
+  ILabel* lblItem1 = nullptr;
+  ILabel* lblItem2 = nullptr;
+  ILabel* lblItem4 = nullptr;
+  ILabel* lbl2 = nullptr;
+  ILabel* lbl3 = nullptr;
+  ILabel* Label1 = nullptr;
+  ILabel* lbl7 = nullptr;
+  ILabel* Label4 = nullptr;
+  ILabel* Label3 = nullptr;
+  ILabel* Label2 = nullptr;
+  ILabel* lbl8 = nullptr;
+  ILabel* lblEdit = nullptr;
+  ILabel* lblHome = nullptr;
+  ILabel* lblBack = nullptr;
+  ILabel* lblGo = nullptr;
+  ILabel* lblReFresh = nullptr;
+  ILabel* lblExit = nullptr;
+  ILabel* lblSearch = nullptr;
+  ITimer* tmrHand = nullptr;
+
+ private:
+  void ShowWelcomePage();
+  // Sets the title area and loads kServiceBase + page + the stamp.
+  void OpenMenuPage(const std::string& title, const std::string& page, bool navigate2 = false);
+  void OpenChatLink();
+
+  // The guard's rules; each returns true when it has ended the handler.
+  void Guard(BeforeNavigateArgs& args);
+  bool CheckOpeningDays(IDocument& doc, BeforeNavigateArgs& args);
+  bool CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args);
+  bool CheckPasswordChange(IDocument& doc, BeforeNavigateArgs& args);
+  bool CheckNewAccount(IDocument& doc, BeforeNavigateArgs& args);
+  bool CheckSettings(IDocument& doc, BeforeNavigateArgs& args);
+  void DivertChatLink(BeforeNavigateArgs& args);
+
+  std::unique_ptr<IWindow> window_;
+  bool closed_ = false;
+  std::string keepAliveAddress_;
+};
+
+// Opens the shared agent console (modeless).
+void ShowAgentConsole();
+
+// Whether a build of `edition` opens the agent console after a sign-in:
+// the administrator's (1) and the agent's (4) builds do.
+bool SignInOpensAgentConsole(int edition);
+
+// Opens the console of this build's edition after a successful sign-in: the
+// agent console in the administrator's and agent's builds, the member
+// console in every other one.
+void ShowConsoleAfterSignIn();
+
+// True when `text` reads as a number as a whole: digits with an optional
+// sign, decimal point and exponent, blanks around it allowed. The empty
+// text, and a number too large to hold, are not numeric.
+bool IsNumericText(const std::string& text);
+
+}  // namespace lumaro
