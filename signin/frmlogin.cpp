@@ -10,7 +10,7 @@
 #include "core/platform.h"
 #include "core/startup.h"
 #include "core/url_helpers.h"
-#include "member/frmAdmin.h"
+#include "agent/frmSys.h"
 #include "signin/frmReg.h"
 #include "windows/form_text.h"
 
@@ -212,7 +212,9 @@ void frmlogin::SignIn() {
   Svc().files->WriteFile(IniFilePath(), Utf8ToAnsi(line), /*ownerOnly=*/true);
 
   gUserName = user;
-  frmAdmin::Instance().Show();
+  // The member console, or the agent console in the administrator's and
+  // agent's builds.
+  ShowConsoleAfterSignIn();
   window_->Close();
 }
 

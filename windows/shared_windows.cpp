@@ -1,9 +1,11 @@
 #include "windows/shared_windows.h"
 
+#include "agent/frmSys.h"
 #include "member/frmAdmin.h"
 #include "signin/frmReg.h"
 #include "signin/frmlogin.h"
 #include "windows/frmUP.h"
+#include "windows/frmView.h"
 
 namespace lumaro {
 
@@ -11,6 +13,8 @@ void ReleaseSharedWindows() {
   frmReg::ReleaseInstance();
   frmlogin::ReleaseInstance();
   frmAdmin::ReleaseInstance();
+  frmSys::ReleaseInstance();
+  frmView::ReleaseInstance();
   frmUP::ReleaseInstance();
 }
 

@@ -1,6 +1,7 @@
-// The program's single shared windows (login, registration, member console,
-// update window) live in function-local statics. The executable releases
-// them while the platform that made their windows still exists.
+// The program's single shared windows (login, registration, member and agent
+// consoles, detail viewer, update window) live in function-local statics.
+// The executable releases them while the platform that made their windows
+// still exists.
 #pragma once
 
 namespace lumaro {
