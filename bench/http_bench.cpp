@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   lumaro::InstallGtkPlatform();
 
   httplib::Server server;
+  server.set_tcp_nodelay(true);
   server.Get("/small", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("1-51", "text/plain; charset=gbk");
   });
@@ -52,18 +53,20 @@ int main(int argc, char** argv) {
   });
   int port = server.bind_to_any_port("127.0.0.1");
   std::thread serving([&] { server.listen_after_bind(); });
-  server.wait_until_ready();
+  while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   std::string base = "http://127.0.0.1:" + std::to_string(port);
 
-  CURL* easy = curl_easy_init();
   std::vector<double> plain, fetch;
   for (int i = 0; i < runs; ++i) {
+    // A plain GET as a simple program makes it: a fresh handle each time.
     std::string body;
+    double t0 = Now();
+    CURL* easy = curl_easy_init();
     curl_easy_setopt(easy, CURLOPT_URL, (base + "/small").c_str());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Collect);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
-    double t0 = Now();
     curl_easy_perform(easy);
+    curl_easy_cleanup(easy);
     plain.push_back(Now() - t0);
 
     t0 = Now();
@@ -74,7 +77,6 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  curl_easy_cleanup(easy);
 
   double cpu0 = CpuSeconds(), wall0 = Now();
   std::string slow = lumaro::HttpGet(base + "/slow", false);
