@@ -56,6 +56,20 @@ GdkPixbuf* AssetPixbuf(const std::string& name, int width, int height) {
   if (it != Cache().end()) return it->second;
   GdkPixbuf* pixbuf = nullptr;
   std::string path = FindAsset(name);
+  if (!path.empty() && g_str_has_suffix(path.c_str(), ".svg")) {
+    // A drawing rendered at build time loads much faster; it is used when
+    // it has the size asked for (or any size is fine).
+    std::string png = path.substr(0, path.size() - 4) + ".png";
+    if (IsFile(png)) {
+      GdkPixbuf* rendered = gdk_pixbuf_new_from_file(png.c_str(), nullptr);
+      if (rendered && (width == 0 || (gdk_pixbuf_get_width(rendered) == width &&
+                                      gdk_pixbuf_get_height(rendered) == height))) {
+        Cache()[key] = rendered;
+        return rendered;
+      }
+      if (rendered) g_object_unref(rendered);
+    }
+  }
   if (!path.empty()) {
     pixbuf = width > 0 ? gdk_pixbuf_new_from_file_at_scale(path.c_str(), width, height, FALSE, nullptr)
                        : gdk_pixbuf_new_from_file(path.c_str(), nullptr);

@@ -644,7 +644,7 @@ bool WebkitBrowser::IsFrameSource(const std::string& uri) {
         return false;
       }
       return scan(document, 0) ? '1' : '0';
-    })()JS";
+    }))JS";
   try {
     return Evaluate(std::string(kScan) + "(" + JsString(uri) + ")", 2) == "1";
   } catch (const DocumentError&) {
@@ -832,7 +832,7 @@ std::string WebkitDocument::Call(const char* body, const std::string& name,
   static const char* kPrologue =
       "(function (name, arg) {"
       "  function find(n) {"
-      "    var e = document.all ? document.all.namedItem(n) : null;"
+      "    var e = document.all.namedItem(n);"  // document.all itself is falsy
       "    if (e && !(e instanceof Element) && typeof e.length === 'number')"
       "      e = e.length ? e[0] : null;"
       "    if (!e) throw new Error('no element named ' + n);"

@@ -54,6 +54,9 @@ LocalServer::LocalServer() {
   });
   // One request per connection: stopping never waits for an idle one.
   server_.set_keep_alive_max_count(1);
+  // Browsers open spare connections; stopping waits for them this long.
+  server_.set_keep_alive_timeout(1);
+  server_.set_read_timeout(1, 0);
   port_ = server_.bind_to_any_port("127.0.0.1");
 }
 

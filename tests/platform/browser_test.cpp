@@ -1,0 +1,547 @@
+// The embedded browser's contract: navigation events with post bodies and
+// frames, cancelling, handlers that wait, the document operations, new
+// windows, script closing, document events and history.
+#include <gtk/gtk.h>
+
+#include <mutex>
+
+#include "platform/gtk_window.h"
+#include "platform/platform_fixture.h"
+#include "platform/ui_helpers.h"
+#include "platform/webkit_browser.h"
+
+namespace lumaro::platform_test {
+namespace {
+
+using gtkp::WebkitBrowser;
+
+// Runs a script in the page's own world and returns its result as text.
+std::string PageScript(IBrowser* browser, const std::string& script) {
+  WebKitWebView* view = dynamic_cast<WebkitBrowser*>(browser)->View();
+  struct State {
+    bool done = false;
+    std::string text;
+  } state;
+  webkit_web_view_evaluate_javascript(
+      view, script.c_str(), -1, nullptr, nullptr, nullptr,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        auto* s = static_cast<State*>(data);
+        GError* error = nullptr;
+        JSCValue* value =
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+        if (error) {
+          s->text = std::string("error: ") + error->message;
+          g_error_free(error);
+        } else {
+          gchar* t = jsc_value_to_string(value);
+          s->text = t;
+          g_free(t);
+          g_object_unref(value);
+        }
+        s->done = true;
+      },
+      &state);
+  RunUntil([&] { return state.done; }, 10);
+  return state.text;
+}
+
+struct Navigation {
+  std::string url, postText;
+  bool topLevel;
+};
+
+// One window with one browser, recording its events.
+struct Harness {
+  std::unique_ptr<IWindow> window;
+  IBrowser* web = nullptr;
+  std::vector<Navigation> navigations;
+  std::vector<std::string> completes;
+  std::function<void(BeforeNavigateArgs&)> decide;  // optional
+
+  explicit Harness(const std::string& name = "frmAdmin") {
+    WindowSpec spec;
+    spec.name = name;
+    spec.caption = name;
+    spec.clientWidth = 9000;
+    spec.clientHeight = 7500;
+    spec.frame = FrameKind::Sizable;
+    window = Svc().ui->CreateWindow(spec);
+    web = window->AddBrowser("web", {0, 0, 9000, 7500});
+    web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) {
+      navigations.push_back({args.url, args.postText, args.topLevel});
+      if (decide) decide(args);
+    };
+    web->onDocumentComplete = [this](const std::string& url) { completes.push_back(url); };
+    ShowAndSettle(window.get());
+  }
+  ~Harness() { window->Close(); }
+
+  bool Load(const std::string& url) {
+    completes.clear();
+    web->Navigate(url);
+    return WaitComplete(url);
+  }
+  bool WaitComplete(const std::string& url, double seconds = 10) {
+    return RunUntil(
+        [&] { return std::find(completes.begin(), completes.end(), url) != completes.end(); },
+        seconds);
+  }
+  // A real click at the centre of the element with this id.
+  void ClickElement(const std::string& id) {
+    std::string at = PageScript(
+        web, "(function(){var r=document.getElementById('" + id +
+                 "').getBoundingClientRect();return Math.round(r.left+r.width/2)+','+"
+                 "Math.round(r.top+r.height/2);})()");
+    int x = 0, y = 0;
+    ASSERT_EQ(sscanf(at.c_str(), "%d,%d", &x, &y), 2) << at;
+    ClickWidget(NativeControlOf(window.get(), "web"), x, y);
+  }
+  const Navigation* Find(const std::string& url) const {
+    for (const auto& n : navigations)
+      if (n.url == url) return &n;
+    return nullptr;
+  }
+};
+
+const char* kFormPage = R"HTML(<html><head><meta charset="gbk"><title>网站</title></head><body>
+<a id="link" href="/page2?x=1">下一页</a>
+<form method="post" action="/save.asp">
+  <input name="n" value="网站"><input name="u" value="http://a.b/">
+  <input type="hidden" name="hid" value="1">
+  <input type="submit" id="sub" name="btn" value="提交">
+</form>
+<button id="scripted" onclick="document.forms[0].submit()">script</button>
+</body></html>)HTML";
+
+class BrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_DISPLAY();
+    server_.Page("/page1", kFormPage);
+    server_.Page("/page2", "<html><body><p id=p>第二页</p></body></html>");
+    server_.Page("/page3", "<html><body>三</body></html>");
+    server_.Page("/frames", R"HTML(<html><body>
+        <iframe id="f1" name="left" src="/frame1"></iframe>
+        <iframe id="f2" src="/frame2"></iframe>
+        <a id="toleft" target="left" href="/frame3">in frame</a></body></html>)HTML");
+    server_.Page("/frame1", "<html><body><a id=fl href='/frame3'>f</a></body></html>");
+    server_.Page("/frame2", "<html><body>frame two</body></html>");
+    server_.Page("/frame3", "<html><body>frame three</body></html>");
+    server_.server().Post("/save.asp", [this](const httplib::Request& req, httplib::Response& res) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      posted_.push_back(req.body);
+      res.set_content("saved", "text/plain");
+    });
+    server_.Start();
+  }
+
+  std::vector<std::string> Posted() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return posted_;
+  }
+
+  LocalServer server_;
+  std::mutex mutex_;
+  std::vector<std::string> posted_;
+};
+
+// The body as this platform reports it, and as the server receives it:
+// GBK bytes, percent-encoded.
+const char* kPostedBody = "n=%CD%F8%D5%BE&u=http%3A%2F%2Fa.b%2F&hid=1&btn=%CC%E1%BD%BB";
+
+TEST_F(BrowserTest, LinkClickReportsTheAddressWithoutABody) {
+  Harness h;
+  ASSERT_TRUE(h.Load(server_.Url("/page1")));
+  h.navigations.clear();
+  h.ClickElement("link");
+  ASSERT_TRUE(h.WaitComplete(server_.Url("/page2?x=1")));
+  const Navigation* n = h.Find(server_.Url("/page2?x=1"));
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(n->postText, "");
+  EXPECT_TRUE(n->topLevel);
+  EXPECT_EQ(h.web->LocationUrl(), server_.Url("/page2?x=1"));
+}
+
+TEST_F(BrowserTest, FormPostsReportTheBodyTheServerReceives) {
+  struct Case {
+    const char* how;
+    std::function<void(Harness&)> submit;
+    std::string body;
+  } cases[] = {
+      {"submit button", [](Harness& h) { h.ClickElement("sub"); }, kPostedBody},
+      {"page calls form.submit()", [](Harness& h) { h.ClickElement("scripted"); },
+       "n=%CD%F8%D5%BE&u=http%3A%2F%2Fa.b%2F&hid=1"},
+      {"SubmitFirstForm", [](Harness& h) { h.web->Document().SubmitFirstForm(); },
+       "n=%CD%F8%D5%BE&u=http%3A%2F%2Fa.b%2F&hid=1"},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    Harness h;
+    ASSERT_TRUE(h.Load(server_.Url("/page1")));
+    h.navigations.clear();
+    const size_t before = Posted().size();
+    c.submit(h);
+    ASSERT_TRUE(h.WaitComplete(server_.Url("/save.asp")));
+    const Navigation* n = h.Find(server_.Url("/save.asp"));
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->postText, c.body);
+    EXPECT_TRUE(n->topLevel);
+    ASSERT_EQ(Posted().size(), before + 1);
+    EXPECT_EQ(Posted().back(), c.body);
+    // The body belongs to that post alone: the next link carries none.
+    h.navigations.clear();
+    h.web->Navigate(server_.Url("/page2"));
+    ASSERT_TRUE(h.WaitComplete(server_.Url("/page2")));
+    ASSERT_NE(h.Find(server_.Url("/page2")), nullptr);
+    EXPECT_EQ(h.Find(server_.Url("/page2"))->postText, "");
+  }
+}
+
+TEST_F(BrowserTest, CancelStopsTheNavigation) {
+  Harness h;
+  ASSERT_TRUE(h.Load(server_.Url("/page1")));
+  h.decide = [](BeforeNavigateArgs& args) {
+    if (args.url.find("save.asp") != std::string::npos) args.cancel = true;
+  };
+  h.ClickElement("sub");
+  RunFor(0.5);
+  EXPECT_NE(h.Find(server_.Url("/save.asp")), nullptr);
+  EXPECT_TRUE(Posted().empty());
+  EXPECT_EQ(h.web->LocationUrl(), server_.Url("/page1"));
+  EXPECT_EQ(h.web->Document().Value("n"), "网站") << "the page stays as it was";
+}
+
+// The guard's pattern: a modal window first, page fields read and written,
+// then the decision; other events go on meanwhile.
+TEST_F(BrowserTest, HandlerMayWaitInAModalWindowAndUseTheDocumentBeforeDeciding) {
+  Harness h;
+  ASSERT_TRUE(h.Load(server_.Url("/page1")));
+  ITimer* ticker = h.window->AddTimer("Timer1", 20, true);
+  int ticks = 0;
+  ticker->onTick = [&] { ++ticks; };
+  std::string seen;
+  h.decide = [&](BeforeNavigateArgs& args) {
+    if (args.url.find("save.asp") == std::string::npos) return;
+    g_timeout_add(300, [](gpointer) -> gboolean {
+      GList* all = gtk_window_list_toplevels();
+      for (GList* it = all; it; it = it->next)
+        if (GTK_IS_DIALOG(it->data)) gtk_dialog_response(GTK_DIALOG(it->data), GTK_RESPONSE_YES);
+      g_list_free(all);
+      return G_SOURCE_REMOVE;
+    }, nullptr);
+    const int before = ticks;
+    MsgResult answer = Svc().dialogs->MessageBox("确定要删除当前网站吗?", "Lumaro提醒您",
+                                                 MsgIcon::Information, MsgButtons::YesNo);
+    EXPECT_GT(ticks, before + 3);
+    seen = h.web->Document().Value("n");
+    h.web->Document().SetValue("u", "");
+    try {
+      h.web->Document().Focus("hid");
+    } catch (const DocumentError&) {
+      seen += "|hidden field refused the focus";
+    }
+    h.web->Document().Focus("u");
+    if (answer == MsgResult::Yes) args.cancel = true;
+  };
+  h.ClickElement("sub");
+  ASSERT_TRUE(RunUntil([&] { return !seen.empty(); }, 10));
+  RunFor(0.3);
+  EXPECT_EQ(seen, "网站|hidden field refused the focus");
+  EXPECT_TRUE(Posted().empty());
+  EXPECT_EQ(h.web->Document().Value("u"), "");
+  EXPECT_EQ(h.web->Document().ActiveElementId(), "");  // "u" has a name, no id
+  EXPECT_EQ(PageScript(h.web, "document.activeElement.name"), "u");
+}
+
+TEST_F(BrowserTest, FramesReportTheirNavigationsAndCompletedLoads) {
+  Harness h;
+  ASSERT_TRUE(h.Load(server_.Url("/frames")));
+  ASSERT_TRUE(h.WaitComplete(server_.Url("/frame1")));
+  ASSERT_TRUE(h.WaitComplete(server_.Url("/frame2")));
+  ASSERT_NE(h.Find(server_.Url("/frames")), nullptr);
+  EXPECT_TRUE(h.Find(server_.Url("/frames"))->topLevel);
+  for (const char* frame : {"/frame1", "/frame2"}) {
+    SCOPED_TRACE(frame);
+    ASSERT_NE(h.Find(server_.Url(frame)), nullptr);
+    EXPECT_FALSE(h.Find(server_.Url(frame))->topLevel);
+  }
+  // The frames complete before the page that holds them.
+  EXPECT_EQ(h.completes.back(), server_.Url("/frames"));
+
+  struct Case {
+    const char* how;
+    std::string script;
+  } cases[] = {
+      {"link inside a frame", "frames[0].document.getElementById('fl').click()"},
+      {"link aimed at a named frame", "document.getElementById('toleft').click()"},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    h.navigations.clear();
+    h.completes.clear();
+    PageScript(h.web, c.script);
+    ASSERT_TRUE(h.WaitComplete(server_.Url("/frame3")));
+    ASSERT_NE(h.Find(server_.Url("/frame3")), nullptr);
+    EXPECT_FALSE(h.Find(server_.Url("/frame3"))->topLevel);
+    EXPECT_EQ(h.web->LocationUrl(), server_.Url("/frames"));
+    PageScript(h.web, "frames[0].location.replace('/frame1')");
+    ASSERT_TRUE(h.WaitComplete(server_.Url("/frame1")));
+  }
+}
+
+TEST_F(BrowserTest, DocumentOperations) {
+  server_.Page("/doc", R"HTML(<html><body>
+      <input name="n" value="网站"><input id="useM" value="3">
+      <select name="ttype"><option value="1">a</option><option value="2" selected>b</option></select>
+      <textarea name="memo">多行</textarea>
+      <div id="idM1"><b>0</b>元</div>
+      <input type="checkbox" name="id" value="7"><input type="checkbox" name="id" value="8">
+      <input type="hidden" name="hid" value="h">
+      <input name="gone" style="display:none" value="g">
+      <input name="off" disabled value="d">
+      <form><input name="inform"></form></body></html>)HTML");
+  Harness h;
+  ASSERT_TRUE(h.Load(server_.Url("/doc")));
+  IDocument& doc = h.web->Document();
+
+  EXPECT_TRUE(doc.Exists("n"));
+  EXPECT_TRUE(doc.Exists("useM"));
+  EXPECT_TRUE(doc.Exists("id"));
+  EXPECT_FALSE(doc.Exists("missing"));
+
+  struct ValueCase {
+    const char* name;
+    std::string value;
+  } values[] = {{"n", "网站"}, {"useM", "3"}, {"ttype", "2"}, {"memo", "多行"}, {"id", "7"},
+                {"hid", "h"}};
+  for (auto& v : values) EXPECT_EQ(doc.Value(v.name), v.value) << v.name;
+
+  doc.SetValue("useM", "12");
+  EXPECT_EQ(doc.Value("useM"), "12");
+  EXPECT_EQ(PageScript(h.web, "document.getElementById('useM').value"), "12");
+
+  EXPECT_EQ(doc.InnerHtml("idM1"), "<b>0</b>元");
+  doc.SetInnerHtml("idM1", "360元");
+  EXPECT_EQ(PageScript(h.web, "document.getElementById('idM1').textContent"), "360元");
+  doc.SetDisplay("idM1", "none");
+  EXPECT_EQ(PageScript(h.web, "getComputedStyle(document.getElementById('idM1')).display"),
+            "none");
+  doc.SetDisplay("idM1", "block");
+  EXPECT_EQ(PageScript(h.web, "getComputedStyle(document.getElementById('idM1')).display"),
+            "block");
+
+  doc.Focus("useM");
+  EXPECT_EQ(doc.ActiveElementId(), "useM");
+  EXPECT_NE(doc.BodyInnerHtml().find("<textarea name=\"memo\">"), std::string::npos);
+  EXPECT_NE(doc.BodyText().find("360元"), std::string::npos);
+
+  // Every failure is a DocumentError.
+  std::vector<std::pair<const char*, std::function<void()>>> failures = {
+      {"value of a missing element", [&] { doc.Value("missing"); }},
+      {"value of an element without one", [&] { doc.Value("idM1"); }},
+      {"setting a missing element", [&] { doc.SetValue("missing", "1"); }},
+      {"setting an element without a value", [&] { doc.SetValue("idM1", "1"); }},
+      {"inner html of a missing element", [&] { doc.InnerHtml("missing"); }},
+      {"display of a missing element", [&] { doc.SetDisplay("missing", "none"); }},
+      {"focus on a hidden field", [&] { doc.Focus("hid"); }},
+      {"focus on an undisplayed field", [&] { doc.Focus("gone"); }},
+      {"focus on a disabled field", [&] { doc.Focus("off"); }},
+      {"focus on a missing element", [&] { doc.Focus("missing"); }},
+  };
+  for (auto& [what, op] : failures) EXPECT_THROW(op(), DocumentError) << what;
+  EXPECT_EQ(doc.ActiveElementId(), "useM") << "failed focus moves nothing";
+}
+
+TEST_F(BrowserTest, DocumentOfAnEmptyBrowserFails) {
+  Harness h;
+  EXPECT_THROW(h.web->Document().Exists("n"), DocumentError);
+  EXPECT_THROW(h.web->Document().BodyText(), DocumentError);
+  EXPECT_THROW(h.web->Document().SubmitFirstForm(), DocumentError);
+  EXPECT_EQ(h.web->LocationUrl(), "");
+  h.web->Navigate("   ");  // nothing to load
+  RunFor(0.2);
+  EXPECT_TRUE(h.navigations.empty());
+}
+
+TEST_F(BrowserTest, TextAnswersReadAsRawText) {
+  server_.server().Get("/plain", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(Gbk("ok||1||2||3"), "text/plain; charset=gbk");
+  });
+  Harness h;
+  ASSERT_TRUE(h.Load(server_.Url("/plain")));
+  EXPECT_EQ(h.web->Document().BodyText(), "ok||1||2||3");
+}
+
+TEST_F(BrowserTest, NewWindowOpensInTheBrowserTheHandlerNames) {
+  server_.Page("/opener", R"HTML(<html><body>
+      <a id="blank" target="_blank" href="/target?n=1">new</a>
+      <a id="blank2" target="_blank" href="/target?n=2">new</a></body></html>)HTML");
+  server_.Page("/target", "<html><body><p id=p>目标</p></body></html>");
+  Harness opener("frmSys");
+  Harness viewer("frmView");
+  ASSERT_TRUE(opener.Load(server_.Url("/opener")));
+  int requests = 0;
+  opener.web->onNewWindow2 = [&](NewWindowArgs& args) {
+    ++requests;
+    args.target = viewer.web;
+  };
+  PageScript(opener.web, "document.getElementById('blank').click()");
+  ASSERT_TRUE(viewer.WaitComplete(server_.Url("/target?n=1")));
+  EXPECT_EQ(requests, 1);
+  EXPECT_NE(viewer.Find(server_.Url("/target?n=1")), nullptr);
+  EXPECT_EQ(viewer.web->Document().InnerHtml("p"), "目标");
+  EXPECT_EQ(opener.web->LocationUrl(), server_.Url("/opener"));
+
+  // A second request replaces the page there the same way.
+  PageScript(opener.web, "document.getElementById('blank2').click()");
+  ASSERT_TRUE(viewer.WaitComplete(server_.Url("/target?n=2")));
+  EXPECT_EQ(viewer.web->LocationUrl(), server_.Url("/target?n=2"));
+
+  // A cancelled request opens nothing.
+  opener.web->onNewWindow2 = [&](NewWindowArgs& args) { args.cancel = true; };
+  viewer.completes.clear();
+  const int hits = server_.Hits("/target");
+  PageScript(opener.web, "document.getElementById('blank').click()");
+  RunFor(0.5);
+  EXPECT_EQ(server_.Hits("/target"), hits);
+  EXPECT_TRUE(viewer.completes.empty());
+}
+
+TEST_F(BrowserTest, PageScriptClosingTheWindow) {
+  server_.Page("/close", "<html><body><button id=c onclick='window.close()'>x</button></body></html>");
+  for (bool keep : {true, false}) {
+    SCOPED_TRACE(keep ? "cancelled" : "let through");
+    Harness h("frmOpen");
+    ASSERT_TRUE(h.Load(server_.Url("/close")));
+    int asked = 0, closed = 0;
+    h.web->onWindowClosing = [&](bool& cancel) {
+      ++asked;
+      cancel = keep;
+    };
+    h.window->onClosed = [&] { ++closed; };
+    PageScript(h.web, "document.getElementById('c').click()");
+    RunUntil([&] { return asked > 0; }, 5);
+    RunFor(0.2);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(h.window->IsOpen(), keep);
+    EXPECT_EQ(closed, keep ? 0 : 1);
+  }
+}
+
+TEST_F(BrowserTest, DocumentClickAndKeyUpReachTheHost) {
+  server_.Page("/pay", R"HTML(<html><body><input id="useM" value="1">
+      <input type="radio" id="tryid" name="tryid" value="0"></body></html>)HTML");
+  Harness h;
+  ASSERT_TRUE(h.Load(server_.Url("/pay")));
+  std::vector<std::string> events;
+  h.web->onDocumentClick = [&] { events.push_back("click:" + h.web->Document().ActiveElementId()); };
+  h.web->onDocumentKeyUp = [&] {
+    events.push_back("keyup:" + h.web->Document().Value("useM"));
+  };
+  h.ClickElement("useM");
+  RunUntil([&] { return !events.empty(); }, 5);
+  TypeText("2");
+  RunUntil([&] { return events.size() >= 2; }, 5);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0], "click:useM");
+  EXPECT_EQ(events[1], "keyup:12");
+}
+
+TEST_F(BrowserTest, HistoryMovesReportWhetherTheyCould) {
+  Harness h;
+  EXPECT_FALSE(h.web->GoBack());
+  EXPECT_FALSE(h.web->GoForward());
+  ASSERT_TRUE(h.Load(server_.Url("/page2")));
+  ASSERT_TRUE(h.Load(server_.Url("/page3")));
+  EXPECT_FALSE(h.web->GoForward());
+  h.completes.clear();
+  EXPECT_TRUE(h.web->GoBack());
+  ASSERT_TRUE(h.WaitComplete(server_.Url("/page2")));
+  EXPECT_FALSE(h.web->GoBack());
+  h.completes.clear();
+  EXPECT_TRUE(h.web->GoForward());
+  ASSERT_TRUE(h.WaitComplete(server_.Url("/page3")));
+  EXPECT_FALSE(h.web->GoForward());
+  // Reloading runs the page again without asking the handler.
+  h.completes.clear();
+  h.navigations.clear();
+  h.web->Refresh();
+  ASSERT_TRUE(h.WaitComplete(server_.Url("/page3")));
+  EXPECT_TRUE(h.navigations.empty());
+}
+
+TEST_F(BrowserTest, AFailedLoadCompletesOnlyAsItsErrorPage) {
+  Harness h;
+  ASSERT_TRUE(h.Load(server_.Url("/page2")));
+  const std::string dead = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x";
+  h.completes.clear();
+  h.web->Navigate(dead);
+  RunUntil([&] { return !h.completes.empty(); }, 10);
+  RunFor(0.3);
+  for (const auto& url : h.completes) EXPECT_EQ(url, dead);
+}
+
+TEST_F(BrowserTest, SilentBrowserShowsNoScriptDialogs) {
+  server_.Page("/alert", R"HTML(<html><body><script>
+      alert('x'); document.title = confirm('y') ? 'yes' : 'no';</script></body></html>)HTML");
+  Harness h;
+  h.web->SetSilent(true);
+  ASSERT_TRUE(h.Load(server_.Url("/alert")));
+  EXPECT_EQ(PageScript(h.web, "document.title"), "no");
+}
+
+TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
+  Harness h;
+  GtkWidget* holder = NativeControlOf(h.window.get(), "web");
+  h.web->Move({150, 300, 4500, 3000});
+  RunFor(0.2);
+  GdkRectangle r = PlaceInClient(holder, NativeClientAreaOf(h.window.get()));
+  EXPECT_EQ(r.x, 10);
+  EXPECT_EQ(r.y, 20);
+  EXPECT_EQ(r.width, 300);
+  EXPECT_EQ(r.height, 200);
+  h.web->Move({0, 0, -150, 3000});
+  RunFor(0.2);
+  r = PlaceInClient(holder, NativeClientAreaOf(h.window.get()));
+  EXPECT_EQ(r.x, 10);
+  EXPECT_EQ(r.width, 300);
+}
+
+TEST(BrowserAddressTest, AddressesAsTheBrowserLoadsThem) {
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"http://a/b", "http://a/b"},
+      {"  https://a/  ", "https://a/"},
+      {"www.example.com/x", "http://www.example.com/x"},
+      {"ERROR", "http://ERROR"},
+      {" ", ""},
+      {"", ""},
+      {"about:blank", "about:blank"},
+  };
+  for (auto& c : cases) EXPECT_EQ(gtkp::BrowserAddress(c.in), c.out) << c.in;
+}
+
+TEST(FormBodyTest, FieldsAreEncodedAsTheFormsCharacterSetWants) {
+  using Fields = std::vector<std::pair<std::string, std::string>>;
+  struct Case {
+    Fields fields;
+    const char* charset;
+    const char* body;
+  } cases[] = {
+      {{{"transtype", "5"}, {"types", "1"}}, "GBK", "transtype=5&types=1"},
+      {{{"q", "a b&c=d+e"}}, "gbk", "q=a+b%26c%3Dd%2Be"},
+      {{{"q", "中"}}, "GB2312", "q=%D6%D0"},
+      {{{"q", "中"}}, "UTF-8", "q=%E4%B8%AD"},
+      {{{"q", "€"}}, "windows-1252", "q=%E2%82%AC"},
+      {{{"memo", "a\nb\r\nc\rd"}}, "GBK", "memo=a%0D%0Ab%0D%0Ac%0D%0Ad"},
+      {{{"q", "😀"}}, "GBK", "q=%26%23128512%3B"},
+      {{{"safe", "*-._~"}}, "GBK", "safe=*-._%7E"},
+      {{}, "GBK", ""},
+  };
+  for (auto& c : cases) EXPECT_EQ(gtkp::EncodeFormBody(c.fields, c.charset), c.body) << c.body;
+}
+
+}  // namespace
+}  // namespace lumaro::platform_test
