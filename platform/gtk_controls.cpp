@@ -48,6 +48,13 @@ void SetSourceRgb(cairo_t* cr, uint32_t rgb) {
                        (rgb & 0xFF) / 255.0);
 }
 
+void DrawChildrenInOrder(GtkWidget* layout, cairo_t* cr) {
+  GList* children = gtk_container_get_children(GTK_CONTAINER(layout));
+  for (GList* it = children; it; it = it->next)
+    gtk_container_propagate_draw(GTK_CONTAINER(layout), GTK_WIDGET(it->data), cr);
+  g_list_free(children);
+}
+
 void EnsureControlStyles() {
   static bool done = false;
   if (done) return;
@@ -230,14 +237,20 @@ gboolean GtkPictureControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data
     SetSourceRgb(cr, kFaceColor);
     cairo_paint(cr);
   }
-  if (self->style_.image.empty()) return FALSE;
-  const int w = Px(self->rect_.width), h = Px(self->rect_.height);
-  GdkPixbuf* picture = self->style_.stretch ? AssetPixbuf(self->style_.image, w, h)
-                                            : AssetPixbuf(self->style_.image);
-  if (!picture) return FALSE;
-  gdk_cairo_set_source_pixbuf(cr, picture, 0, 0);
-  cairo_paint(cr);
-  return FALSE;
+  if (!self->style_.image.empty()) {
+    const int w = Px(self->rect_.width), h = Px(self->rect_.height);
+    GdkPixbuf* picture = self->style_.stretch ? AssetPixbuf(self->style_.image, w, h)
+                                              : AssetPixbuf(self->style_.image);
+    if (picture) {
+      cairo_save(cr);
+      gdk_cairo_set_source_pixbuf(cr, picture, 0, 0);
+      cairo_paint(cr);
+      cairo_restore(cr);
+    }
+  }
+  if (!self->panel_) return FALSE;
+  DrawChildrenInOrder(widget, cr);
+  return TRUE;
 }
 
 // ---------------------------------------------------------------- text box

@@ -197,6 +197,12 @@ class GtkTimer : public ITimer {
   AliveToken alive_ = NewAliveToken();
 };
 
+// Paints a layout's children in the order they were added, whatever their
+// kind: GTK's own order puts every child with a window of its own (drawn
+// buttons, panels, browsers) above every child without one. Call from the
+// layout's draw handler for its inner window and stop the default drawing.
+void DrawChildrenInOrder(GtkWidget* layout, cairo_t* cr);
+
 // Default face colour of windows and panels without a picture.
 inline constexpr uint32_t kFaceColor = 0xF0F0F0;
 

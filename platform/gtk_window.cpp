@@ -460,11 +460,14 @@ gboolean GtkWindowImpl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
   // were designed; a larger client area shows the colour beyond it.
   if (!self->spec_.background.empty()) {
     if (GdkPixbuf* picture = AssetPixbuf(self->spec_.background)) {
+      cairo_save(cr);
       gdk_cairo_set_source_pixbuf(cr, picture, 0, 0);
       cairo_paint(cr);
+      cairo_restore(cr);
     }
   }
-  return FALSE;
+  DrawChildrenInOrder(widget, cr);
+  return TRUE;
 }
 
 gboolean GtkWindowImpl::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {

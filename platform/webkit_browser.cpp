@@ -388,7 +388,10 @@ WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle
                              std::shared_ptr<WindowShared> shared,
                              std::function<void()> closeWindow)
     : GtkControl(std::move(name), style, std::move(shared)), closeWindow_(std::move(closeWindow)) {
-  holder_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  // A holder with a window of its own: the page is stacked (and painted)
+  // with the window's other controls by that window's place among theirs.
+  holder_ = gtk_event_box_new();
+  gtk_event_box_set_visible_window(GTK_EVENT_BOX(holder_), TRUE);
   SetOuter(holder_, style_.accessibleName.empty() ? name_ : style_.accessibleName,
            ATK_ROLE_INVALID);
   gtk_widget_set_size_request(holder_, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
@@ -451,7 +454,7 @@ void WebkitBrowser::InstallView(WebKitWebView* view) {
   viewSignals_.Connect(view_, "close", OnClose, this);
   viewSignals_.Connect(view_, "script-dialog", OnScriptDialog, this);
 
-  gtk_box_pack_start(GTK_BOX(holder_), GTK_WIDGET(view_), TRUE, TRUE, 0);
+  gtk_container_add(GTK_CONTAINER(holder_), GTK_WIDGET(view_));
   gtk_widget_show(GTK_WIDGET(view_));
   AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(view_));
   atk_object_set_name(accessible, name_.c_str());

@@ -507,6 +507,35 @@ TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
   EXPECT_EQ(r.width, 300);
 }
 
+// The site checker's layout: its browser lies beneath a panel added later,
+// with drawn buttons after both; the page must not show through.
+TEST_F(BrowserTest, ControlsAddedLaterCoverTheBrowser) {
+  server_.Page("/red", "<html><body style='background:#ff0000'>site</body></html>");
+  WindowSpec spec;
+  spec.name = "frmCheckCode";
+  spec.clientWidth = 6075;
+  spec.clientHeight = 3690;
+  spec.frame = FrameKind::FixedDialog;
+  auto w = Svc().ui->CreateWindow(spec);
+  IBrowser* web1 = w->AddBrowser("web1", {1635, 570, 4620, 1365});
+  w->AddPanel("Picture1", {0, 60, 9810, 2340});
+  ControlStyle inPanel;
+  inPanel.parent = "Picture1";
+  w->AddLabel("Label1", {630, 390, 1575, 195}, "正在检测，请等待...", inPanel);
+  w->AddProgButton("pbar", {540, 1065, 5250, 420}, inPanel);
+  w->AddProgButton("Command1", {1275, 2790, 1185, 465});
+  std::vector<std::string> completes;
+  web1->onDocumentComplete = [&](const std::string& url) { completes.push_back(url); };
+  web1->Navigate(server_.Url("/red"));
+  ShowAndSettle(w.get());
+  ASSERT_TRUE(RunUntil([&] { return !completes.empty(); }, 10));
+  RunFor(0.5);
+  GtkWidget* client = NativeClientAreaOf(w.get());
+  EXPECT_EQ(PixelAt(client, 150, 60), 0xF0F0F0u);
+  EXPECT_EQ(PixelAt(client, 390, 120), 0xF0F0F0u);
+  w->Close();
+}
+
 TEST(BrowserAddressTest, AddressesAsTheBrowserLoadsThem) {
   struct Case {
     const char* in;

@@ -147,6 +147,26 @@ TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
   EXPECT_EQ(pictureClicks, 1);
 }
 
+// Painting follows the creation order whatever the kinds: a label added
+// after a drawn button shows over it.
+TEST_F(WindowTest, ALabelAddedAfterADrawnButtonIsPaintedOverIt) {
+  IWindow* w = NewWindow(Spec("paint", 6000, 3000));
+  ProgButton* button = w->AddProgButton("Command1", {300, 300, 3000, 900});
+  button->SetStyle(1);
+  button->SetColor(8);
+  ControlStyle text;
+  text.color = Rgb(255, 0, 0);
+  text.bold = true;
+  text.pointSize = 14;
+  w->AddLabel("lbl", {600, 450, 1500, 450}, "登  录", text);
+  ShowAndSettle(w);
+  GtkWidget* client = NativeClientAreaOf(w);
+  int red = 0;
+  for (uint32_t p : PixelsIn(client, PlaceInClient(NativeControlOf(w, "lbl"), client)))
+    if ((p >> 16) > 0xC0 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60) ++red;
+  EXPECT_GT(red, 20);
+}
+
 TEST_F(WindowTest, ControlsCarryAccessibleNamesRolesAndTheHandCursor) {
   IWindow* w = NewWindow(Spec("names", 6000, 3000));
   ControlStyle hot;
