@@ -536,6 +536,30 @@ TEST_F(BrowserTest, ControlsAddedLaterCoverTheBrowser) {
   w->Close();
 }
 
+// An export answer is saved as a file; an existing file is kept.
+TEST_F(BrowserTest, DownloadsAreSavedInTheDownloadFolder) {
+  const std::string bytes = std::string("\xD0\xCF\x11\xE0", 4) + Gbk("访客") + std::string(3, '\0');
+  server_.server().Get("/exportxls.asp", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_header("Content-Disposition", "attachment; filename=\"../visitors.xls\"");
+    res.set_content(bytes, "application/vnd.ms-excel");
+  });
+  char templ[] = "/tmp/lumaro-downloads-XXXXXX";
+  const std::string dir = mkdtemp(templ);
+  gtkp::SetDownloadDirectory(dir);
+  Harness h("frmViewQQ");
+  for (const char* name : {"/visitors.xls", "/visitors (1).xls"}) {
+    SCOPED_TRACE(name);
+    h.web->Navigate2(server_.Url("/exportxls.asp?id=7"));
+    std::optional<std::string> saved;
+    EXPECT_TRUE(RunUntil(
+        [&] { return (saved = Svc().files->ReadFile(dir + name)) && *saved == bytes; }, 10));
+  }
+  EXPECT_TRUE(h.completes.empty()) << "a download completes no document";
+  gtkp::SetDownloadDirectory("");
+  std::string command = "rm -rf '" + dir + "'";
+  (void)std::system(command.c_str());
+}
+
 TEST(BrowserAddressTest, AddressesAsTheBrowserLoadsThem) {
   struct Case {
     const char* in;
