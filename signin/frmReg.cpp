@@ -96,7 +96,9 @@ frmReg::frmReg() {
   txtMobile = w.AddTextBox("txtMobile", {2670, 3315, 1860, 330});
   txtMan = w.AddTextBox("txtMan", {2670, 3810, 1860, 330});
 
-  ControlStyle hand = WhiteText();
+  // Captions on the light button picture: in the default text colour, as on
+  // the login window's buttons (white would vanish on the picture).
+  ControlStyle hand;
   hand.handCursor = true;
   Label14 = w.AddLabel("Label14", {2895, 4545, 360, 195}, "注册", hand);
   Label15 = w.AddLabel("Label15", {4155, 4560, 360, 195}, "取消", hand);

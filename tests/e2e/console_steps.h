@@ -33,7 +33,8 @@ inline constexpr const char* kVisitorTitle = "^访客详情$";
 
 // ClickAt, also when the pointer already rests on that very point (a move
 // to where the pointer is would wait for motion that never comes): the
-// pointer is parked in the screen's corner first.
+// pointer is parked in the screen's corner first. Clicks on the same spot are
+// kept apart by more than the double-click time.
 void Click(const std::string& windowId, int x, int y);
 
 // A window search can come back empty while some other window is being

@@ -80,6 +80,9 @@ TEST_F(RegistrationTest, WindowLoadsTheFormAndLaysOutTheBoxesInTabOrder) {
   EXPECT_EQ(mark->caption, "必填");
   EXPECT_EQ(w.Record("Label14")->caption, "注册");
   EXPECT_TRUE(w.Record("Label14")->style.handCursor);
+  // The button captions lie on the light button picture: not in white.
+  for (const char* caption : {"Label14", "Label15"})
+    EXPECT_NE(w.Record(caption)->style.color, Rgb(255, 255, 255)) << caption;
   // The hidden browser lies beneath the account box.
   auto names = w.ControlNames();
   EXPECT_LT(std::find(names.begin(), names.end(), "web"),

@@ -1,0 +1,165 @@
+// The registration window, opened from the login window, registering at the
+// stand-in service through its hidden copy of the service's form.
+#include <vector>
+
+#include "e2e/console_steps.h"
+
+namespace e2e {
+namespace {
+
+// Centres of the registration window's boxes and buttons (twips / 15).
+struct Point {
+  int x, y;
+};
+constexpr Point Centre(int left, int top, int width, int height) {
+  return {(left + width / 2) / 15, (top + height / 2) / 15};
+}
+constexpr Point kUser = Centre(2670, 855, 1860, 330);
+constexpr Point kEmail = Centre(2670, 1290, 1860, 330);
+constexpr Point kPass = Centre(2670, 1755, 1860, 330);
+constexpr Point kPass2 = Centre(2670, 2250, 1860, 330);
+constexpr Point kQQ = Centre(2670, 2775, 1860, 330);
+constexpr Point kMobile = Centre(2670, 3315, 1860, 330);
+constexpr Point kMan = Centre(2670, 3810, 1860, 330);
+constexpr Point kRegister = Centre(2400, 4440, 1275, 405);  // cmdOk, under "注册"
+constexpr Point kCancel = Centre(3705, 4440, 1275, 405);    // cmdExit, under "取消"
+
+// The account name that the availability checks asked about, in order.
+std::vector<std::string> CheckedNames(const lumaro::service::StandInService& service) {
+  std::vector<std::string> names;
+  for (const auto& r : service.Requests())
+    if (r.path == "/checkUser.ASP" && r.HasParam("t")) names.push_back(r.Param("USER"));
+  return names;
+}
+
+struct Applicant {
+  std::string user, email, password, qq, mobile, man;
+};
+
+void Fill(const std::string& reg, const Applicant& a) {
+  const std::pair<Point, const std::string*> boxes[] = {
+      {kUser, &a.user},         {kEmail, &a.email}, {kPass, &a.password}, {kPass2, &a.password},
+      {kQQ, &a.qq},             {kMobile, &a.mobile}, {kMan, &a.man},
+  };
+  for (const auto& [at, text] : boxes) {
+    Click(reg, at.x, at.y);
+    TypeText(*text);
+  }
+}
+
+TEST_F(EndToEnd, RegistrationCreatesTheAccountAndTheLoginWindowSignsItIn) {
+  auto& client = NewClient();
+  // A password typed before registering must be gone afterwards.
+  client.Start();
+  std::string login = WaitForWindow(kLoginTitle, 20);
+  ASSERT_FALSE(login.empty()) << "no login window";
+  Click(login, kLoginPassX, kLoginPassY);
+  TypeText("junk");
+  Click(login, kLoginRegisterX, kLoginRegisterY);
+  std::string reg = WaitForWindow(kRegisterTitle, 10);
+  ASSERT_FALSE(reg.empty()) << "no registration window";
+  auto g = Geometry(reg);
+  ASSERT_TRUE(g);
+  EXPECT_EQ(g->width, 7740 / 15);
+  EXPECT_EQ(g->height, 5340 / 15);
+  ASSERT_TRUE(Service().WaitForRequest("edituser.asp", 5)) << "the form was not loaded";
+  EXPECT_TRUE(IsShown(kLoginTitle));
+
+  const Applicant a{"Newbie7", "newbie7@example.cn", "pw7seven", "7654321", "13900001111", "Li"};
+  Fill(reg, a);
+  Screenshot("registration.filled");
+  Click(reg, kRegister.x, kRegister.y);
+  ASSERT_TRUE(Service().WaitForRequest("checkUser.ASP", 5)) << "no availability check";
+  ASSERT_TRUE(Service().WaitForRequest("usersave.asp", 5)) << "the form was not posted";
+  std::string notice = WaitForWindow(kNoticeTitle, 10);
+  ASSERT_FALSE(notice.empty()) << "no answer shown";
+  Screenshot("registration.success");
+  PressKey("Return");
+  EXPECT_TRUE(WaitGone(kRegisterTitle, 5)) << "the registration window stayed";
+
+  ASSERT_TRUE(Service().HasAccount("Newbie7"));
+  EXPECT_EQ(Service().PasswordOf("newbie7"), a.password);
+  for (const auto& r : Service().Requests()) {
+    if (r.path != "/usersave.asp") continue;
+    EXPECT_EQ(r.method, "POST");
+    EXPECT_EQ(r.Param("act"), "new");
+    EXPECT_EQ(r.Param("lName"), a.user);
+    EXPECT_EQ(r.Param("lpwd"), a.password);
+    EXPECT_EQ(r.Param("lqq"), a.qq);
+    EXPECT_EQ(r.Param("lemail"), a.email);
+    EXPECT_EQ(r.Param("lmobile"), a.mobile);
+    EXPECT_EQ(r.Param("lman"), a.man);
+    EXPECT_EQ(r.Param("luserType"), "2");
+    EXPECT_EQ(r.Param("lver"), "2");
+    EXPECT_TRUE(r.HasParam("lCode"));
+    EXPECT_EQ(r.Param("lCode"), "");
+  }
+  EXPECT_EQ(CountRequests("usersave.asp"), 1u);
+  EXPECT_EQ(CheckedNames(Service()), std::vector<std::string>{"newbie7"})
+      << "the availability check asks for the name in lower case, stamped";
+
+  // The login window now holds the new name and an empty password box:
+  // typing the password alone signs the new member in.
+  ASSERT_TRUE(IsShown(kLoginTitle));
+  Click(login, kLoginPassX, kLoginPassY);
+  TypeText(a.password);
+  Click(login, kLoginButtonX, kLoginButtonY);
+  EXPECT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "the new account did not sign in";
+  EXPECT_EQ(client.ReadFile("ini.txt"), a.user + "@@@@@@@@@@@@@@@@@@@@0\r\n");
+}
+
+TEST_F(EndToEnd, ATakenNameIsRefusedBeforeAndByTheServiceAndCancelLeavesTheLoginAlone) {
+  auto& client = NewClient();
+  client.Start();
+  std::string login = WaitForWindow(kLoginTitle, 20);
+  ASSERT_FALSE(login.empty()) << "no login window";
+  Click(login, kLoginUserX, kLoginUserY);
+  TypeText("vyrd");
+  Click(login, kLoginRegisterX, kLoginRegisterY);
+  std::string reg = WaitForWindow(kRegisterTitle, 10);
+  ASSERT_FALSE(reg.empty()) << "no registration window";
+  ASSERT_TRUE(Service().WaitForRequest("edituser.asp", 5));
+
+  // A taken name in capitals: the availability check refuses it.
+  Fill(reg, {"DEMO", "d@example.cn", "pw", "1111", "13900002222", ""});
+  Click(reg, kRegister.x, kRegister.y);
+  ASSERT_TRUE(Service().WaitForRequest("checkUser.ASP", 5));
+  std::string notice = WaitForWindow(kNoticeTitle, 10);
+  ASSERT_FALSE(notice.empty()) << "no refusal";
+  PressKey("Return");
+  ASSERT_TRUE(WaitGone(kNoticeTitle, 5));
+  EXPECT_EQ(CountRequests("usersave.asp"), 0u) << "a taken name was posted";
+  EXPECT_TRUE(IsShown(kRegisterTitle));
+
+  // With the availability check failing, the service itself refuses the name:
+  // its words are shown and a fresh form is loaded; the typed text stays.
+  lumaro::service::Fault broken;
+  broken.kind = lumaro::service::Fault::Status;
+  broken.status = 500;
+  Service().SetFault("checkUser.ASP", broken);
+  Click(reg, kRegister.x, kRegister.y);
+  ASSERT_TRUE(Service().WaitForRequest("usersave.asp", 5)) << "a failed check blocked the post";
+  notice = WaitForWindow(kNoticeTitle, 10);
+  ASSERT_FALSE(notice.empty()) << "the service's refusal was not shown";
+  Screenshot("registration.refused");
+  PressKey("Return");
+  ASSERT_TRUE(WaitGone(kNoticeTitle, 5));
+  EXPECT_TRUE(WaitUntil([&] { return CountRequests("edituser.asp") == 2; }, 5))
+      << "the form was not loaded again";
+  EXPECT_TRUE(IsShown(kRegisterTitle));
+  EXPECT_EQ(Service().PasswordOf("demo"), "demo123");
+  EXPECT_EQ(CheckedNames(Service()), (std::vector<std::string>{"demo", "demo"}));
+
+  // Cancel: no request, and the login window keeps what was typed there.
+  size_t requests = Service().Requests().size();
+  Click(reg, kCancel.x, kCancel.y);
+  EXPECT_TRUE(WaitGone(kRegisterTitle, 5)) << "cancel did not close the window";
+  EXPECT_EQ(Service().Requests().size(), requests);
+  Click(login, kLoginPassX, kLoginPassY);
+  TypeText("vyrd123");
+  Click(login, kLoginButtonX, kLoginButtonY);
+  EXPECT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "the login window's name was touched";
+}
+
+}  // namespace
+}  // namespace e2e
