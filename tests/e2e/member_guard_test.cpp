@@ -112,5 +112,60 @@ TEST_F(EndToEnd, DeleteAsksFirstAndRankUpdatesAndReviewsNeverLeave) {
   EXPECT_TRUE(client.Running());
 }
 
+// The ad page, offered to the special account through the console's unmarked
+// hot spot at its bottom right corner (Label1, twips 14280, 10440, 855 x 375).
+constexpr int kAdSpotX = (14280 + 855 / 2) / 15, kAdSpotY = (10440 + 375 / 2) / 15;
+// Tab positions on the ad form: source, target page, script, template, the
+// 24 hourly switches, then the buttons 保存, 测试, 保存模板, 删除模板.
+constexpr int kTemplate = 4, kFirstHour = 5;
+constexpr int kSaveModule = kFirstHour + 24 + 2, kDeleteModule = kSaveModule + 1;
+
+bool OpenAdPage(const std::string& console) {
+  std::string before = PageShot(console);
+  Click(console, kAdSpotX, kAdSpotY);
+  return PageSettled(console, before, 10);
+}
+
+TEST_F(EndToEnd, AdModuleSaveSendsTheScheduleAndSystemTemplatesAreNotDeleted) {
+  auto& client = NewClient();
+  std::string console = OpenConsole(client, "vyrd", "vyrd123");
+  ASSERT_FALSE(console.empty()) << "no member console";
+  ASSERT_TRUE(OpenAdPage(console)) << "the special account's ad page did not open";
+  ASSERT_EQ(CountRequests("addAD.asp"), 1u);
+
+  // The member's own template (the last choice) and hour 1 switched off.
+  FocusPageElement(console, kTemplate);
+  PressKey("End");
+  FocusPageElement(console, kFirstHour + 1);
+  PressKey("Down");
+  FocusPageElement(console, kSaveModule);
+  PressKey("Return");
+  ASSERT_TRUE(Service().WaitForRequest("savemodule.asp", 5)) << "the schedule was not sent";
+  for (const auto& r : Service().Requests()) {
+    if (r.path != "/savemodule.asp") continue;
+    for (int h = 0; h < 24; ++h)
+      EXPECT_EQ(r.Param("tmr" + std::to_string(h)), h == 1 ? "0" : "1") << h;
+    EXPECT_EQ(r.Param("ids"), "12");
+  }
+  EXPECT_FALSE(IsShown(kNoticeTitle));
+
+  // Deleting the member's own template posts the form.
+  std::string before = PageShot(console);
+  FocusPageElement(console, kDeleteModule);
+  PressKey("Return");
+  ASSERT_TRUE(Service().WaitForRequest("savead.asp", 5)) << "the own template's delete was stopped";
+  ASSERT_TRUE(PageSettled(console, before, 10));
+
+  // A system template (the first choice, as the page starts) is refused.
+  ASSERT_TRUE(OpenAdPage(console));
+  FocusPageElement(console, kDeleteModule);
+  PressKey("Return");
+  ASSERT_TRUE(Answer("Return")) << "no refusal for a system template";
+  EXPECT_EQ(CountRequests("savead.asp"), 1u);
+  EXPECT_EQ(CountRequests("savemodule.asp"), 1u);
+  for (const auto& r : Service().Requests())
+    if (r.path == "/savead.asp") EXPECT_EQ(r.Param("transtype"), "4");
+}
+
 }  // namespace
 }  // namespace e2e

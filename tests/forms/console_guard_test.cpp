@@ -215,7 +215,7 @@ TEST_F(GuardTest, FieldThatCannotTakeTheFocusEndsInTheRecovery) {
   EXPECT_EQ(Texts(), (std::vector<std::string>{"网站名称不能为空!", "提交失败"}));
 }
 
-TEST_F(GuardTest, QueryActionClearsTheStopFlagAndModulePostsAreReadOnly) {
+TEST_F(GuardTest, QueryActionClearsTheStopFlagAndAKeywordModulePostGoesOnAlone) {
   gStopWaiting = true;
   web_->NewDocument().AddElement("q", std::string("a"));
   EXPECT_TRUE(Go("http://s/saveword.asp", "types=1&transtype=1").cancel);
@@ -225,9 +225,44 @@ TEST_F(GuardTest, QueryActionClearsTheStopFlagAndModulePostsAreReadOnly) {
   for (int h = 0; h < 24; ++h) doc.AddElement("tmr" + std::to_string(h), std::string("1"));
   doc.AddElement("ttype", std::string("c3"));
   EXPECT_FALSE(Go("http://s/saveword.asp", "transtype=5").cancel);  // proceeds
-  EXPECT_TRUE(Go("http://s/savead.asp", "transtype=5").cancel);     // stopped
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(Requests().empty());
+}
+
+// The ad form's module save is stopped as a post, so the schedule is sent
+// on its own instead of being lost.
+TEST_F(GuardTest, AdModuleSaveSendsTheScheduleInsteadOfThePost) {
+  const std::string save = std::string(kServiceBase) + "savemodule.asp?";
+  std::string hours;
+  for (int h = 0; h < 24; ++h)
+    hours += (h ? "&tmr" : "tmr") + std::to_string(h) + "=" + (h % 2 ? "%31" : "%30");
+  struct Case {
+    const char* ttype;
+    const char* ids;
+  } cases[] = {{"c12", "%31%32"}, {"s1", "0"}, {"C5", "0"}, {"xc", "%63"}};
+  Reply(save, "ok");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ttype);
+    FakeDocument& doc = web_->NewDocument();
+    for (int h = 0; h < 24; ++h) doc.AddElement("tmr" + std::to_string(h), std::string(h % 2 ? "1" : "0"));
+    doc.AddElement("ttype", std::string(c.ttype));
+    size_t before = Requests().size();
+    EXPECT_TRUE(Go("http://s/savead.asp", "transtype=5").cancel);
+    ASSERT_EQ(Requests().size(), before + 1);
+    EXPECT_EQ(Requests().back(), save + hours + "&ids=" + c.ids);
+  }
+  EXPECT_TRUE(Boxes().empty());
+
+  // Not sent: the member is told, and the post stays stopped.
+  env.http.Reply(save, FakeReply{500});
+  EXPECT_TRUE(Go("http://s/savead.asp", "transtype=5").cancel);
+  EXPECT_EQ(Texts(), std::vector<std::string>{"提交失败"});
+  // A missing switch sends nothing and ends in the recovery.
+  web_->NewDocument().AddElement("ttype", std::string("c1"));
+  size_t before = Requests().size();
+  EXPECT_TRUE(Go("http://s/savead.asp", "transtype=5").cancel);
+  EXPECT_EQ(Requests().size(), before);
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"提交失败", "提交失败"}));
 }
 
 TEST_F(GuardTest, LaterStepsStillRunAfterAnEarlierOneMatched) {
