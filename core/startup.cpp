@@ -20,8 +20,9 @@ void Notice(const std::string& text) {
   Svc().dialogs->MessageBox(text, std::string(kNoticeTitle), MsgIcon::Information, MsgButtons::Ok);
 }
 
-// OEM record field that holds the support number of an edition; -1: none.
-int SupportField(int edition) {
+}  // namespace
+
+int EditionSupportField(int edition) {
   switch (edition) {
     case 2: return 1;
     case 3: return 2;
@@ -29,8 +30,6 @@ int SupportField(int edition) {
     default: return -1;
   }
 }
-
-}  // namespace
 
 StartupWindows& StartupOpeners() {
   static StartupWindows openers;
@@ -178,7 +177,7 @@ void Main() {
   // 7. Caption and support number of this edition.
   if (!EditionLabel(kEditionId).empty())
     gAppCaption = std::string(kProductTitle) + EditionLabel(kEditionId);
-  int field = SupportField(kEditionId);
+  int field = EditionSupportField(kEditionId);
   if (field >= 0 && size_t(field) < fields.size()) gOemSupportQQ = fields[field];
 
   // 8. The login window.

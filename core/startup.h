@@ -30,6 +30,10 @@ std::string VersionText();
 // Caption label of an edition ("V6.0" for 2), "" for an unknown edition.
 std::string EditionLabel(int edition);
 
+// OEM record field that holds an edition's support number (1, 2 or 3 for
+// editions 2, 3 and 4); -1 when the edition has none.
+int EditionSupportField(int edition);
+
 // Exact, case-sensitive split that keeps empty fields.
 std::vector<std::string> SplitText(const std::string& text, const std::string& separator);
 

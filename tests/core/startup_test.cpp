@@ -46,6 +46,21 @@ TEST_F(Startup, MatchingVersionAndValidRecordOpenTheLoginWindow) {
             std::string(kServiceBase) + "GetOEM.asp?v=" + md5.MD5("38615", 32) + "&t=46296.13");
 }
 
+TEST_F(Startup, TheUnitPriceIsRoundedHalfToEven) {
+  struct Case {
+    const char* price;
+    int32_t expected;
+  } cases[] = {{"12.5", 12}, {"13.5", 14}, {" 25\r\n", 25}};
+  for (const auto& c : cases) {
+    ResetGlobals();
+    loginOpened = 0;
+    Publish("1-51", std::string("a@@@111@@@222@@@333@@@CODE@@@") + c.price);
+    Main();
+    EXPECT_EQ(gOemUnitPrice, c.expected) << c.price;
+    EXPECT_EQ(loginOpened, 1) << c.price;
+  }
+}
+
 TEST_F(Startup, ASecondCopySendsNothingAndSaysSo) {
   env.instance.anotherRunning = true;
   Main();
@@ -129,6 +144,11 @@ TEST(Editions, LabelsAndVersionText) {
   EXPECT_EQ(EditionLabel(3), "[正式版]V6.0");
   EXPECT_EQ(EditionLabel(4), "[代理版]V6.0");
   EXPECT_EQ(EditionLabel(5), "");
+  EXPECT_EQ(EditionSupportField(1), -1);
+  EXPECT_EQ(EditionSupportField(2), 1);
+  EXPECT_EQ(EditionSupportField(3), 2);
+  EXPECT_EQ(EditionSupportField(4), 3);
+  EXPECT_EQ(EditionSupportField(0), -1);
   EXPECT_EQ(VersionText(), "1-51");
 }
 
