@@ -15,9 +15,11 @@ constexpr int kRankButtonWithKeywords = 4;
 // On the rank list of site 102, which has no keywords: the button alone.
 constexpr int kRankButtonWithoutKeywords = 1;
 
-// Waits for a message box and answers it with `key`.
-bool Answer(const std::string& key) {
+// Waits for a message box and answers it with `key`; a screenshot of it is
+// kept under `shot` when one is named.
+bool Answer(const std::string& key, const std::string& shot = "") {
   if (WaitForWindow(kNoticeTitle, 10).empty()) return false;
+  if (!shot.empty()) Screenshot(shot);
   PressKey(key);
   return WaitGone(kNoticeTitle, 5);
 }
@@ -68,7 +70,7 @@ TEST_F(EndToEnd, DeleteAsksFirstAndRankUpdatesAndReviewsNeverLeave) {
   // Declined with Escape (no answer counts as No), then with No itself.
   FocusPageElement(console, kDeleteLink);
   PressKey("Return");
-  ASSERT_TRUE(Answer("Escape")) << "no confirmation";
+  ASSERT_TRUE(Answer("Escape", "guard.confirm-delete")) << "no confirmation";
   FocusPageElement(console, kDeleteLink);
   PressKey("Return");
   ASSERT_TRUE(Answer("alt+n")) << "no confirmation";
@@ -98,7 +100,7 @@ TEST_F(EndToEnd, DeleteAsksFirstAndRankUpdatesAndReviewsNeverLeave) {
   ASSERT_TRUE(PageSettled(console, before, 10));
   FocusPageElement(console, kRankButtonWithoutKeywords);
   PressKey("Return");
-  ASSERT_TRUE(Answer("Return")) << "no warning for a list without keywords";
+  ASSERT_TRUE(Answer("Return", "guard.rank-warning")) << "no warning for a list without keywords";
 
   // Confirmed with Yes (the default button): the delete goes out.
   ASSERT_TRUE(OpenMenuPage(console, kMenuSites));
