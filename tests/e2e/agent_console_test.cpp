@@ -1,0 +1,96 @@
+// The agent console of the agent's (4) and administrator's (1) builds: a new
+// account checked for availability before it is posted, chat links handed
+// to the desktop's browser, new-window links shown in the detail viewer.
+// Skipped in the member build, where nothing opens the agent console.
+#include "build_config.h"
+#include "e2e/console_steps.h"
+
+namespace e2e {
+namespace {
+
+constexpr const char* kAgentLoginTitle = "^登录\\[(代理版|管理员)\\]V6\\.0$";
+constexpr const char* kAgentConsoleTitle = "^Lumaro\\[(代理版|管理员)\\]V6\\.0$";
+constexpr const char* kViewerTitle = "^详细信息浏览$";
+
+// Centres of the menu entries "开通代理" (lbl2) and "访客管理" (Label1).
+constexpr MenuEntry kMenuNewAccount{(450 + 2430 / 2) / 15, (3750 + 405 / 2) / 15};
+constexpr MenuEntry kMenuClients{(450 + 2415 / 2) / 15, (4515 + 405 / 2) / 15};
+
+// Tab positions on the client list: each row holds the messenger link, the
+// opening-days link and the details link (which opens a new window).
+constexpr int kFirstChatLink = 1, kFirstDetails = 3, kSecondDetails = 6;
+
+TEST_F(EndToEnd, AgentOpensAnAccountOnlyWithAFreeNameAndSeesDetailsInTheViewer) {
+  if (lumaro::kEditionId != 1 && lumaro::kEditionId != 4)
+    GTEST_SKIP() << "the agent console opens in the agent's and administrator's builds only";
+  // Chat links carry the messenger's host; this one stays on this machine
+  // should it ever be loaded.
+  Service().SetChatHost("127.0.0.1:18080/" + std::string(lumaro::kChatLinkHost));
+  auto& client = NewClient();
+  client.Start();
+  std::string login = WaitForWindow(kAgentLoginTitle, 20);
+  ASSERT_FALSE(login.empty()) << "no login window";
+  SignInAs(login, "demo", "demo123");
+  std::string console = WaitForWindow(kAgentConsoleTitle, 20);
+  ASSERT_FALSE(console.empty()) << "no agent console";
+  ASSERT_TRUE(Service().WaitForRequest("proxyDefault.asp", 5));
+  ASSERT_TRUE(PageDrawn(console, 15));
+  Screenshot("agent.welcome");
+
+  // A taken name (in capitals) is refused after the availability check.
+  ASSERT_TRUE(OpenMenuPage(console, kMenuNewAccount));
+  ASSERT_TRUE(Service().WaitForRequest("AddAcount.asp?t=", 5));
+  FocusPageElement(console, 1);
+  TypeText("DEMO\tpw1\tpw1\t13900003333\t5556667\tWu");
+  PressKey("Return");
+  ASSERT_FALSE(WaitForWindow(kNoticeTitle, 10).empty()) << "a taken name was not refused";
+  PressKey("Return");
+  ASSERT_TRUE(WaitGone(kNoticeTitle, 5));
+  ASSERT_EQ(CountRequests("checkUser.ASP"), 1u);
+  for (const auto& r : Service().Requests())
+    if (r.path == "/checkUser.ASP") EXPECT_EQ(r.Param("USER"), "demo");
+  EXPECT_EQ(CountRequests("saveacount.asp"), 0u) << "a taken name was posted";
+
+  // The caret is in the name box: a free name goes through, as typed.
+  PressKey("ctrl+a");
+  TypeText("Agent9");
+  PressKey("Return");
+  ASSERT_TRUE(Service().WaitForRequest("saveacount.asp", 5)) << "a free name was not posted";
+  EXPECT_TRUE(Service().HasAccount("agent9"));
+  EXPECT_EQ(Service().PasswordOf("agent9"), "pw1");
+  EXPECT_EQ(CountRequests("checkUser.ASP"), 2u);
+
+  // The client list: a chat link goes to the desktop's browser, unloaded.
+  ASSERT_TRUE(OpenMenuPage(console, kMenuClients));
+  ASSERT_TRUE(Service().WaitForRequest("manaClient.asp?t=", 5));
+  FocusPageElement(console, kFirstChatLink);
+  PressKey("Return");
+  ASSERT_TRUE(WaitUntil([&] { return !client.OpenedInBrowser().empty(); }, 5))
+      << "the chat link was not handed to the desktop's browser";
+  EXPECT_EQ(client.OpenedInBrowser(), "http://127.0.0.1:18080/" + std::string(lumaro::kChatLinkHost) +
+                                          "/msgrd?v=3&uin=5556667&site=qq&menu=yes\n");
+  EXPECT_EQ(CountRequests("msgrd"), 0u);
+
+  // A details link asks for a new window: its page opens in the viewer,
+  // shown beside the console; a second one goes into the same viewer.
+  FocusPageElement(console, kFirstDetails);
+  PressKey("Return");
+  std::string viewer = WaitForWindow(kViewerTitle, 10);
+  ASSERT_FALSE(viewer.empty()) << "no detail viewer";
+  ASSERT_TRUE(Service().WaitForRequest("viewclient.asp?user=agent9", 5));
+  EXPECT_TRUE(AreaDrawn(viewer, 0, 0, 400, 150, 10)) << "the details were not drawn";
+  Screenshot("agent.viewer");
+  // Out of the way of the console's page (there is no window manager to
+  // stack the windows by a click).
+  RunCommand({"xdotool", "windowmove", viewer, "600", "491"});
+  FocusPageElement(console, kSecondDetails);
+  PressKey("Return");
+  ASSERT_TRUE(Service().WaitForRequest("viewclient.asp?user=alice", 5));
+  EXPECT_EQ(FindWindows(kViewerTitle).size(), 1u);
+  EXPECT_TRUE(IsShown(kAgentConsoleTitle));
+  EXPECT_EQ(CountRequests("manaClient.asp"), 1u) << "the console's own page moved";
+  EXPECT_TRUE(client.Running());
+}
+
+}  // namespace
+}  // namespace e2e
