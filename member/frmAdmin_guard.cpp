@@ -3,6 +3,7 @@
 // native windows opened in place of some pages.
 #include <cmath>
 #include <exception>
+#include <stdexcept>
 
 #include "build_config.h"
 #include "core/globals.h"
@@ -31,10 +32,12 @@ bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
 }
 
-// The form variant "types=" as a whole number; throws when it is none.
+// The form variant "types=" as a whole number; throws when it is none (an
+// empty value, text, or a number too large to be one).
 double FormVariant(const std::string& types) {
   double value = 0;
-  if (!ReadWholeNumber(types, &value)) throw std::runtime_error("types is not a number: " + types);
+  if (!ReadWholeNumber(types, &value) || !std::isfinite(value))
+    throw std::runtime_error("types is not a number: " + types);
   return std::nearbyint(value);
 }
 
@@ -54,7 +57,7 @@ std::string ModuleSaveAddress(IDocument& doc) {
     url += (hour ? "&" : "") + name + "=" + UrlEncode(doc.Value(name));
   }
   const std::string type = doc.Value("ttype");
-  url += "&ids=" + (Contains(type, "c") ? UrlEncode(type.substr(1)) : std::string("0"));
+  url += "&ids=" + (Contains(type, "c") ? UrlEncode(WithoutFirstCharacter(type)) : std::string("0"));
   return url;
 }
 
@@ -222,11 +225,12 @@ bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
       return true;
     }
   } else if (transtype == "5") {
-    // The post is stopped, so the schedule goes to the service on its own;
-    // the member hears of it only when it could not be sent.
+    // The post is stopped, so the schedule goes to the service on its own
+    // (stamped, so that no cache answers it); the member hears of it only
+    // when it could not be sent.
     const std::string address = ModuleSaveAddress(doc);
     args.cancel = true;
-    if (HttpGet(address, false) == "ERROR") Plain("提交失败");
+    if (HttpGet(address, true) == "ERROR") Plain("提交失败");
   }
   return false;
 }

@@ -1,6 +1,7 @@
 #include "signin/frmReg.h"
 
 #include <exception>
+#include <vector>
 
 #include "build_config.h"
 #include "core/globals.h"
@@ -22,6 +23,14 @@ std::unique_ptr<frmReg>& SharedInstance() {
   return instance;
 }
 
+// Closed instances that were replaced while one of their handlers was still
+// running (a register action waiting for the availability answer, or the
+// modal display that had not returned yet). They are dropped once idle.
+std::vector<std::unique_ptr<frmReg>>& Retired() {
+  static std::vector<std::unique_ptr<frmReg>> retired;
+  return retired;
+}
+
 std::string FormAddress() { return std::string(kServiceBase) + "edituser.asp"; }
 
 ControlStyle WhiteText(bool bold = false, double pointSize = 0) {
@@ -35,12 +44,20 @@ ControlStyle WhiteText(bool bold = false, double pointSize = 0) {
 }  // namespace
 
 frmReg& frmReg::Instance() {
+  auto& retired = Retired();
+  std::erase_if(retired, [](const std::unique_ptr<frmReg>& old) { return old->running_ == 0; });
   auto& instance = SharedInstance();
-  if (!instance || instance->closed_) instance = std::make_unique<frmReg>();
+  if (!instance || instance->closed_) {
+    if (instance && instance->running_ > 0) retired.push_back(std::move(instance));
+    instance = std::make_unique<frmReg>();
+  }
   return *instance;
 }
 
-void frmReg::ReleaseInstance() { SharedInstance().reset(); }
+void frmReg::ReleaseInstance() {
+  SharedInstance().reset();
+  Retired().clear();
+}
 
 frmReg::frmReg() {
   WindowSpec spec;
@@ -113,7 +130,10 @@ frmReg::frmReg() {
   Form_Load();
 }
 
-void frmReg::ShowModal(IWindow* owner) { window_->ShowModal(owner); }
+void frmReg::ShowModal(IWindow* owner) {
+  Running running(this);
+  window_->ShowModal(owner);
+}
 
 void frmReg::Form_Load() { web->Navigate2(FormAddress()); }
 
@@ -127,6 +147,7 @@ void frmReg::Refuse(const std::string& message, ITextBox* box) {
 }
 
 void frmReg::Register() {
+  Running running(this);
   const unsigned run = ++registerRuns_;
   try {
     if (txtuser->Text().empty()) return Refuse("请输入用户名", nullptr);
@@ -180,9 +201,11 @@ void frmReg::Register() {
 
 void frmReg::web_DocumentComplete(const std::string& url) {
   if (LowerCaseText(url).find("usersave.asp") == std::string::npos) return;
+  // The body's markup as the service sent it: "ok" alone is success, and
+  // anything else, markup and blanks included, is shown as it stands.
   std::string body;
   try {
-    body = web->Document().BodyText();
+    body = web->Document().BodyInnerHtml();
   } catch (const std::exception&) {
     // An answer without a readable body: nothing to judge; offer the form again.
     Svc().dialogs->MessageBox(kFailed, std::string(kNoticeTitle), MsgIcon::Information,

@@ -52,8 +52,19 @@ class frmReg {
   // Shows a check's message and puts the caret into `box` (when given).
   void Refuse(const std::string& message, ITextBox* box);
 
+  // Marks a handler of this window as running while it lives, so that the
+  // window is kept until the handler has returned (see Instance()).
+  struct Running {
+    explicit Running(frmReg* form) : form(form) { ++form->running_; }
+    ~Running() { --form->running_; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+    frmReg* form;
+  };
+
   std::unique_ptr<IWindow> window_;
   bool closed_ = false;
+  int running_ = 0;
   // Counts register actions; an action that finds a newer one has run
   // while it waited leaves the rest to that one.
   unsigned registerRuns_ = 0;

@@ -137,6 +137,13 @@ size_t CharacterCount(const std::string& text) {
   return n;
 }
 
+std::string WithoutFirstCharacter(const std::string& text) {
+  if (text.empty()) return text;
+  char32_t c;
+  size_t len = DecodeUtf8(text, 0, &c);
+  return text.substr(len == 0 ? 1 : len);
+}
+
 bool ReadWholeNumber(const std::string& text, double* value) {
   size_t b = text.find_first_not_of(" \t");
   if (b == std::string::npos) return false;

@@ -17,6 +17,10 @@ std::string LowerCaseText(const std::string& text);
 // Characters (not bytes) of UTF-8 text; each Chinese character counts one.
 size_t CharacterCount(const std::string& text);
 
+// The text without its first character (all of that character's bytes);
+// "" for the empty text.
+std::string WithoutFirstCharacter(const std::string& text);
+
 // Text that is a decimal number as a whole ("1", " 2.0 ", "-3e2"); blanks and
 // tabs around it are allowed. False for anything else, the empty text included.
 bool ReadWholeNumber(const std::string& text, double* value);

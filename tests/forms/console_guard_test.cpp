@@ -1,8 +1,11 @@
 // The console's checks before its browser follows a link or posts a form.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "build_config.h"
 #include "core/globals.h"
+#include "core/http_fetch.h"
 #include "forms/forms_fixture.h"
 #include "member/frmAdmin.h"
 
@@ -239,7 +242,9 @@ TEST_F(GuardTest, AdModuleSaveSendsTheScheduleInsteadOfThePost) {
   struct Case {
     const char* ttype;
     const char* ids;
-  } cases[] = {{"c12", "%31%32"}, {"s1", "0"}, {"C5", "0"}, {"xc", "%63"}};
+  } cases[] = {{"c12", "%31%32"}, {"s1", "0"}, {"C5", "0"}, {"xc", "%63"},
+               {"模c1", "%63%31"},  // the first character goes whole, not its first byte
+               {"c", ""}};
   Reply(save, "ok");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.ttype);
@@ -247,14 +252,17 @@ TEST_F(GuardTest, AdModuleSaveSendsTheScheduleInsteadOfThePost) {
     for (int h = 0; h < 24; ++h) doc.AddElement("tmr" + std::to_string(h), std::string(h % 2 ? "1" : "0"));
     doc.AddElement("ttype", std::string(c.ttype));
     size_t before = Requests().size();
+    const std::string stamp = TimerStamp();  // stamped: no cached answer
     EXPECT_TRUE(Go("http://s/savead.asp", "transtype=5").cancel);
     ASSERT_EQ(Requests().size(), before + 1);
-    EXPECT_EQ(Requests().back(), save + hours + "&ids=" + c.ids);
+    EXPECT_EQ(Requests().back(), save + hours + "&ids=" + c.ids + "&t=" + stamp);
   }
   EXPECT_TRUE(Boxes().empty());
 
   // Not sent: the member is told, and the post stays stopped.
-  env.http.Reply(save, FakeReply{500});
+  FakeReply failure;
+  failure.status = 500;
+  env.http.Reply(save, failure);
   EXPECT_TRUE(Go("http://s/savead.asp", "transtype=5").cancel);
   EXPECT_EQ(Texts(), std::vector<std::string>{"提交失败"});
   // A missing switch sends nothing and ends in the recovery.
@@ -276,6 +284,159 @@ TEST_F(GuardTest, LaterStepsStillRunAfterAnEarlierOneMatched) {
   doc.AddElement("oldpwd", std::string());
   EXPECT_TRUE(Go("http://s/saveword.asp?to=savepwd.asp", "types=1&transtype=3").cancel);
   EXPECT_EQ(Texts().back(), "请输入原始密码!");
+}
+
+// Step 1 keeps the request pending while the checker is up; steps 2 and 4
+// have already cancelled it when their viewer opens.
+TEST_F(GuardTest, CheckerOpensBeforeTheCancelAndViewersAfterIt) {
+  BeforeNavigateArgs args;
+  std::vector<std::string> seen;
+  auto& openers = MemberWindowOpeners();
+  auto note = [&](const char* what) {
+    return [&seen, &args, what] { seen.push_back(std::string(what) + (args.cancel ? ":cancelled" : ":pending")); };
+  };
+  openers.siteChecker = note("checker");
+  openers.memoViewer = note("memo");
+  openers.visitorViewer = note("visitor");
+  for (const char* url : {"http://s/checkcode.asp?id=1", "http://s/viewmemo.asp?id=1",
+                          "http://s/viewqq.asp?id=1"}) {
+    args = BeforeNavigateArgs{};
+    args.url = url;
+    frmAdmin::Instance().web_BeforeNavigate2(args);
+    EXPECT_TRUE(args.cancel) << url;
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"checker:pending", "memo:cancelled", "visitor:cancelled"}));
+}
+
+TEST_F(GuardTest, DeleteGoesOnOnlyOnYes) {
+  struct Case {
+    const char* what;
+    std::optional<MsgResult> answer;  // nullopt: the box is closed unanswered
+    bool cancel;
+  } cases[] = {{"yes", MsgResult::Yes, false}, {"no", MsgResult::No, true},
+               {"closed", std::nullopt, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    env.dialogs.answers.clear();
+    if (c.answer) AnswerNext(*c.answer);
+    size_t before = Boxes().size();
+    EXPECT_EQ(Go("http://s/DelNet.asp?id=4").cancel, c.cancel);
+    ASSERT_EQ(Boxes().size(), before + 1);  // one question, nothing after it
+    EXPECT_EQ(Boxes().back().buttons, MsgButtons::YesNo);
+  }
+  EXPECT_TRUE(Requests().empty());
+
+  // After a Yes the run goes on: a delete address that also names the
+  // visitor page opens the visitor viewer and is stopped.
+  AnswerNext(MsgResult::Yes);
+  opened_.clear();
+  EXPECT_TRUE(Go("http://s/delnet.asp?id=4&back=viewqq.asp").cancel);
+  EXPECT_EQ(opened_, std::vector<std::string>{"visitor:4"});
+  // After a No it ends there.
+  AnswerNext(MsgResult::No);
+  opened_.clear();
+  EXPECT_TRUE(Go("http://s/delnet.asp?id=4&back=viewqq.asp").cancel);
+  EXPECT_TRUE(opened_.empty());
+}
+
+// The form variant is converted only where the checks need it; what is not
+// a number ends in the one recovery message with the post stopped.
+TEST_F(GuardTest, FormVariantThatIsNoNumberEndsInTheRecovery) {
+  struct Case {
+    const char* url;
+    const char* post;
+    bool recovery;
+  } cases[] = {
+      {"http://s/saveword.asp", "transtype=3", true},
+      {"http://s/saveword.asp", "types=&transtype=3", true},
+      {"http://s/saveword.asp", "types=one&transtype=3", true},
+      {"http://s/saveword.asp", "types=1e999&transtype=3", true},
+      {"http://s/saveword.asp", "types=%31&transtype=3", true},  // as written, not decoded
+      {"http://s/savead.asp", "transtype=3", true},
+      {"http://s/savead.asp", "types=x&transtype=1", true},
+      {"http://s/savead.asp", "types=x&transtype=4", false},   // no conversion for 4
+      {"http://s/saveword.asp", "types=x&transtype=4", false},
+      {"http://s/saveword.asp", "types= 2 &transtype=3", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.url) + " " + c.post);
+    FakeDocument& doc = web_->NewDocument();
+    for (const char* f : {"q", "q2", "urls"}) doc.AddElement(f, std::string("a"));
+    doc.AddElement("ttype", std::string("c1"));
+    size_t before = Boxes().size();
+    BeforeNavigateArgs args = Go(c.url, c.post);
+    std::vector<std::string> shown;
+    for (size_t i = before; i < Boxes().size(); ++i) shown.push_back(Boxes()[i].text);
+    if (c.recovery) {
+      EXPECT_TRUE(args.cancel);
+      EXPECT_EQ(shown, std::vector<std::string>{"提交失败"});
+      EXPECT_EQ(Boxes().back().icon, MsgIcon::None);
+      EXPECT_EQ(Boxes().back().title, std::string(kNoticeTitle));
+    } else {
+      EXPECT_FALSE(args.cancel);
+      EXPECT_TRUE(shown.empty());
+    }
+  }
+}
+
+// Every check that puts the caret into a field: when that field cannot take
+// the focus, the member sees the check's message and then "提交失败".
+TEST_F(GuardTest, EveryRejectedFieldThatCannotTakeTheFocusEndsInTheRecovery) {
+  struct Case {
+    std::vector<std::pair<const char*, const char*>> fields;
+    const char* url;
+    const char* post;
+    const char* field;  // the one that refuses the focus
+    const char* message;
+  } cases[] = {
+      {{{"n", "a"}, {"u", "ftp://x"}}, "http://s/saveadd2.asp", "", "u", "请输入符合规范的网址!"},
+      {{{"q", ""}}, "http://s/saveword.asp", "types=1&transtype=3", "q", "请输入要查询的关键字!"},
+      {{{"q", "a"}, {"q2", ""}}, "http://s/saveword.asp", "types=7&transtype=3", "q2",
+       "请输入要查询的目标词!"},
+      {{{"oldpwd", "a"}, {"newpwd1", "b"}, {"newpwd2", ""}}, "http://s/savepwd.asp", "", "newpwd2",
+       "请输入确认密码!"},
+      {{{"q", "a"}, {"q2", "b"}, {"urls", ""}}, "http://s/savead.asp", "types=2&transtype=3",
+       "urls", "请输入广告脚本!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    FakeDocument& doc = web_->NewDocument();
+    for (const auto& [name, value] : c.fields)
+      doc.AddElement(name, std::string(value), std::string(name) != c.field);
+    size_t before = Boxes().size();
+    EXPECT_TRUE(Go(c.url, c.post).cancel);
+    ASSERT_EQ(Boxes().size(), before + 2);
+    EXPECT_EQ(Boxes()[before].text, c.message);
+    EXPECT_EQ(Boxes()[before + 1].text, "提交失败");
+    EXPECT_EQ(Boxes()[before + 1].icon, MsgIcon::None);
+  }
+}
+
+// Only the ad form's module save sends anything of its own; a keyword
+// module save and the delete of one's own template are posted as they are.
+TEST_F(GuardTest, ModulePostsThatProceedSendNothingMore) {
+  struct Case {
+    const char* url;
+    const char* post;
+    bool cancel;
+    size_t sent;
+  } cases[] = {
+      {"http://s/saveword.asp", "transtype=5", false, 0},
+      {"http://s/savead.asp", "transtype=4", false, 0},
+      {"http://s/saveword.asp", "transtype=4", false, 0},
+      {"http://s/savead.asp", "transtype=5", true, 1},
+  };
+  Reply(Base() + "savemodule.asp", "ok");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.url) + " " + c.post);
+    FakeDocument& doc = web_->NewDocument();
+    for (int h = 0; h < 24; ++h) doc.AddElement("tmr" + std::to_string(h), std::string("1"));
+    doc.AddElement("ttype", std::string("c7"));
+    size_t before = Requests().size();
+    EXPECT_EQ(Go(c.url, c.post).cancel, c.cancel);
+    EXPECT_EQ(Requests().size() - before, c.sent);
+  }
+  EXPECT_TRUE(Boxes().empty());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Live totals on the recharge page, from the page's click and key events.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/globals.h"
 #include "forms/forms_fixture.h"
 #include "member/frmAdmin.h"
@@ -124,6 +126,96 @@ TEST_F(RechargeTest, OverflowLeavesTheDisplaysAsTheyWere) {
   EXPECT_EQ(El(doc, "idM1").innerHtml, "");
   EXPECT_EQ(El(doc, "vm").value, "");
   EXPECT_TRUE(Boxes().empty());
+}
+
+// The click handler stops at the first failure, keeps what it changed before
+// it, and lets the page's own click handling go on in every case.
+TEST_F(RechargeTest, ClickStopsQuietlyAtTheFirstFailureAndAlwaysLetsThePageGoOn) {
+  struct Case {
+    const char* what;
+    std::function<void(FakeDocument&)> change;
+    const char* button;   // BTN afterwards
+    const char* display;  // IDT afterwards ("-": the page has none)
+    const char* price;    // idM1 afterwards
+  } cases[] = {
+      {"paid term without IDT", [](FakeDocument& d) { d.RemoveElement("IDT"); }, "开通", "-", ""},
+      {"trial without IDT",
+       [](FakeDocument& d) {
+         d.RemoveElement("IDT");
+         d.Find("tryID")->value = "0";
+       },
+       "提交", "-", ""},
+      {"choice without a value", [](FakeDocument& d) { d.Find("tryID")->value.reset(); }, "提交", "",
+       ""},
+      {"no focused element", [](FakeDocument& d) { d.SetActiveElement(""); }, "提交", "", ""},
+      {"product overflows",
+       [](FakeDocument& d) { d.Find("useM")->value = "1e308"; }, "开通", "block", ""},
+      {"amount unreadable", [](FakeDocument& d) { d.Find("useM")->value.reset(); }, "开通", "block",
+       ""},
+  };
+  gOemUnitPrice = 2000000000;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeDocument& doc = LoadPage("1", "3");
+    doc.SetActiveElement("tryID");
+    c.change(doc);
+    EXPECT_TRUE(frmAdmin::Instance().m_doc_onclick());
+    EXPECT_EQ(El(doc, "BTN").value, c.button);
+    if (std::string(c.display) != "-") {
+      EXPECT_EQ(El(doc, "IDT").display, c.display);
+    }
+    EXPECT_EQ(El(doc, "idM1").innerHtml, c.price);
+  }
+  EXPECT_TRUE(Boxes().empty());
+}
+
+// The two products: a click shows price x amount, a key release in the
+// amount shows the days (amount x 30) and price x amount x 30.
+TEST_F(RechargeTest, ClickAndKeyReleaseUseTheirOwnProducts) {
+  struct Case {
+    int price;
+    const char* amount;
+    const char* onClick;
+    const char* days;
+    const char* onKeyUp;
+  } cases[] = {
+      {3, "3", "9元", "90", "270元"},
+      {7, "0.1", "0.7元", "3", "21元"},
+      {-2, "2.5", "-5元", "75", "-150元"},
+      {2147483647, "3", "6442450941元", "90", "193273528230元"},
+      {1, "1e20", "100000000000000000000元", "3000000000000000000000", "3000000000000000000000元"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.amount);
+    gOemUnitPrice = c.price;
+    FakeDocument& doc = LoadPage("1", c.amount);
+    doc.SetActiveElement("tryID");
+    web_->FireDocumentClick();
+    EXPECT_EQ(El(doc, "idM1").innerHtml, c.onClick);
+    doc.SetActiveElement("useM");
+    web_->FireDocumentKeyUp();
+    EXPECT_EQ(El(doc, "tpd").innerHtml, c.days);
+    EXPECT_EQ(El(doc, "idM1").innerHtml, c.onKeyUp);
+    EXPECT_EQ(El(doc, "vm").value.value_or("?") + "元", c.onKeyUp);
+  }
+}
+
+// Every completed load hands its document to the handlers, a frame's too.
+TEST_F(RechargeTest, EveryCompletedLoadConnectsTheHandlers) {
+  frmAdmin::ReleaseInstance();
+  ShowMemberConsole();
+  web_ = ui.Find("frmAdmin")->Browser("web");
+  FakeDocument& doc = web_->NewDocument();
+  doc.AddElement("useM", std::string("2"));
+  doc.AddElement("tpd", std::nullopt);
+  doc.AddElement("idM1", std::nullopt);
+  doc.AddElement("vm", std::string());
+  doc.SetActiveElement("useM");
+  web_->FireDocumentKeyUp();
+  EXPECT_EQ(El(doc, "tpd").innerHtml, "");  // nothing loaded yet
+  web_->FireDocumentComplete("http://s/frame.asp", /*topLevel=*/false);
+  web_->FireDocumentKeyUp();
+  EXPECT_EQ(El(doc, "tpd").innerHtml, "60");
 }
 
 }  // namespace

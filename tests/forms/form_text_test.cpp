@@ -37,6 +37,14 @@ TEST(FormText, CharacterCountCountsCharactersNotBytes) {
   EXPECT_EQ(CharacterCount("关键字ab"), 5u);
 }
 
+TEST(FormText, WithoutFirstCharacterDropsAWholeCharacter) {
+  EXPECT_EQ(WithoutFirstCharacter(""), "");
+  EXPECT_EQ(WithoutFirstCharacter("c12"), "12");
+  EXPECT_EQ(WithoutFirstCharacter("模c1"), "c1");
+  EXPECT_EQ(WithoutFirstCharacter("c模"), "模");
+  EXPECT_EQ(WithoutFirstCharacter(std::string("\xff" "ab")), "ab");  // a stray byte counts one
+}
+
 TEST(FormText, WholeNumberAcceptsOnlyPlainDecimalText) {
   struct Case {
     const char* text;

@@ -117,7 +117,10 @@ TEST_F(RegistrationTest, ChecksRunInOrderAndPutTheCaretIntoTheBox) {
     FakeWindow& w = Open();
     Fill(w, c.fields[0], c.fields[1], c.fields[2], c.fields[3], c.fields[4], c.fields[5]);
     size_t before = Boxes().size();
+    size_t asked = CheckRequests().size();
     w.Click("Label14");
+    // The availability is asked right after the name check, before the others.
+    EXPECT_EQ(CheckRequests().size() - asked, *c.fields[0] ? 1u : 0u);
     ASSERT_EQ(Boxes().size(), before + 1);
     EXPECT_EQ(Boxes().back().text, c.message);
     EXPECT_EQ(Boxes().back().title, std::string(kNoticeTitle));
@@ -173,6 +176,57 @@ TEST_F(RegistrationTest, RunTimeFailuresPostNothing) {
   }
 }
 
+// The page fields are set one by one in a fixed order; a page that fails at
+// any of them, or at the post itself, gets nothing posted.
+TEST_F(RegistrationTest, PageFieldsAreSetInOrderAndAFailureStopsBeforeThePost) {
+  Reply(Base() + "checkUser.ASP", "yes");
+  const std::string values[] = {"new", "Bob", "Pw", "12345", "b@x.cn", "13800000000", "", "",
+                                "Mr B", "", "2", "2", "", DigestToken("OEM-9")};
+  for (int fine = 0; fine <= 14; ++fine) {
+    SCOPED_TRACE(fine);
+    frmReg::ReleaseInstance();
+    FakeWindow& w = Open();
+    for (const char* f : kPageFields) Doc(w).AddElement(f, std::string("?"));
+    Fill(w, "Bob", "b@x.cn", "Pw", "Pw", "12345", "13800000000", "Mr B");
+    Doc(w).FailAfter(fine);  // the page goes away after this many operations
+    size_t before = Boxes().size();
+    w.Click("Label14");
+    for (int i = 0; i < 14; ++i)
+      EXPECT_EQ(Doc(w).Find(kPageFields[i])->value, i < fine ? values[i] : "?") << kPageFields[i];
+    EXPECT_EQ(Doc(w).formsSubmitted(), 0);
+    ASSERT_EQ(Boxes().size(), before + 1);
+    EXPECT_EQ(Boxes().back().text, "注册失败，请稍后再试!");
+    EXPECT_EQ(Boxes().back().icon, MsgIcon::Information);
+    EXPECT_EQ(Boxes().back().title, std::string(kNoticeTitle));
+  }
+}
+
+// The window is closed during the availability wait and the login window
+// opens a fresh one: the waiting action still has its own window to come
+// back to, and it ends quietly.
+TEST_F(RegistrationTest, ReopenedDuringTheWaitTheOldActionEndsQuietly) {
+  FakeWindow& w = Open();
+  Fill(w, "bob", "m", "p", "p", "1", "13800000000");
+  auto live = [&] {
+    int n = 0;
+    for (FakeWindow* x : ui.windows()) n += x->Name() == "frmReg";
+    return n;
+  };
+  int liveDuringWait = 0;
+  ReplyWhileWaiting(Base() + "checkUser.ASP", "yes", [&] {
+    w.Click("Label15");
+    frmReg::Instance();
+    liveDuringWait = live();
+  });
+  w.Click("Label14");
+  EXPECT_EQ(liveDuringWait, 2);
+  EXPECT_EQ(Doc(w).formsSubmitted(), 0);
+  EXPECT_TRUE(Boxes().empty());
+  // Once it has returned, the old window goes with the next opening.
+  frmReg::Instance();
+  EXPECT_EQ(live(), 1);
+}
+
 TEST_F(RegistrationTest, ClickDuringTheAvailabilityWaitPostsOnce) {
   FakeWindow& w = Open();
   Fill(w, "bob", "m", "p", "p", "1", "13800000000");
@@ -219,7 +273,7 @@ TEST_F(RegistrationTest, AnswerOkHandsTheNameToTheLoginWindow) {
     reg.Click("Label14");
     ASSERT_EQ(doc.formsSubmitted(), 1);
     // The service answers the post.
-    reg.Browser("web")->NewDocument().SetBodyText("ok");
+    reg.Browser("web")->NewDocument().SetBodyHtml("ok");
     reg.Browser("web")->FireDocumentComplete(Base() + "UserSave.asp?x=1");
     EXPECT_FALSE(reg.IsOpen());
   });
@@ -233,7 +287,7 @@ TEST_F(RegistrationTest, AnswerOkHandsTheNameToTheLoginWindow) {
 }
 
 TEST_F(RegistrationTest, OtherAnswersAreShownAndTheFormIsReloaded) {
-  for (const char* body : {"ok ", "OK", "<b>帐号已存在</b>", ""}) {
+  for (const char* body : {"ok ", "OK", "\nok", "<b>帐号已存在</b>", "<p>ok</p>", ""}) {
     SCOPED_TRACE(body);
     frmReg::ReleaseInstance();
     FakeWindow& w = Open();
@@ -241,7 +295,10 @@ TEST_F(RegistrationTest, OtherAnswersAreShownAndTheFormIsReloaded) {
     FakeBrowser& web = *w.Browser("web");
     web.ClearCalls();
     size_t before = Boxes().size();
-    web.NewDocument().SetBodyText(body);
+    // The page as the user would read it says "ok"; its markup does not.
+    FakeDocument& answer = web.NewDocument();
+    answer.SetBodyHtml(body);
+    answer.SetBodyText("ok");
     web.FireDocumentComplete(Base() + "usersave.asp");
     ASSERT_EQ(Boxes().size(), before + 1);
     EXPECT_EQ(Boxes().back().text, body);
@@ -256,7 +313,7 @@ TEST_F(RegistrationTest, OnlyTheAnswerPageIsJudged) {
   FakeWindow& w = Open();
   FakeBrowser& web = *w.Browser("web");
   web.ClearCalls();
-  web.NewDocument().SetBodyText("ok");
+  web.NewDocument().SetBodyHtml("ok");
   web.FireDocumentComplete(Base() + "edituser.asp");
   web.FireDocumentComplete(Base() + "other.asp?x=ok");
   EXPECT_TRUE(Boxes().empty());
