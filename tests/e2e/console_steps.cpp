@@ -127,7 +127,15 @@ bool OpenMenuPage(const std::string& console, MenuEntry entry) {
 }
 
 void FocusPageElement(const std::string& console, int n) {
-  Click(console, kWebX + 3, kWebY + 3);
+  ClickPageThenTab(console, kWebX + 3, kWebY + 3, n);
+}
+
+void ClickPageThenTab(const std::string& windowId, int x, int y, int n) {
+  Click(windowId, x, y);
+  // The browser passes mouse and key events to the page through separate
+  // queues, and a mouse event waits for the page to take the one before it:
+  // a key pressed at once can reach the page before the click does.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   for (int i = 0; i < n; ++i) PressKey("Tab");
 }
 

@@ -80,6 +80,8 @@ bool OpenMenuPage(const std::string& console, MenuEntry entry);
 // page (1 = first), counting in the page's tab order: clicks the page's top
 // left margin, then presses Tab n times.
 void FocusPageElement(const std::string& console, int n);
+// The same in any window's browser: a click at (x, y), then n times Tab.
+void ClickPageThenTab(const std::string& windowId, int x, int y, int n);
 
 // Requests the service received whose "path?query" contains `part`
 // (case-insensitive).

@@ -22,12 +22,13 @@ TEST_F(EndToEnd, RechargeTotalsFollowTheChoiceAndTheTypedAmount) {
   // Paid term: chosen with the keyboard, then a click on the choice (which
   // opens its list; Escape closes it) lets the console show the amount box
   // and rename the button.
-  std::string before = PageShot(console);
   FocusPageElement(console, kChoice);
   PressKey("Down");
+  ASSERT_TRUE(PageDrawn(console, 5));
+  std::string before = PageShot(console);
   Click(console, kWebX + kChoiceX, kWebY + kChoiceY);
-  PressKey("Escape");
   ASSERT_TRUE(PageSettled(console, before, 5)) << "the paid-term block did not appear";
+  PressKey("Escape");
   Screenshot("recharge.paid");
 
   // Into the amount box: emptied (the console writes 0 back at once), then

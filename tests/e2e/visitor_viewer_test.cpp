@@ -32,10 +32,7 @@ std::string ReadAll(const fs::path& file) {
 }
 
 // The visitor viewer's own page: a click into its top left margin, then Tab.
-void FocusViewerElement(const std::string& viewer, int n) {
-  Click(viewer, 3, 3);
-  for (int i = 0; i < n; ++i) PressKey("Tab");
-}
+void FocusViewerElement(const std::string& viewer, int n) { ClickPageThenTab(viewer, 3, 3, n); }
 
 TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAside) {
   // Chat links go to the messenger's host, which a test must not reach. The
