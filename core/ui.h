@@ -152,6 +152,9 @@ class IBrowser : public IControl {
   // Document events. The page's own handling of a click always goes on.
   std::function<void()> onDocumentClick;
   std::function<void()> onDocumentKeyUp;
+  // A download that this browser's page started has been saved; the
+  // argument is the file's path.
+  std::function<void(const std::string& path)> onDownloadSaved;
 };
 
 class ProgButton;  // controls/progbutton.h

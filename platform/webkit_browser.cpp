@@ -1,7 +1,6 @@
 #include "platform/webkit_browser.h"
 
 #include <glib/gstdio.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -167,8 +166,55 @@ gboolean OnDecideDestination(WebKitDownload* download, gchar* suggested, gpointe
   return TRUE;
 }
 
+// The browser whose page started a download, for telling it where the file
+// went; the browser may be gone by the time the download ends.
+struct DownloadOwner {
+  WebkitBrowser* browser = nullptr;
+  std::weak_ptr<bool> alive;
+  bool failed = false;
+};
+
+constexpr const char* kOwnerKey = "lumaro-download-owner";
+constexpr const char* kBrowserKey = "lumaro-browser";
+
+void OnDownloadFailed(WebKitDownload* download, GError*, gpointer) {
+  if (auto* owner = static_cast<DownloadOwner*>(g_object_get_data(G_OBJECT(download), kOwnerKey)))
+    owner->failed = true;
+}
+
+// Also emitted after a failure, which is not reported as a saved file; nor
+// is an answer that ended before the length it announced (the browser lets
+// such a download finish), whose partial file is removed.
+void OnDownloadFinished(WebKitDownload* download, gpointer) {
+  auto* owner = static_cast<DownloadOwner*>(g_object_get_data(G_OBJECT(download), kOwnerKey));
+  if (!owner || owner->failed) return;
+  const char* uri = webkit_download_get_destination(download);
+  gchar* path = uri ? g_filename_from_uri(uri, nullptr, nullptr) : nullptr;
+  if (!path) return;
+  const std::string saved = path;
+  g_free(path);
+  WebKitURIResponse* response = webkit_download_get_response(download);
+  const guint64 announced = response ? webkit_uri_response_get_content_length(response) : 0;
+  if (announced > 0 && webkit_download_get_received_data_length(download) < announced) {
+    g_unlink(saved.c_str());
+    return;
+  }
+  if (owner->alive.expired()) return;
+  std::function<void(const std::string&)> handler = owner->browser->onDownloadSaved;
+  if (handler) Guarded([&] { handler(saved); });
+}
+
 void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
   g_signal_connect(download, "decide-destination", G_CALLBACK(OnDecideDestination), nullptr);
+  WebKitWebView* view = webkit_download_get_web_view(download);
+  auto* browser =
+      view ? static_cast<WebkitBrowser*>(g_object_get_data(G_OBJECT(view), kBrowserKey)) : nullptr;
+  if (!browser) return;
+  auto* owner = new DownloadOwner{browser, browser->AliveFlag(), false};
+  g_object_set_data_full(G_OBJECT(download), kOwnerKey, owner,
+                         [](gpointer p) { delete static_cast<DownloadOwner*>(p); });
+  g_signal_connect(download, "failed", G_CALLBACK(OnDownloadFailed), nullptr);
+  g_signal_connect(download, "finished", G_CALLBACK(OnDownloadFinished), nullptr);
 }
 
 // One web context for the program: its pages share the service's session
@@ -402,6 +448,7 @@ WebkitBrowser::~WebkitBrowser() {
   alive_.reset();
   if (ShuttingDown()) return;
   viewSignals_.DisconnectAll();
+  if (view_) g_object_set_data(G_OBJECT(view_), kBrowserKey, nullptr);
   if (view_) g_object_unref(view_);
   if (content_) g_object_unref(content_);
 }
@@ -440,6 +487,7 @@ WebKitWebView* WebkitBrowser::NewView(WebKitWebView* relatedTo) {
 
 void WebkitBrowser::InstallView(WebKitWebView* view) {
   view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(view));
+  g_object_set_data(G_OBJECT(view_), kBrowserKey, this);
   content_ = WEBKIT_USER_CONTENT_MANAGER(
       g_object_ref(webkit_web_view_get_user_content_manager(view_)));
   // Connected before the channel is registered, so that no message is lost.
@@ -472,6 +520,7 @@ void WebkitBrowser::RemoveView() {
     content_ = nullptr;
   }
   if (view_) {
+    g_object_set_data(G_OBJECT(view_), kBrowserKey, nullptr);
     gtk_widget_destroy(GTK_WIDGET(view_));
     g_object_unref(view_);
     view_ = nullptr;

@@ -72,6 +72,8 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   IDocument& Document() override { return document_; }
 
   WebKitWebView* View() const { return view_; }
+  // Expires when this browser goes.
+  std::weak_ptr<bool> AliveFlag() const { return alive_; }
 
   // Evaluates a script in this program's script world of the current top
   // document and returns its result as text. Throws DocumentError when no

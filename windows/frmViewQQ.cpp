@@ -35,6 +35,7 @@ frmViewQQ::frmViewQQ() {
 
   Web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) { Web_BeforeNavigate2(args); };
   Web->onWindowClosing = [this](bool& cancel) { Web_WindowClosing(cancel); };
+  webData->onDownloadSaved = [](const std::string& path) { webData_DownloadSaved(path); };
   w.onResize = [this] { Form_Resize(); };
 
   Form_Load();
@@ -82,6 +83,12 @@ void frmViewQQ::Web_BeforeNavigate2(BeforeNavigateArgs& args) {
 }
 
 void frmViewQQ::Web_WindowClosing(bool& cancel) { cancel = true; }
+
+void frmViewQQ::webData_DownloadSaved(const std::string& path) {
+  // The export went into the download folder: the user hears where.
+  Svc().dialogs->MessageBox(ExportSavedText(path), std::string(kNoticeTitle), MsgIcon::Information,
+                            MsgButtons::Ok);
+}
 
 void OpenVisitorViewer(IWindow* owner) {
   frmViewQQ viewer;

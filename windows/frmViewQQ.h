@@ -26,6 +26,8 @@ class frmViewQQ {
   void Form_Resize();
   void Web_BeforeNavigate2(BeforeNavigateArgs& args);
   void Web_WindowClosing(bool& cancel);
+  // An export loaded by webData has been saved at `path`.
+  static void webData_DownloadSaved(const std::string& path);
 
   // Web lies on top of webData, which never moves.
   IBrowser* webData = nullptr;

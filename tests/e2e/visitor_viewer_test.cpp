@@ -69,6 +69,11 @@ TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAsi
   const fs::path saved = client.Dir() / "Downloads" / "visitors_101.xls";
   ASSERT_TRUE(WaitUntil([&] { return fs::exists(saved) && fs::file_size(saved) > 0; }, 5))
       << "the export was not saved in the download folder";
+  // The user is told where it went.
+  ASSERT_FALSE(WaitForWindow(kNoticeTitle, 5).empty()) << "no word of the saved export";
+  Screenshot("visitor.export-saved");
+  PressKey("Return");
+  ASSERT_TRUE(WaitGone(kNoticeTitle, 5));
   EXPECT_EQ(ReadAll(saved).rfind("\xCA\xB1\xBC\xE4,IP,", 0), 0u) << "not the service's GBK file";
   EXPECT_EQ(CountRequests("viewqq.asp"), 1u);
   EXPECT_EQ(WindowTitle(viewer), "访客详情");

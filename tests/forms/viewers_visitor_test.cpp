@@ -117,6 +117,22 @@ TEST_F(VisitorViewerTest, ExportLinksAreLoadedByTheHiddenBrowserWithTheirLetterC
   EXPECT_EQ(ui.CreatedCount("frmOpen"), 0);
 }
 
+TEST_F(VisitorViewerTest, ASavedExportIsReportedWithItsPath) {
+  gVisitorTarget = "5";
+  OpenWith([&](FakeWindow& w) {
+    ASSERT_TRUE(w.Browser("webData")->onDownloadSaved);
+    // The visitor page's own downloads are not the export's.
+    EXPECT_FALSE(w.Browser("Web")->onDownloadSaved);
+    w.Browser("webData")->onDownloadSaved("/home/u/Downloads/visitors_5.xls");
+    EXPECT_TRUE(w.IsOpen());
+  });
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "导出的文件已保存到：/home/u/Downloads/visitors_5.xls");
+  EXPECT_EQ(Boxes()[0].title, std::string(kNoticeTitle));
+  EXPECT_EQ(Boxes()[0].icon, MsgIcon::Information);
+  EXPECT_EQ(Boxes()[0].buttons, MsgButtons::Ok);
+}
+
 TEST_F(VisitorViewerTest, ChatLinksOpenAFreshChatOpenerOnTheUnchangedAddress) {
   const std::string chatPath = std::string(kChatLinkBase) + "/msgrd";
   struct Case {
