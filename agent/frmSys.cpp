@@ -204,7 +204,12 @@ frmSys::frmSys() {
   Form_Load();
 }
 
-void frmSys::Show() { window_->Show(); }
+void frmSys::Show() {
+  // The fixed size is in place before the window first appears, so that it
+  // is centred at that size rather than at its design size.
+  if (!window_->IsOpen()) Form_Resize();
+  window_->Show();
+}
 
 void frmSys::Form_Load() {
   window_->SetCaption(gAppCaption);

@@ -155,7 +155,12 @@ frmAdmin::frmAdmin() {
   Form_Load();
 }
 
-void frmAdmin::Show() { window_->Show(); }
+void frmAdmin::Show() {
+  // The fixed size is in place before the window first appears, so that it
+  // is centred at that size rather than at its design size.
+  if (!window_->IsOpen()) Form_Resize();
+  window_->Show();
+}
 
 void frmAdmin::Form_Load() {
   window_->SetCaption(gAppCaption);

@@ -214,6 +214,19 @@ TEST_F(AgentConsoleTest, OuterSizeIsForcedOnEveryResize) {
   EXPECT_EQ(w.OuterHeight(), 11340);
 }
 
+// Its design size is far smaller: shown at that size, it would be centred
+// for it and then grow out to the right.
+TEST_F(AgentConsoleTest, TheFixedSizeIsInPlaceBeforeTheConsoleFirstAppears) {
+  int width = 0, height = 0;
+  ui.OnShow("frmSys", [&](FakeWindow& w) {
+    width = w.OuterWidth();
+    height = w.OuterHeight();
+  });
+  Open();
+  EXPECT_EQ(width, 15150);
+  EXPECT_EQ(height, 11340);
+}
+
 TEST_F(AgentConsoleTest, ConsultationPicturesOpenTheSupportChat) {
   struct Case {
     const char* number;

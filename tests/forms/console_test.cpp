@@ -239,6 +239,17 @@ TEST_F(ConsoleTest, ResizeRestoresTheOuterSizeEachAssignmentOnItsOwn) {
   EXPECT_TRUE(Boxes().empty());
 }
 
+TEST_F(ConsoleTest, TheFixedSizeIsInPlaceBeforeTheConsoleFirstAppears) {
+  int width = 0, height = 0;
+  ui.OnShow("frmAdmin", [&](FakeWindow& w) {
+    width = w.OuterWidth();
+    height = w.OuterHeight();
+  });
+  Open();
+  EXPECT_EQ(width, 15150);
+  EXPECT_EQ(height, 11340);
+}
+
 TEST_F(ConsoleTest, ExitClosesTheConsoleAndTheNextOpeningIsFresh) {
   FakeWindow& w = Open();
   EXPECT_TRUE(w.Click("lblExit"));
