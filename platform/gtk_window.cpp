@@ -472,6 +472,15 @@ gboolean GtkWindowImpl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
 
 gboolean GtkWindowImpl::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
   auto* self = static_cast<GtkWindowImpl*>(data);
+  const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  if (event->keyval == GDK_KEY_Escape && modifiers == 0) {
+    // Taken before the focused control sees it (a browser would keep it).
+    // The handler may close the window.
+    std::function<void()> escape = self->onEscape;
+    if (!escape) return FALSE;
+    Guarded(escape);
+    return TRUE;
+  }
   if (!(event->state & GDK_MOD1_MASK)) return FALSE;
   // Alt + a drawn button's access key. The handler may close the window.
   for (ProgButtonHost* button : self->buttons_) {

@@ -114,5 +114,37 @@ TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAsi
   EXPECT_TRUE(client.Running());
 }
 
+TEST_F(EndToEnd, AChatPageThatNeverClosesItselfGivesWayToEscape) {
+  const std::string chatBase(lumaro::kChatLinkBase);
+  Service().SetChatHost("127.0.0.1:18080/msgrd?via=" + chatBase + "/msgrd#");
+  // The chat page never answers.
+  lumaro::service::Fault hold;
+  hold.kind = lumaro::service::Fault::Silence;
+  Service().SetFault("msgrd", hold);
+  auto& client = NewClient();
+  std::string console = OpenConsole(client, "demo", "demo123");
+  ASSERT_FALSE(console.empty()) << "no member console";
+  ASSERT_TRUE(OpenMenuPage(console, kMenuSites));
+  FocusPageElement(console, kVisitorLink);
+  PressKey("Return");
+  std::string viewer = WaitForWindow(kVisitorTitle, 10);
+  ASSERT_FALSE(viewer.empty()) << "no visitor viewer";
+  ASSERT_TRUE(AreaDrawn(viewer, 0, 0, 600, 200, 10));
+
+  FocusViewerElement(viewer, kFirstChatLink);
+  PressKey("Return");
+  ASSERT_FALSE(WaitForWindow(kOpenerTitle, 5).empty()) << "no chat-link opener";
+  ASSERT_TRUE(Service().WaitForRequest("msgrd", 5));
+  PressKey("Escape");
+  EXPECT_TRUE(WaitGone(kOpenerTitle, 5)) << "Escape did not close the opener";
+  EXPECT_TRUE(IsShown(kVisitorTitle));
+  Service().ClearFaults();
+
+  // The visitor viewer takes input again.
+  FocusViewerElement(viewer, kExportLink);
+  PressKey("Return");
+  EXPECT_TRUE(Service().WaitForRequest("exportxls.asp", 5)) << "the viewer stayed blocked";
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,0 +1,56 @@
+// Escape pressed in a window reaches the window's own handler, also when a
+// browser inside it has the keyboard focus.
+#include "platform/gtk_window.h"
+#include "platform/platform_fixture.h"
+#include "platform/ui_helpers.h"
+
+namespace lumaro::platform_test {
+namespace {
+
+class EscapeKeyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_DISPLAY();
+    if (!HaveXdotool()) GTEST_SKIP() << "needs xdotool";
+    WindowSpec spec;
+    spec.name = "frmOpen";
+    spec.caption = "frmOpen";
+    spec.clientWidth = 4500;
+    spec.clientHeight = 3000;
+    window_ = Svc().ui->CreateWindow(spec);
+    window_->AddBrowser("Web", {0, 0, 4500, 3000});
+  }
+  void TearDown() override {
+    if (window_) window_->Close();
+  }
+  std::unique_ptr<IWindow> window_;
+};
+
+TEST_F(EscapeKeyTest, ReachesTheWindowsHandlerOnce) {
+  int escapes = 0;
+  window_->onEscape = [&] { ++escapes; };
+  ShowAndSettle(window_.get());
+  // The keyboard goes where the pointer is: into the browser's area.
+  ClickWidget(NativeClientAreaOf(window_.get()), 200, 150);
+  RunFor(0.3);
+  PressKeys("Escape");
+  EXPECT_TRUE(RunUntil([&] { return escapes > 0; }, 5));
+  RunFor(0.3);
+  EXPECT_EQ(escapes, 1);
+  // With a modifier it is another key.
+  PressKeys("ctrl+Escape");
+  RunFor(0.5);
+  EXPECT_EQ(escapes, 1);
+}
+
+TEST_F(EscapeKeyTest, AHandlerMayCloseTheWindow) {
+  window_->onEscape = [&] { window_->Close(); };
+  ShowAndSettle(window_.get());
+  ClickWidget(NativeClientAreaOf(window_.get()), 200, 150);
+  RunFor(0.3);
+  PressKeys("Escape");
+  EXPECT_TRUE(RunUntil([&] { return !window_->IsOpen(); }, 5));
+}
+
+}  // namespace
+}  // namespace lumaro::platform_test
