@@ -87,5 +87,36 @@ TEST_F(EndToEnd, StopDuringAWaitingPollClosesTheCheckerWithoutAMessage) {
   EXPECT_EQ(CountRequests("checkcode.asp"), 0u);
 }
 
+TEST_F(EndToEnd, WithoutTheSiteAddressTheCheckerPollsQuietlyUntilItsCloseBox) {
+  auto& client = NewClient();
+  std::string console = OpenConsole(client, "demo", "demo123");
+  ASSERT_FALSE(console.empty()) << "no member console";
+  ASSERT_TRUE(OpenMenuPage(console, kMenuSites));
+
+  // An empty answer: no address to load. (A failed request would hand the
+  // browser "ERROR" as an address, a host name looked up on the network.)
+  lumaro::service::Fault empty;
+  empty.kind = lumaro::service::Fault::EmptyBody;
+  Service().SetFault("GetNet.asp", empty);
+  FocusPageElement(console, kCheckCodeLink);
+  PressKey("Return");
+  std::string checker = WaitForWindow(kCheckerTitle, 10);
+  ASSERT_FALSE(checker.empty()) << "no checker window";
+  // No site page is loaded, so the flag never comes; the polls go on.
+  ASSERT_TRUE(WaitUntil([&] { return CountRequests("queryFlag.asp") >= 2; }, 5));
+  EXPECT_FALSE(Service().Counted("101"));
+  EXPECT_EQ(CountRequests("site/"), 0u);
+  EXPECT_FALSE(IsShown(kNoticeTitle)) << "the checker reports nothing itself";
+
+  ASSERT_TRUE(CloseByCloseBox(checker));
+  EXPECT_TRUE(WaitGone(kCheckerTitle, 5)) << "the close box did not close the checker";
+  const size_t polls = CountRequests("queryFlag.asp");
+  EXPECT_FALSE(WaitUntil([&] { return CountRequests("queryFlag.asp") > polls; }, 2))
+      << "polling went on after the checker closed";
+  EXPECT_FALSE(IsShown(kNoticeTitle));
+  EXPECT_TRUE(IsShown(kConsoleTitle));
+  EXPECT_EQ(CountRequests("checkcode.asp"), 0u);
+}
+
 }  // namespace
 }  // namespace e2e
