@@ -29,6 +29,9 @@ int main(int argc, char** argv) {
   member.visitorViewer = [console] { lumaro::OpenVisitorViewer(console()); };
 
   lumaro::Main();
+  // The first window is up: the browser that the consoles need is loaded
+  // while the user signs in.
+  if (lumaro::OpenWindowCount() > 0) lumaro::PreloadBrowser();
   // The program ends when its last window has closed.
   lumaro::RunUntilLastWindowCloses();
   lumaro::ReleaseSharedWindows();

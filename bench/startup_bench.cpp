@@ -6,14 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "build_config.h"
 #include "stand_in.h"
 #include "window_timer.h"
 
 int main(int argc, char** argv) {
   int runs = argc > 1 ? std::atoi(argv[1]) : 7;
-  lumaro::service::StandInService service(18080);
+  // The stand-in listens on the client's built-in service address.
+  std::string base(lumaro::kServiceBase);
+  size_t colon = base.find(':', base.find("//") + 2);
+  int port = colon == std::string::npos ? 80 : std::atoi(base.c_str() + colon + 1);
+  lumaro::service::StandInService service(port);
   if (!service.Start()) {
-    std::fprintf(stderr, "startup_bench: port 18080 is busy\n");
+    std::fprintf(stderr, "startup_bench: port %d is busy\n", port);
     return 1;
   }
   std::vector<double> baseline, client;

@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -46,7 +47,10 @@ std::string TitleOf(Display* dpy, Window w) {
 
 double TimeToWindow(const std::vector<std::string>& argv, const std::string& titleSubstring,
                     double timeout) {
-  Display* dpy = XOpenDisplay(nullptr);
+  // Xvfb turns connections away for a moment (EAGAIN) while it clears up
+  // after a killed client: try again for a while.
+  Display* dpy = nullptr;
+  for (int i = 0; i < 200 && !(dpy = XOpenDisplay(nullptr)); ++i) usleep(10000);
   if (!dpy) return -1;
   Window root = DefaultRootWindow(dpy);
   XSelectInput(dpy, root, SubstructureNotifyMask);

@@ -57,17 +57,30 @@ GdkPixbuf* AssetPixbuf(const std::string& name, int width, int height) {
   GdkPixbuf* pixbuf = nullptr;
   std::string path = FindAsset(name);
   if (!path.empty() && g_str_has_suffix(path.c_str(), ".svg")) {
-    // A drawing rendered at build time loads much faster; it is used when
-    // it has the size asked for (or any size is fine).
+    // A drawing rendered at build time loads much faster than the drawing
+    // itself: it is used as it is at its own size (or when any size is
+    // fine), and scaled down for a smaller size. A larger size is drawn
+    // afresh from the drawing, so that it stays sharp.
     std::string png = path.substr(0, path.size() - 4) + ".png";
     if (IsFile(png)) {
       GdkPixbuf* rendered = gdk_pixbuf_new_from_file(png.c_str(), nullptr);
-      if (rendered && (width == 0 || (gdk_pixbuf_get_width(rendered) == width &&
-                                      gdk_pixbuf_get_height(rendered) == height))) {
-        Cache()[key] = rendered;
-        return rendered;
+      if (rendered) {
+        const int w = gdk_pixbuf_get_width(rendered), h = gdk_pixbuf_get_height(rendered);
+        if (width == 0 || (w == width && h == height)) {
+          Cache()[key] = rendered;
+          return rendered;
+        }
+        if (width <= w && height <= h) {
+          GdkPixbuf* scaled = gdk_pixbuf_scale_simple(rendered, width, height, GDK_INTERP_HYPER);
+          g_object_unref(rendered);
+          if (scaled) {
+            Cache()[key] = scaled;
+            return scaled;
+          }
+        } else {
+          g_object_unref(rendered);
+        }
       }
-      if (rendered) g_object_unref(rendered);
     }
   }
   if (!path.empty()) {

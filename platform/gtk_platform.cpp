@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include "platform/assets.h"
+#include "platform/browser_module.h"
 #include "platform/curl_http.h"
 #include "platform/desktop_services.h"
 #include "platform/gtk_dialogs.h"
@@ -14,7 +15,14 @@ namespace lumaro {
 
 bool InitGtkPlatform(int* argc, char*** argv) {
   g_set_prgname("lumaro");
-  if (!gtk_init_check(argc, argv)) return false;
+  // An X server that is busy turns new connections away for a moment
+  // (EAGAIN): a display that is named is tried again for up to two seconds.
+  bool opened = gtk_init_check(argc, argv);
+  for (int i = 0; !opened && i < 20 && g_getenv("DISPLAY"); ++i) {
+    g_usleep(100 * 1000);
+    opened = gtk_init_check(argc, argv);
+  }
+  if (!opened) return false;
   if (GdkPixbuf* icon = AssetPixbuf("lumaro.svg", 48, 48)) gtk_window_set_default_icon(icon);
   return true;
 }
@@ -43,6 +51,8 @@ int OpenWindowCount() { return CountOpenWindows(); }
 void RunUntilLastWindowCloses() {
   while (CountOpenWindows() > 0) g_main_context_iteration(nullptr, TRUE);
 }
+
+void PreloadBrowser() { gtkp::PreloadBrowserModule(); }
 
 void ShutdownGtkPlatform() { gtkp::SetShuttingDown(); }
 

@@ -27,6 +27,10 @@ int OpenWindowCount();
 // Runs the main loop until no window is open; returns at once when none is.
 void RunUntilLastWindowCloses();
 
+// Loads the embedded browser a moment from now, once the first window has
+// appeared, so that the first window with a page does not wait for it.
+void PreloadBrowser();
+
 // The program is ending: window objects destroyed from now on (for example
 // by static destructors) leave their native widgets alone.
 void ShutdownGtkPlatform();

@@ -7,7 +7,7 @@
 #include "platform/assets.h"
 #include "platform/gtk_controls.h"
 #include "platform/progbutton_widget.h"
-#include "platform/webkit_browser.h"
+#include "platform/browser_module.h"
 
 namespace lumaro {
 
@@ -226,7 +226,7 @@ IBrowser* GtkWindowImpl::AddBrowser(const std::string& name, const Rect& r,
   auto closeWindow = [this, alive] {
     if (!alive.expired()) Close();
   };
-  return Keep(std::make_unique<WebkitBrowser>(name, r, style, shared_, closeWindow), r,
+  return Keep(MakeBrowser(name, r, style, shared_, closeWindow), r,
               style.parent);
 }
 

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtk-3-dev libwebkit2gtk-4.1-dev libcurl4-openssl-dev libcpp-httplib-dev
-  libgtest-dev libgmock-dev librsvg2-common
+  libgtest-dev libgmock-dev librsvg2-common librsvg2-bin
   xvfb xauth xdotool x11-utils imagemagick
   fonts-noto-cjk
   clang libclang-rt-14-dev

@@ -25,7 +25,7 @@ TEST_F(EndToEnd, AgentOpensAnAccountOnlyWithAFreeNameAndSeesDetailsInTheViewer) 
     GTEST_SKIP() << "the agent console opens in the agent's and administrator's builds only";
   // Chat links carry the messenger's host; this one stays on this machine
   // should it ever be loaded.
-  Service().SetChatHost("127.0.0.1:18080/" + std::string(lumaro::kChatLinkHost));
+  Service().SetChatHost(ServiceHost() + "/" + std::string(lumaro::kChatLinkHost));
   auto& client = NewClient();
   client.Start();
   std::string login = WaitForWindow(kAgentLoginTitle, 20);
@@ -48,7 +48,9 @@ TEST_F(EndToEnd, AgentOpensAnAccountOnlyWithAFreeNameAndSeesDetailsInTheViewer) 
   ASSERT_TRUE(WaitGone(kNoticeTitle, 5));
   ASSERT_EQ(CountRequests("checkUser.ASP"), 1u);
   for (const auto& r : Service().Requests())
-    if (r.path == "/checkUser.ASP") EXPECT_EQ(r.Param("USER"), "demo");
+    if (r.path == "/checkUser.ASP") {
+      EXPECT_EQ(r.Param("USER"), "demo");
+    }
   EXPECT_EQ(CountRequests("saveacount.asp"), 0u) << "a taken name was posted";
 
   // The caret is in the name box: a free name goes through, as typed.
@@ -67,7 +69,7 @@ TEST_F(EndToEnd, AgentOpensAnAccountOnlyWithAFreeNameAndSeesDetailsInTheViewer) 
   PressKey("Return");
   ASSERT_TRUE(WaitUntil([&] { return !client.OpenedInBrowser().empty(); }, 5))
       << "the chat link was not handed to the desktop's browser";
-  EXPECT_EQ(client.OpenedInBrowser(), "http://127.0.0.1:18080/" + std::string(lumaro::kChatLinkHost) +
+  EXPECT_EQ(client.OpenedInBrowser(), "http://" + ServiceHost() + "/" + std::string(lumaro::kChatLinkHost) +
                                           "/msgrd?v=3&uin=5556667&site=qq&menu=yes\n");
   EXPECT_EQ(CountRequests("msgrd"), 0u);
 

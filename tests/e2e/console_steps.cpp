@@ -57,11 +57,21 @@ std::string OpenConsole(ClientProcess& client, const std::string& user,
                         const std::string& password) {
   client.Start();
   std::string login = WaitForWindow(kLoginTitle, 20);
-  if (login.empty()) return "";
+  if (login.empty()) {
+    ADD_FAILURE() << "no login window; the client " << (client.Running() ? "runs" : "has ended");
+    return "";
+  }
   SignInAs(login, user, password);
   std::string console = WaitForWindow(kConsoleTitle, 20);
-  if (console.empty()) return "";
-  if (!PageDrawn(console, 15)) return "";
+  if (console.empty()) {
+    ADD_FAILURE() << "no console after signing in; the client "
+                  << (client.Running() ? "runs" : "has ended");
+    return "";
+  }
+  if (!PageDrawn(console, 15)) {
+    ADD_FAILURE() << "the console's welcome page was not drawn";
+    return "";
+  }
   return console;
 }
 

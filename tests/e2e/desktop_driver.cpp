@@ -51,6 +51,8 @@ ClientProcess::ClientProcess(const std::string& exeName) : exeName_(exeName) {
   fs::path built = LUMARO_CLIENT_EXE;
   fs::copy_file(built, Exe(), fs::copy_options::overwrite_existing);
   fs::create_directory_symlink(built.parent_path() / "assets", dir_ / "assets");
+  // The browser module is looked for beside the executable.
+  fs::create_symlink(built.parent_path() / "lumaro_webkit.so", dir_ / "lumaro_webkit.so");
   // The desktop's web browser, as the program sees it: records the addresses
   // it is handed instead of opening them.
   fs::create_directory(dir_ / "bin");

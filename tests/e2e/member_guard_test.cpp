@@ -166,7 +166,9 @@ TEST_F(EndToEnd, AdModuleSaveSendsTheScheduleAndSystemTemplatesAreNotDeleted) {
   EXPECT_EQ(CountRequests("savead.asp"), 1u);
   EXPECT_EQ(CountRequests("savemodule.asp"), 1u);
   for (const auto& r : Service().Requests())
-    if (r.path == "/savead.asp") EXPECT_EQ(r.Param("transtype"), "4");
+    if (r.path == "/savead.asp") {
+      EXPECT_EQ(r.Param("transtype"), "4");
+    }
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAsi
   // rest of the link (from "/msgrd?v=3" on) becomes a fragment, because the
   // stand-in refuses a second "?" in a query.
   const std::string chatBase(lumaro::kChatLinkBase);
-  Service().SetChatHost("127.0.0.1:18080/msgrd?via=" + chatBase + "/msgrd#");
+  Service().SetChatHost(ServiceHost() + "/msgrd?via=" + chatBase + "/msgrd#");
   auto& client = NewClient();
   ScopedHome home(client.Dir().string());
   std::string console = OpenConsole(client, "demo", "demo123");
@@ -116,7 +116,7 @@ TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAsi
 
 TEST_F(EndToEnd, AChatPageThatNeverClosesItselfGivesWayToEscape) {
   const std::string chatBase(lumaro::kChatLinkBase);
-  Service().SetChatHost("127.0.0.1:18080/msgrd?via=" + chatBase + "/msgrd#");
+  Service().SetChatHost(ServiceHost() + "/msgrd?via=" + chatBase + "/msgrd#");
   // The chat page never answers.
   lumaro::service::Fault hold;
   hold.kind = lumaro::service::Fault::Silence;

@@ -1,4 +1,4 @@
-#include "platform/webkit_browser.h"
+#include "platform/webkit/webkit_browser.h"
 
 #include <glib/gstdio.h>
 #include <algorithm>

@@ -1,0 +1,124 @@
+#include "platform/browser_module.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/desktop_services.h"
+#include "platform/gtk_internal.h"
+
+// Programs that link the browser in (the platform tests) define the entry
+// point themselves; the client finds it in the module.
+#pragma weak lumaro_webkit_browser_maker
+
+namespace lumaro::gtkp {
+
+namespace {
+
+// Where the module is looked for: beside the executable (the build tree),
+// then in the installed program's library folder.
+BrowserMaker LoadModule() {
+  std::string beside = LocalFiles().ExecutableDir() + "/" + kBrowserModuleFile;
+  std::string installed = std::string(LUMARO_MODULE_INSTALL_DIR) + "/" + kBrowserModuleFile;
+  std::string errors;
+  for (const std::string& path : {beside, installed}) {
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+      if (const char* e = dlerror()) errors += std::string("\n  ") + e;
+      continue;
+    }
+    auto entry = reinterpret_cast<BrowserMaker (*)()>(dlsym(module, kBrowserMakerSymbol));
+    if (entry) return entry();
+    errors += "\n  " + path + ": no entry point";
+  }
+  std::fprintf(stderr, "lumaro: the browser module could not be loaded:%s\n", errors.c_str());
+  return nullptr;
+}
+
+BrowserMaker Maker() {
+  if (&lumaro_webkit_browser_maker) return lumaro_webkit_browser_maker();
+  static bool loaded = false;
+  static BrowserMaker maker = nullptr;
+  if (!loaded) {
+    loaded = true;
+    maker = LoadModule();
+  }
+  return maker;
+}
+
+gboolean PreloadNow(gpointer) {
+  Maker();
+  return G_SOURCE_REMOVE;
+}
+
+// Stands in for the browser when the module is missing: says so in its
+// area; every document operation fails as on an empty browser.
+class MissingDocument : public IDocument {
+ public:
+  bool Exists(const std::string&) override { return false; }
+  std::string Value(const std::string&) override { Fail(); }
+  void SetValue(const std::string&, const std::string&) override { Fail(); }
+  std::string InnerHtml(const std::string&) override { Fail(); }
+  void SetInnerHtml(const std::string&, const std::string&) override { Fail(); }
+  void SetDisplay(const std::string&, const std::string&) override { Fail(); }
+  void Focus(const std::string&) override { Fail(); }
+  std::string BodyInnerHtml() override { Fail(); }
+  std::string BodyText() override { Fail(); }
+  void SubmitFirstForm() override { Fail(); }
+  std::string ActiveElementId() override { Fail(); }
+
+ private:
+  [[noreturn]] static void Fail() { throw DocumentError("no browser"); }
+};
+
+class MissingBrowser : public BrowserControl {
+ public:
+  MissingBrowser(const std::string& name, const Rect& r, const ControlStyle& style,
+                 std::shared_ptr<WindowShared> shared)
+      : BrowserControl(name, style, std::move(shared)) {
+    GtkWidget* label = gtk_label_new("网页组件未能载入，请重新安装本程序。");
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    SetOuter(label, name_, ATK_ROLE_LABEL);
+    gtk_widget_set_size_request(label, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
+  }
+  void SetSilent(bool) override {}
+  void Navigate(const std::string&) override {}
+  void Navigate2(const std::string&) override {}
+  bool GoBack() override { return false; }
+  bool GoForward() override { return false; }
+  void Refresh() override {}
+  void Move(const Rect& twips) override {
+    if (twips.width < 0 || twips.height < 0 || !Live()) return;
+    GtkWidget* parent = gtk_widget_get_parent(outer_);
+    if (parent && GTK_IS_LAYOUT(parent))
+      gtk_layout_move(GTK_LAYOUT(parent), outer_, Px(twips.left), Px(twips.top));
+    gtk_widget_set_size_request(outer_, Px(twips.width), Px(twips.height));
+  }
+  std::string LocationUrl() override { return ""; }
+  IDocument& Document() override { return document_; }
+
+ private:
+  MissingDocument document_;
+};
+
+}  // namespace
+
+void PreloadBrowserModule() {
+  // Loading takes the main thread for a tenth of a second. It is not done on
+  // a thread of its own: the libraries' initialisers open modules through
+  // GLib, whose lock the main thread may hold while it waits for the loader's
+  // lock. So it is done here once the window has had time to appear.
+  g_timeout_add_full(G_PRIORITY_LOW, 300, PreloadNow, nullptr, nullptr);
+}
+
+std::unique_ptr<BrowserControl> MakeBrowser(const std::string& name, const Rect& r,
+                                            const ControlStyle& style,
+                                            std::shared_ptr<WindowShared> shared,
+                                            std::function<void()> closeWindow) {
+  if (BrowserMaker make = Maker())
+    return make(name, r, style, std::move(shared), std::move(closeWindow));
+  return std::make_unique<MissingBrowser>(name, r, style, std::move(shared));
+}
+
+}  // namespace lumaro::gtkp

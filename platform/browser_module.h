@@ -1,0 +1,39 @@
+// The embedded browser lives in a module of its own: WebKitGTK and the
+// libraries it pulls in take about a tenth of a second to load, which the
+// program would otherwise spend before its first window appears. The module
+// is loaded shortly after the first window is up, or at the latest when the
+// first browser is made.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/gtk_controls.h"
+
+namespace lumaro::gtkp {
+
+using BrowserControl = GtkControl<IBrowser>;
+using BrowserMaker = std::unique_ptr<BrowserControl> (*)(
+    const std::string& name, const Rect& r, const ControlStyle& style,
+    std::shared_ptr<WindowShared> shared, std::function<void()> closeWindow);
+
+// Loads the browser module from the main loop a moment from now; returns at
+// once.
+void PreloadBrowserModule();
+
+// A new browser control. When the module cannot be loaded, a stand-in that
+// says so in its area and has no document.
+std::unique_ptr<BrowserControl> MakeBrowser(const std::string& name, const Rect& r,
+                                            const ControlStyle& style,
+                                            std::shared_ptr<WindowShared> shared,
+                                            std::function<void()> closeWindow);
+
+// The module's file name and the entry point it exports.
+inline constexpr const char* kBrowserModuleFile = "lumaro_webkit.so";
+inline constexpr const char* kBrowserMakerSymbol = "lumaro_webkit_browser_maker";
+
+}  // namespace lumaro::gtkp
+
+// Defined by the browser module (and by programs that link the browser in).
+extern "C" lumaro::gtkp::BrowserMaker lumaro_webkit_browser_maker();

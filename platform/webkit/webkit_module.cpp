@@ -1,0 +1,19 @@
+// Entry point of the browser module.
+#include "platform/browser_module.h"
+#include "platform/webkit/webkit_browser.h"
+
+namespace {
+
+std::unique_ptr<lumaro::gtkp::BrowserControl> MakeWebkitBrowser(
+    const std::string& name, const lumaro::Rect& r, const lumaro::ControlStyle& style,
+    std::shared_ptr<lumaro::gtkp::WindowShared> shared, std::function<void()> closeWindow) {
+  return std::make_unique<lumaro::gtkp::WebkitBrowser>(name, r, style, std::move(shared),
+                                                       std::move(closeWindow));
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) lumaro::gtkp::BrowserMaker
+lumaro_webkit_browser_maker() {
+  return &MakeWebkitBrowser;
+}
