@@ -64,7 +64,11 @@ void CheckRequest() {
     if (status == 200 && state == 4) {
       for (int i = 0; i < 10; ++i) PumpEvents();
       std::string text = BytesToString(request->ResponseBody());
-      gHttpResult = text.empty() ? " " : text;
+      // The raw body goes as soon as it is decoded: a large reply is held
+      // at most twice.
+      if (gHttpRequest == request) gHttpRequest.reset();
+      request.reset();
+      gHttpResult = text.empty() ? std::string(" ") : std::move(text);
     } else if (state == 4) {
       gHttpResult = "ERROR";
     }
@@ -100,6 +104,7 @@ std::string HttpGet(const std::string& url, bool stamp) {
     if (request) request->Send("");
   } catch (...) {
   }
+  request.reset();  // gHttpRequest keeps it while it is under way
   PumpEvents();
   gHttpResult = "";
   IClock& clock = *Svc().clock;

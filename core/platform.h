@@ -25,7 +25,7 @@ class IHttpRequest {
   virtual int ReadyState() = 0;
   virtual int Status() = 0;
   // The raw bytes of the reply body.
-  virtual std::string ResponseBody() = 0;
+  virtual const std::string& ResponseBody() = 0;
 };
 
 class IHttpFactory {

@@ -43,7 +43,7 @@ class CurlRequest : public IHttpRequest {
   void Send(const std::string& body) override;
   int ReadyState() override { return state_; }
   int Status() override { return status_; }
-  std::string ResponseBody() override { return body_; }
+  const std::string& ResponseBody() override { return body_; }
 
   // Called by the multi handle when the transfer has ended.
   void Finished(CURLcode result);

@@ -10,3 +10,4 @@ run() { if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s "-screen 0 1280
 build/bench/progbutton_bench
 run build/bench/http_bench
 run build/bench/startup_bench
+run build/bench/console_bench

@@ -36,6 +36,7 @@ class ClientProcess {
   std::filesystem::path Exe() const { return dir_ / exeName_; }
   void Start();
   bool Running();
+  pid_t Pid() const { return pid_; }
   // Waits for the process to end; its exit status, or nullopt on time-out.
   std::optional<int> WaitExit(double seconds);
   void Kill();

@@ -56,7 +56,10 @@ int FakeHttpRequest::Status() {
   return reply_.fail ? 0 : reply_.status;
 }
 
-std::string FakeHttpRequest::ResponseBody() { return state_ == 4 ? reply_.body : std::string(); }
+const std::string& FakeHttpRequest::ResponseBody() {
+  static const std::string kNone;
+  return state_ == 4 ? reply_.body : kNone;
+}
 
 std::shared_ptr<IHttpRequest> FakeHttp::CreateRequest() {
   ++created;

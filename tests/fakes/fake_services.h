@@ -80,7 +80,7 @@ class FakeHttpRequest : public IHttpRequest {
   void Send(const std::string& body) override;
   int ReadyState() override;
   int Status() override;
-  std::string ResponseBody() override;
+  const std::string& ResponseBody() override;
 
  private:
   FakeHttp& http_;

@@ -1,0 +1,232 @@
+// Sign-in to the member console's welcome page, against a minimal WebKitGTK
+// program loading the same page from the stand-in:
+// - time: from the click on the sign-in button to the welcome page loaded,
+//   against the minimal program's web view creation to the page loaded (the
+//   minimal program is already up, as the client is when the user clicks);
+// - memory: resident set and proportional set size of the whole process
+//   tree (the program and its browser processes) with the page loaded.
+#include <dirent.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "build_config.h"
+#include "e2e/desktop_driver.h"
+#include "stand_in.h"
+#include "window_timer.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Where the login window's boxes and button are, in its client area.
+constexpr int kUserX = 200, kUserY = 398, kPassX = 200, kPassY = 445;
+constexpr int kButtonX = 215, kButtonY = 506;
+
+long long NowMicros() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return (long long)ts.tv_sec * 1000000 + ts.tv_nsec / 1000;
+}
+
+// The time of the first load in the trace file whose address contains
+// `page`, waiting up to `seconds` for it.
+std::optional<long long> WaitForLoad(const std::string& trace, const std::string& page,
+                                     double seconds) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < until) {
+    std::ifstream in(trace);
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.rfind("begin ", 0) == 0) continue;
+      if (line.find(page) != std::string::npos) return std::atoll(line.c_str());
+    }
+    std::this_thread::sleep_for(5ms);
+  }
+  return std::nullopt;
+}
+
+std::optional<long long> BeginTime(const std::string& trace) {
+  std::ifstream in(trace);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("begin ", 0) == 0) return std::atoll(line.c_str() + 6);
+  return std::nullopt;
+}
+
+struct Memory {
+  double rssMb = 0, pssMb = 0;
+  int processes = 0;
+};
+
+// Resident and proportional set sizes of `root` and all its descendants.
+Memory TreeMemory(pid_t root) {
+  std::map<pid_t, pid_t> parent;
+  if (DIR* d = opendir("/proc")) {
+    while (dirent* e = readdir(d)) {
+      pid_t pid = std::atoi(e->d_name);
+      if (pid <= 0) continue;
+      std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+      std::string s;
+      std::getline(stat, s);
+      size_t close = s.rfind(')');
+      if (close == std::string::npos) continue;
+      std::istringstream rest(s.substr(close + 2));
+      char state;
+      pid_t ppid = 0;
+      rest >> state >> ppid;
+      parent[pid] = ppid;
+    }
+    closedir(d);
+  }
+  Memory m;
+  for (auto [pid, ppid] : parent) {
+    bool inTree = false;
+    for (pid_t p = pid; p > 1; p = parent.count(p) ? parent[p] : 0)
+      if (p == root) inTree = true;
+    if (!inTree) continue;
+    std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+    std::string key;
+    long kb = 0;
+    std::string unit;
+    while (rollup >> key) {
+      if (key == "Rss:") {
+        rollup >> kb >> unit;
+        m.rssMb += kb / 1024.0;
+      } else if (key == "Pss:") {
+        rollup >> kb >> unit;
+        m.pssMb += kb / 1024.0;
+      } else {
+        rollup.ignore(1 << 20, '\n');
+      }
+    }
+    ++m.processes;
+  }
+  return m;
+}
+
+std::string TempTrace() {
+  char templ[] = "/tmp/lumaro-trace-XXXXXX";
+  int fd = mkstemp(templ);
+  if (fd >= 0) close(fd);
+  return templ;
+}
+
+struct Run {
+  double seconds = -1;
+  Memory memory;
+};
+
+Run Baseline(const std::string& url) {
+  Run run;
+  std::string trace = TempTrace();
+  std::vector<std::string> argv = {LUMARO_MINIMAL_WEBKIT, url, trace};
+  std::vector<char*> args;
+  for (auto& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) == 0) {
+    auto loaded = WaitForLoad(trace, "Default.asp", 30);
+    auto begin = BeginTime(trace);
+    if (loaded && begin) {
+      run.seconds = (*loaded - *begin) / 1e6;
+      std::this_thread::sleep_for(2s);
+      run.memory = TreeMemory(pid);
+    }
+    kill(pid, SIGKILL);
+    int st;
+    waitpid(pid, &st, 0);
+  }
+  std::remove(trace.c_str());
+  return run;
+}
+
+Run Client() {
+  Run run;
+  std::string trace = TempTrace();
+  setenv("LUMARO_TRACE_LOADS", trace.c_str(), 1);
+  {
+    e2e::ClientProcess client;
+    client.Start();
+    std::string login = e2e::WaitForWindow("^登录V6\\.0$", 20);
+    if (!login.empty()) {
+      // The user reads the window before signing in; the program loads its
+      // browser meanwhile.
+      std::this_thread::sleep_for(1s);
+      e2e::ClickAt(login, kUserX, kUserY);
+      e2e::TypeText("demo");
+      e2e::ClickAt(login, kPassX, kPassY);
+      e2e::TypeText("demo123");
+      std::this_thread::sleep_for(700ms);
+      long long clicked = NowMicros();
+      e2e::ClickAt(login, kButtonX, kButtonY);
+      if (auto loaded = WaitForLoad(trace, "Default.asp", 30)) {
+        run.seconds = (*loaded - clicked) / 1e6;
+        std::this_thread::sleep_for(2s);
+        run.memory = TreeMemory(client.Pid());
+      }
+    }
+    client.Kill();
+  }
+  unsetenv("LUMARO_TRACE_LOADS");
+  std::remove(trace.c_str());
+  return run;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int runs = argc > 1 ? std::atoi(argv[1]) : 5;
+  std::string base(lumaro::kServiceBase);
+  size_t colon = base.find(':', base.find("//") + 2);
+  int port = colon == std::string::npos ? 80 : std::atoi(base.c_str() + colon + 1);
+  lumaro::service::StandInService service(port);
+  if (!service.Start()) {
+    std::fprintf(stderr, "console_bench: port %d is busy\n", port);
+    return 1;
+  }
+  const std::string url = base + "Default.asp?types=" + std::to_string(lumaro::kEditionId) +
+                          "&uName=demo&oem=1&t=1";
+  std::vector<double> bt, ct, brss, crss, bpss, cpss;
+  for (int i = 0; i < runs; ++i) {
+    Run b = Baseline(url);
+    Run c = Client();
+    if (b.seconds < 0 || c.seconds < 0) {
+      std::fprintf(stderr, "console_bench: a page did not load (baseline %.3f, client %.3f)\n",
+                   b.seconds, c.seconds);
+      return 1;
+    }
+    bt.push_back(b.seconds);
+    ct.push_back(c.seconds);
+    brss.push_back(b.memory.rssMb);
+    crss.push_back(c.memory.rssMb);
+    bpss.push_back(b.memory.pssMb);
+    cpss.push_back(c.memory.pssMb);
+  }
+  service.Stop();
+  auto row = [](const char* name, double b, double c, const char* unit, double scale) {
+    std::printf("%-44s %8.1f%-2s %8.1f%-2s %8.2f\n", name, b * scale, unit, c * scale, unit, c / b);
+  };
+  std::printf("%-44s %10s %10s %8s\n", "benchmark", "baseline", "lumaro", "ratio");
+  row("sign-in to welcome page (vs minimal WebKit)", bench::Median(bt), bench::Median(ct), "ms",
+      1000);
+  row("memory with welcome page, RSS (vs minimal)", bench::Median(brss), bench::Median(crss),
+      "MB", 1);
+  row("memory with welcome page, PSS (vs minimal)", bench::Median(bpss), bench::Median(cpss),
+      "MB", 1);
+  return 0;
+}
