@@ -12,6 +12,12 @@ xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp")
 status=0
 "${xvfb[@]}" ctest --test-dir build --output-on-failure --timeout 300 || status=1
 
+# The agent's build (edition 4), where signing in opens the agent console:
+# its end-to-end test.
+cmake -S . -B build-agent -DLUMARO_EDITION=4 >/dev/null
+cmake --build build-agent -j"$(nproc)" --target e2e_tests
+"${xvfb[@]}" ctest --test-dir build-agent --output-on-failure -R 'EndToEnd\.Agent' --timeout 300 || status=1
+
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMARO_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)" --target core_tests forms_tests controls_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
