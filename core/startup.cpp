@@ -71,7 +71,7 @@ double ReadNumberPrefix(const std::string& text) {
   // Blanks, tabs and line feeds are skipped wherever they occur.
   std::string s;
   for (char c : text)
-    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s.push_back(c);
+    if (c != ' ' && c != '\t' && c != '\n') s.push_back(c);
   size_t i = 0, n = s.size();
   std::string num;
   if (i < n && (s[i] == '+' || s[i] == '-')) num.push_back(s[i++]);

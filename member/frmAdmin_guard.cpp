@@ -225,12 +225,12 @@ bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
       return true;
     }
   } else if (transtype == "5") {
-    // The post is stopped, so the schedule goes to the service on its own
-    // (stamped, so that no cache answers it); the member hears of it only
-    // when it could not be sent.
+    // The post is stopped, so the schedule goes to the service on its own,
+    // at the address as assembled (no time stamp); the member hears of it
+    // only when it could not be sent.
     const std::string address = ModuleSaveAddress(doc);
     args.cancel = true;
-    if (HttpGet(address, true) == "ERROR") Plain("提交失败");
+    if (HttpGet(address, false) == "ERROR") Plain("提交失败");
   }
   return false;
 }

@@ -317,6 +317,10 @@ void GtkWindowImpl::Show() {
   if (!shown_) {
     shown_ = true;
     shownAt_ = g_get_monotonic_time();
+    // A window to be centred on its owner that is shown without one is
+    // centred on the screen, as GTK would otherwise put it in a corner.
+    if (spec_.placement == Placement::CenterOwner && !gtk_window_get_transient_for(GTK_WINDOW(window_)))
+      gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
   }
   gtk_window_present(GTK_WINDOW(window_));
 }

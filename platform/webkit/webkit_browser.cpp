@@ -814,22 +814,11 @@ void WebkitBrowser::OnClose(WebKitWebView*, gpointer data) {
   if (close) close();
 }
 
-gboolean WebkitBrowser::OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer data) {
-  auto* self = static_cast<WebkitBrowser*>(data);
-  if (!self->silent_) return FALSE;
-  // A silent browser shows no dialogs: alerts vanish, confirmations answer
-  // no, prompts cancel, and leaving a page is allowed.
-  switch (webkit_script_dialog_get_dialog_type(dialog)) {
-    case WEBKIT_SCRIPT_DIALOG_CONFIRM:
-      webkit_script_dialog_confirm_set_confirmed(dialog, FALSE);
-      break;
-    case WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM:
-      webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
-      break;
-    default:
-      break;
-  }
-  return TRUE;
+gboolean WebkitBrowser::OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer) {
+  // Pages' alerts, confirmations and prompts are shown even by a silent
+  // browser: silence only keeps script errors quiet, and WebKit reports
+  // those in no dialog anyway.
+  return FALSE;
 }
 
 void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result,

@@ -128,7 +128,8 @@ TEST(UnitPrice, ReadsTheNumericPrefixAndRoundsHalfToEven) {
     int32_t price;
   } cases[] = {{"12.5", 12}, {"13.5", 14}, {" 3 0", 30}, {"\t7\n", 7}, {"25yuan", 25},
                {"-2.5", -2}, {"1e2", 100}, {"abc", 0}, {"", 0}, {"2147483647", 2147483647},
-               {"2147483648", 0}, {".5", 0}, {"1.5e", 2}};
+               {"2147483648", 0}, {".5", 0}, {"1.5e", 2},
+               {"12\r5", 12}, {"30\r\n", 30}};  // a carriage return ends the number
   for (const auto& c : cases) EXPECT_EQ(ReadUnitPrice(c.field), c.price) << c.field;
 }
 

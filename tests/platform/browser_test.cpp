@@ -481,13 +481,28 @@ TEST_F(BrowserTest, AFailedLoadCompletesOnlyAsItsErrorPage) {
   for (const auto& url : h.completes) EXPECT_EQ(url, dead);
 }
 
-TEST_F(BrowserTest, SilentBrowserShowsNoScriptDialogs) {
+TEST_F(BrowserTest, SilentBrowserStillPassesAlertsAndConfirmationsOn) {
+  // Silence is about script errors: a page's own alerts and confirmations
+  // still reach the user. A handler after the browser's stands in for the
+  // user here, answering yes.
   server_.Page("/alert", R"HTML(<html><body><script>
       alert('x'); document.title = confirm('y') ? 'yes' : 'no';</script></body></html>)HTML");
   Harness h;
   h.web->SetSilent(true);
+  std::vector<std::string> shown;
+  g_signal_connect(dynamic_cast<WebkitBrowser*>(h.web)->View(), "script-dialog",
+                   G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, gpointer data) {
+                     static_cast<std::vector<std::string>*>(data)->push_back(
+                         webkit_script_dialog_get_message(dialog));
+                     if (webkit_script_dialog_get_dialog_type(dialog) ==
+                         WEBKIT_SCRIPT_DIALOG_CONFIRM)
+                       webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
+                     return gboolean(TRUE);
+                   }),
+                   &shown);
   ASSERT_TRUE(h.Load(server_.Url("/alert")));
-  EXPECT_EQ(PageScript(h.web, "document.title"), "no");
+  EXPECT_EQ(PageScript(h.web, "document.title"), "yes");
+  EXPECT_EQ(shown, (std::vector<std::string>{"x", "y"}));
 }
 
 TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
