@@ -2,6 +2,8 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
+
 #include "build_config.h"
 #include "platform/gtk_window.h"
 
@@ -24,6 +26,30 @@ GtkWidget* NewDialog(const std::string& title) {
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
   }
   return dialog;
+}
+
+// A message box shows about a screenful of its text, as the desktop's own
+// message boxes do: laying out megabytes of text (a service's answer page
+// passed on whole) would hold the program for minutes. Longer texts are cut
+// at a character boundary and end in an ellipsis.
+constexpr long kMaxShownCharacters = 3000;
+constexpr int kMaxShownLines = 40;
+
+std::string ShownText(const std::string& text) {
+  const char* start = text.c_str();
+  const char* end = start + text.size();
+  const char* p = start;
+  long characters = 0;
+  int lines = 1;
+  while (p < end && *p) {
+    if (characters == kMaxShownCharacters || (*p == '\n' && lines == kMaxShownLines))
+      return std::string(start, p) + "\xE2\x80\xA6";  // …
+    if (*p == '\n') ++lines;
+    ++characters;
+    p = g_utf8_find_next_char(p, end);
+    if (!p) break;
+  }
+  return text;
 }
 
 // The dialog's content: an optional image at the left, then `body`.
@@ -51,7 +77,7 @@ MsgResult GtkDialogs::MessageBox(const std::string& text, const std::string& tit
     image = gtk_image_new_from_icon_name("dialog-information", GTK_ICON_SIZE_DIALOG);
     atk_object_set_name(gtk_widget_get_accessible(image), "information");
   }
-  GtkWidget* label = gtk_label_new(text.c_str());
+  GtkWidget* label = gtk_label_new(ShownText(text).c_str());
   gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
   gtk_label_set_max_width_chars(GTK_LABEL(label), 60);
   gtk_label_set_xalign(GTK_LABEL(label), 0);
