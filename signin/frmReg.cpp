@@ -196,6 +196,16 @@ void frmReg::Register() {
   } catch (const std::exception&) {
     Svc().dialogs->MessageBox(kFailed, std::string(kNoticeTitle), MsgIcon::Information,
                               MsgButtons::Ok);
+    // The hidden page was no usable form: an error page left by a load that
+    // failed while the service could not be reached, or a page without the
+    // fields. A fresh form lets a later try work with the text still in the
+    // boxes; without it the window could never register again.
+    if (!closed_) {
+      try {
+        web->Navigate2(FormAddress());
+      } catch (const std::exception&) {
+      }
+    }
   }
 }
 
