@@ -14,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -53,7 +54,8 @@ struct KindName {
 constexpr KindName kKindNames[] = {
     {Fault::None, "none"},           {Fault::Status, "status"},   {Fault::EmptyBody, "empty"},
     {Fault::LoneLeadByte, "leadbyte"}, {Fault::Silence, "silence"}, {Fault::Truncated, "truncated"},
-    {Fault::Huge, "huge"},           {Fault::Reset, "reset"},
+    {Fault::Huge, "huge"},           {Fault::Reset, "reset"},     {Fault::CutCharacter, "cutchar"},
+    {Fault::MissingFields, "nofields"},
 };
 
 constexpr size_t kDefaultHugeBytes = 8u << 20;
@@ -161,6 +163,98 @@ char HugeByte(size_t offset, size_t total) {
   const std::string& p = HugePattern();
   if (offset + 1 == total && total % 2 == 1) return '.';
   return p[offset % p.size()];
+}
+
+// The GBK body cut just after the lead byte of its last double-byte
+// character; an ASCII-only body gets a Chinese word cut that way instead.
+std::string CutInsideCharacter(std::string bytes) {
+  size_t lastLead = std::string::npos;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
+      lastLead = i;
+      ++i;  // its trail byte
+    }
+  }
+  if (lastLead != std::string::npos && lastLead + 1 < bytes.size()) {
+    bytes.resize(lastLead + 1);
+    return bytes;
+  }
+  std::string word = ToGbk("数据");
+  word.pop_back();
+  return bytes + word;
+}
+
+// Removes the name and id attributes of the form fields (input, select,
+// textarea) whose name or id is in `fields` (comma-separated, letter case
+// ignored); every field's when `fields` is empty. Attribute values are
+// quoted, as on every page of the service.
+std::string WithoutFieldNames(const std::string& html, const std::string& fields) {
+  std::vector<std::string> wanted;
+  for (size_t start = 0; start <= fields.size();) {
+    size_t comma = fields.find(',', start);
+    if (comma == std::string::npos) comma = fields.size();
+    std::string name = fields.substr(start, comma - start);
+    if (!name.empty()) wanted.push_back(LowerAscii(name));
+    start = comma + 1;
+  }
+  auto chosen = [&](const std::string& value) {
+    return wanted.empty() ||
+           std::find(wanted.begin(), wanted.end(), LowerAscii(value)) != wanted.end();
+  };
+  // Value of attribute `attr` (" name=") inside a tag, with its extent.
+  struct Attr {
+    size_t begin = std::string::npos, end = 0;
+    std::string value;
+  };
+  auto find = [](const std::string& tag, const char* attr) {
+    Attr a;
+    std::string lower = LowerAscii(tag);
+    size_t at = lower.find(attr);
+    if (at == std::string::npos) return a;
+    size_t quote = at + std::strlen(attr);
+    if (quote >= tag.size() || (tag[quote] != '"' && tag[quote] != '\'')) return a;
+    size_t close = tag.find(tag[quote], quote + 1);
+    if (close == std::string::npos) return a;
+    a.begin = at;
+    a.end = close + 1;
+    a.value = tag.substr(quote + 1, close - quote - 1);
+    return a;
+  };
+
+  std::string out;
+  size_t pos = 0;
+  while (pos < html.size()) {
+    size_t open = html.find('<', pos);
+    if (open == std::string::npos) break;
+    size_t close = html.find('>', open);
+    if (close == std::string::npos) break;
+    std::string tag = html.substr(open, close + 1 - open);
+    std::string lower = LowerAscii(tag);
+    bool field = false;
+    for (const char* kind : {"<input", "<select", "<textarea"}) {
+      size_t n = std::strlen(kind);
+      if (lower.compare(0, n, kind) == 0 && (lower[n] == ' ' || lower[n] == '>')) field = true;
+    }
+    if (field) {
+      Attr name = find(tag, " name=");
+      Attr id = find(tag, " id=");
+      if ((name.begin != std::string::npos && chosen(name.value)) ||
+          (id.begin != std::string::npos && chosen(id.value))) {
+        // The later attribute first, so that the earlier one's place holds.
+        Attr* parts[] = {&name, &id};
+        if (id.begin != std::string::npos &&
+            (name.begin == std::string::npos || id.begin > name.begin))
+          std::swap(parts[0], parts[1]);
+        for (Attr* a : parts)
+          if (a->begin != std::string::npos) tag.erase(a->begin, a->end - a->begin);
+      }
+    }
+    out.append(html, pos, open - pos);
+    out += tag;
+    pos = close + 1;
+  }
+  out.append(html, pos, std::string::npos);
+  return out;
 }
 
 std::string ErrorPage(int status) {
@@ -341,6 +435,8 @@ void StandInService::Impl::Answer(const httplib::Request& req, const std::string
         "<title>无法找到该页</title></head><body><h3>无法找到该页</h3><p>您要查看的页面 " +
         HtmlEscape(page) + " 不存在。</p></body></html>";
   }
+  if (fault.kind == Fault::MissingFields && !reply.binary)
+    reply.body = WithoutFieldNames(reply.body, fault.fields);
   std::string bytes = reply.binary ? reply.body : ToGbk(reply.body);
   res.status = reply.status;
   for (const auto& [name, value] : reply.headers) res.set_header(name.c_str(), value);
@@ -349,6 +445,9 @@ void StandInService::Impl::Answer(const httplib::Request& req, const std::string
     case Fault::LoneLeadByte:
       bytes.push_back('\xC4');
       res.set_content(bytes, reply.contentType.c_str());
+      return;
+    case Fault::CutCharacter:
+      res.set_content(CutInsideCharacter(std::move(bytes)), reply.contentType.c_str());
       return;
     case Fault::Truncated: {
       size_t declared = bytes.size() + (fault.bytes ? fault.bytes : 64);
@@ -416,13 +515,14 @@ void StandInService::Impl::HandleControl(const std::string& command,
     if (page.empty() || !ParseFaultKind(param("kind"), &f.kind)) {
       res.status = 400;
       res.set_content("usage: fault?page=NAME&kind=status|empty|leadbyte|silence|truncated|huge|"
-                      "reset|none[&status=N][&bytes=N][&times=N]\n",
+                      "reset|cutchar|nofields|none[&status=N][&bytes=N][&times=N][&fields=a,b]\n",
                       kText);
       return;
     }
     if (!param("status").empty()) f.status = std::atoi(param("status").c_str());
     if (!param("bytes").empty()) f.bytes = std::strtoull(param("bytes").c_str(), nullptr, 10);
     if (!param("times").empty()) f.times = std::atoi(param("times").c_str());
+    f.fields = param("fields");
     if (f.kind == Fault::None)
       faults.erase(page);
     else

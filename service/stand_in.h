@@ -43,17 +43,25 @@ struct Fault {
     Truncated,     // Content-Length larger than the body sent, then close
     Huge,          // 200 with a body of `bytes` bytes (default 8 MiB) of GBK text
     Reset,         // close the connection (TCP reset) half-way through the body
+    CutCharacter,  // 200, the body complete as announced but ending inside a
+                   // double-byte character: cut after the lead byte of its
+                   // last one (an ASCII-only body gets "数据" cut that way)
+    MissingFields, // the page as usual, but the form fields named in `fields`
+                   // (all of them when it is empty) have lost their names and
+                   // ids, so that a script looking them up finds nothing
   };
   Kind kind = None;
   int status = 500;
   size_t bytes = 0;
   // How many requests the fault applies to; 0 = every request until cleared.
   int times = 0;
+  // MissingFields: the names, separated by commas ("n,u").
+  std::string fields;
 };
 
 // Name of a fault kind as the control endpoint spells it ("status", "empty",
-// "leadbyte", "silence", "truncated", "huge", "reset", "none"); parsing
-// returns false for an unknown name.
+// "leadbyte", "silence", "truncated", "huge", "reset", "cutchar", "nofields",
+// "none"); parsing returns false for an unknown name.
 const char* FaultKindName(Fault::Kind kind);
 bool ParseFaultKind(const std::string& name, Fault::Kind* kind);
 
@@ -126,7 +134,7 @@ class StandInService {
 
   // /__control/... endpoints for shell scripts and manual demos (off by
   // default): version?v=, oem?r=, chathost?host=,
-  // fault?page=&kind=&status=&bytes=&times= (kind as FaultKindName),
+  // fault?page=&kind=&status=&bytes=&times=&fields= (kind as FaultKindName),
   // account?user=&pwd=, clear (faults and request log), reset, requests (plain
   // text, one request per line). Their own requests are not recorded.
   void EnableControlEndpoints(bool on);

@@ -1,0 +1,589 @@
+// The real program against a stand-in service that misbehaves: nothing
+// listening, error statuses, replies reset or cut short in mid-body, bodies
+// that end inside a double-byte character, 10 MB replies, silence, and pages
+// whose form fields have lost their names. Each window must keep its outcome,
+// go on answering the user while a request waits, and keep what was typed.
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/console_steps.h"
+
+namespace e2e {
+namespace {
+
+using lumaro::service::Fault;
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kTenMegabytes = size_t(10) << 20;
+
+constexpr const char* kUpdateTitle = "^版本升级$";
+// The update window's "以后再说" button, client pixels.
+constexpr int kLaterX = 323 + 60, kLaterY = 108 + 18;
+
+// One way for the service to misbehave: a fault of its pages, or the whole
+// service stopped, so that connections are refused.
+struct Trouble {
+  const char* what;
+  Fault fault;
+  bool down = false;
+};
+
+Trouble With(const char* what, Fault::Kind kind, size_t bytes = 0) {
+  Trouble t{what, {}};
+  t.fault.kind = kind;
+  t.fault.status = 500;
+  t.fault.bytes = bytes;
+  return t;
+}
+Trouble Down() { return {"nothing listening", {}, true}; }
+
+const Trouble kStatus500 = With("status 500", Fault::Status);
+const Trouble kReset = With("reset in mid-body", Fault::Reset);
+const Trouble kCutShort = With("shorter than announced", Fault::Truncated);
+const Trouble kCutCharacter = With("ends inside a character", Fault::CutCharacter);
+const Trouble kEmpty = With("empty body", Fault::EmptyBody);
+const Trouble kHuge = With("10 MB body", Fault::Huge, kTenMegabytes);
+
+// Registration window: centres of its boxes and buttons (twips / 15).
+struct Point {
+  int x, y;
+};
+constexpr Point Centre(int left, int top, int width, int height) {
+  return {(left + width / 2) / 15, (top + height / 2) / 15};
+}
+constexpr Point kRegUser = Centre(2670, 855, 1860, 330);
+constexpr Point kRegEmail = Centre(2670, 1290, 1860, 330);
+constexpr Point kRegPass = Centre(2670, 1755, 1860, 330);
+constexpr Point kRegPass2 = Centre(2670, 2250, 1860, 330);
+constexpr Point kRegQQ = Centre(2670, 2775, 1860, 330);
+constexpr Point kRegMobile = Centre(2670, 3315, 1860, 330);
+constexpr Point kRegMan = Centre(2670, 3810, 1860, 330);
+constexpr Point kRegister = Centre(2400, 4440, 1275, 405);
+
+// Site checker: its progress bar (pbar inside the panel at twips 0, 60:
+// 540, 1065, 5250 x 420), client pixels.
+constexpr int kBarX = 540 / 15 + 2, kBarY = (60 + 1065) / 15 + 2;
+constexpr int kBarWidth = 5250 / 15 - 4, kBarHeight = 420 / 15 - 4;
+// Tab position of the first site's check link, and of the add form's name
+// box, on the site list.
+constexpr int kCheckCodeLink = 2;
+constexpr int kNameBox = 2 * 7 + 1;
+
+struct Applicant {
+  std::string user, email, password, qq, mobile, man;
+};
+
+class FaultInjection : public EndToEnd {
+ protected:
+  void Apply(const std::string& page, const Trouble& t) {
+    if (t.down) {
+      Service().Stop();
+      stopped_ = true;
+    } else {
+      Service().SetFault(page, t.fault);
+    }
+  }
+  // Back to normal service.
+  void Lift() {
+    if (stopped_) {
+      ASSERT_TRUE(Service().Start()) << "the stand-in could not listen again";
+      stopped_ = false;
+    }
+    Service().ClearFaults();
+  }
+
+  // Waits for a message box, answers it with `key` and waits until it is gone.
+  static bool Answer(const std::string& key = "Return", double seconds = 15) {
+    if (WaitForWindow(kNoticeTitle, seconds).empty()) return false;
+    PressKey(key);
+    return WaitGone(kNoticeTitle, 10);
+  }
+
+  static void Fill(const std::string& reg, const Applicant& a) {
+    const std::pair<Point, const std::string*> boxes[] = {
+        {kRegUser, &a.user}, {kRegEmail, &a.email}, {kRegPass, &a.password},
+        {kRegPass2, &a.password}, {kRegQQ, &a.qq}, {kRegMobile, &a.mobile},
+        {kRegMan, &a.man},
+    };
+    for (const auto& [at, text] : boxes) {
+      Click(reg, at.x, at.y);
+      TypeText(*text);
+    }
+  }
+
+  // Starts a client and opens the registration window from its login window.
+  std::string OpenRegistration(ClientProcess& client) {
+    client.Start();
+    std::string login = WaitForWindow(kLoginTitle, 20);
+    if (login.empty()) return "";
+    Click(login, kLoginRegisterX, kLoginRegisterY);
+    std::string reg = WaitForWindow(kRegisterTitle, 10);
+    if (!reg.empty() && !Service().WaitForRequest("edituser.asp", 5)) return "";
+    return reg;
+  }
+
+  // The digest of the checker's progress bar.
+  static std::string Bar(const std::string& checker) {
+    return RegionDigest(checker, kBarX, kBarY, kBarWidth, kBarHeight);
+  }
+
+ private:
+  bool stopped_ = false;
+};
+
+// ---------------------------------------------------------------------------
+// Start-up: the version check and the reseller record.
+
+TEST_F(FaultInjection, StartUpKeepsItsOutcomeWhateverTheStartRequestsMeet) {
+  enum Outcome {
+    kConnectionNotice,  // "连接服务器失败…", no reseller record asked for
+    kRecordNotice,      // "网络异常退出!" after the reseller record
+    kUpdateWindow,      // another version: the update window
+    kQuietEnd,          // the program ends without a word
+  };
+  struct Case {
+    const char* page;
+    Trouble trouble;
+    Outcome outcome;
+  } cases[] = {
+      {"GetVer.asp", Down(), kConnectionNotice},
+      {"GetVer.asp", kStatus500, kConnectionNotice},
+      {"GetVer.asp", kReset, kConnectionNotice},
+      {"GetVer.asp", kCutShort, kConnectionNotice},
+      {"GetVer.asp", kCutCharacter, kConnectionNotice},
+      {"GetVer.asp", kEmpty, kUpdateWindow},
+      {"GetVer.asp", kHuge, kUpdateWindow},
+      {"GetOEM.asp", kStatus500, kQuietEnd},
+      {"GetOEM.asp", kReset, kQuietEnd},
+      {"GetOEM.asp", kCutCharacter, kQuietEnd},
+      {"GetOEM.asp", kEmpty, kRecordNotice},
+      {"GetOEM.asp", kHuge, kRecordNotice},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.page) + ": " + c.trouble.what);
+    Service().ClearRequests();
+    Apply(c.page, c.trouble);
+    auto& client = NewClient();
+    client.Start();
+    switch (c.outcome) {
+      case kConnectionNotice:
+      case kRecordNotice:
+        EXPECT_TRUE(Answer()) << "no message";
+        EXPECT_TRUE(client.WaitExit(10).has_value()) << "the program went on after the message";
+        EXPECT_EQ(CountRequests("GetOEM.asp"), c.outcome == kRecordNotice ? 1u : 0u);
+        break;
+      case kUpdateWindow: {
+        std::string update = WaitForWindow(kUpdateTitle, 30);
+        EXPECT_FALSE(update.empty()) << "no update window";
+        EXPECT_EQ(CountRequests("GetOEM.asp"), 0u);
+        Click(update, kLaterX, kLaterY);
+        EXPECT_TRUE(client.WaitExit(10).has_value()) << "the update window did not end the program";
+        break;
+      }
+      case kQuietEnd:
+        // A message box would hold the program until it was answered.
+        EXPECT_TRUE(client.WaitExit(30).has_value()) << "the program did not end by itself";
+        EXPECT_EQ(CountRequests("GetOEM.asp"), 1u);
+        break;
+    }
+    EXPECT_TRUE(FindWindows(kLoginTitle).empty()) << "a login window came up";
+    Lift();
+    client.Kill();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The login window.
+
+TEST_F(FaultInjection, FailedSignInsAreRefusalsAndTheBoxesKeepTheirText) {
+  auto& client = NewClient();
+  client.Start();
+  std::string login = WaitForWindow(kLoginTitle, 20);
+  ASSERT_FALSE(login.empty()) << "no login window";
+
+  const Trouble troubles[] = {kStatus500, kReset,  kCutShort, kCutCharacter,
+                              kEmpty,     kHuge,   Down()};
+  bool typed = false;
+  size_t sent = 0;
+  for (const Trouble& t : troubles) {
+    SCOPED_TRACE(t.what);
+    Apply("newlogin.asp", t);
+    if (!typed) {
+      SignInAs(login, "demo", "demo123");
+      typed = true;
+    } else {
+      Click(login, kLoginButtonX, kLoginButtonY);
+    }
+    EXPECT_TRUE(Answer()) << "no refusal";
+    if (!t.down) {
+      EXPECT_EQ(CountRequests("newlogin.asp"), ++sent);
+    }
+    EXPECT_TRUE(IsShown(kLoginTitle));
+    EXPECT_FALSE(IsShown(kConsoleTitle));
+    Lift();
+  }
+  // Nothing was typed since the first try: the boxes still hold it all.
+  Click(login, kLoginButtonX, kLoginButtonY);
+  EXPECT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "the kept name and password failed";
+  EXPECT_EQ(client.ReadFile("ini.txt"), "demo@@@@@@@@@@@@@@@@@@@@0\r\n");
+}
+
+// Real time: the sign-in request is given up after the fetch's 30-second
+// limit, which cannot be shortened from outside the program.
+TEST_F(FaultInjection, SilentSignInGivesUpAfterThirtySecondsWhileTheWindowTakesTyping) {
+  auto& client = NewClient();
+  client.Start();
+  std::string login = WaitForWindow(kLoginTitle, 20);
+  ASSERT_FALSE(login.empty()) << "no login window";
+
+  Fault silence;
+  silence.kind = Fault::Silence;
+  Service().SetFault("newlogin.asp", silence);
+  SignInAs(login, "dem", "demo123");
+  ASSERT_TRUE(Service().WaitForRequest("newlogin.asp", 5)) << "no sign-in request";
+  const auto sent = Clock::now();
+
+  // While the request waits, the account box takes its last letter, and a
+  // second click on the sign-in caption sends nothing more.
+  Click(login, kLoginUserX, kLoginUserY);
+  PressKey("End");
+  TypeText("o");
+  Click(login, kLoginButtonX, kLoginButtonY);
+  EXPECT_FALSE(IsShown(kNoticeTitle)) << "the refusal came before the time limit";
+
+  ASSERT_FALSE(WaitForWindow(kNoticeTitle, 45).empty()) << "no refusal after the time limit";
+  const double waited = std::chrono::duration<double>(Clock::now() - sent).count();
+  EXPECT_GE(waited, 29.0) << "gave up before the 30-second limit";
+  EXPECT_EQ(CountRequests("newlogin.asp"), 1u);
+  PressKey("Return");
+  ASSERT_TRUE(WaitGone(kNoticeTitle, 5));
+  EXPECT_TRUE(IsShown(kLoginTitle));
+
+  // The name typed before and during the wait, and the password: all kept.
+  Service().ClearFaults();
+  Click(login, kLoginButtonX, kLoginButtonY);
+  EXPECT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "the kept name and password failed";
+  EXPECT_EQ(client.ReadFile("ini.txt"), "demo@@@@@@@@@@@@@@@@@@@@0\r\n");
+}
+
+// ---------------------------------------------------------------------------
+// The registration window.
+
+TEST_F(FaultInjection, RegistrationGoesOnPastFailedChecksAndKeepsWhatWasTyped) {
+  auto& client = NewClient();
+  std::string reg = OpenRegistration(client);
+  ASSERT_FALSE(reg.empty()) << "no registration window with its form";
+  const Applicant a{"Faulty1", "f1@example.cn", "pw1one", "1234567", "13900003333", "Zhao"};
+  Fill(reg, a);
+
+  // The availability check fails, which does not stop the registration, and
+  // the service's answer page is no success (none of these answers lets the
+  // service register anyone): the answer is shown, a fresh form is loaded,
+  // and the boxes keep their text.
+  struct Round {
+    Trouble check, answer;
+  } rounds[] = {
+      {kStatus500, kStatus500},
+      {kReset, kEmpty},
+      {kCutShort, kStatus500},
+      {kCutCharacter, kEmpty},
+      {kHuge, kStatus500},
+  };
+  size_t forms = CountRequests("edituser.asp");
+  size_t posts = 0;
+  for (const Round& r : rounds) {
+    SCOPED_TRACE(std::string(r.check.what) + " / " + r.answer.what);
+    Apply("checkUser.ASP", r.check);
+    Apply("usersave.asp", r.answer);
+    Click(reg, kRegister.x, kRegister.y);
+    EXPECT_TRUE(WaitUntil([&] { return CountRequests("usersave.asp") == posts + 1; }, 10))
+        << "a failed availability check stopped the post";
+    ++posts;
+    EXPECT_TRUE(Answer()) << "the service's answer was not shown";
+    EXPECT_TRUE(WaitUntil([&] { return CountRequests("edituser.asp") == forms + 1; }, 10))
+        << "no fresh form";
+    ++forms;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the form's load
+    EXPECT_TRUE(IsShown(kRegisterTitle));
+    Lift();
+  }
+  // Every post carried the text typed once at the start.
+  ASSERT_EQ(CountRequests("usersave.asp"), std::size(rounds));
+  for (const auto& r : Service().Requests()) {
+    if (r.path != "/usersave.asp") continue;
+    EXPECT_EQ(r.Param("lName"), a.user);
+    EXPECT_EQ(r.Param("lpwd"), a.password);
+    EXPECT_EQ(r.Param("lemail"), a.email);
+    EXPECT_EQ(r.Param("lqq"), a.qq);
+    EXPECT_EQ(r.Param("lmobile"), a.mobile);
+    EXPECT_EQ(r.Param("lman"), a.man);
+  }
+
+  // The same boxes, untouched since they were filled, now register.
+  EXPECT_FALSE(Service().HasAccount(a.user));
+  Click(reg, kRegister.x, kRegister.y);
+  EXPECT_TRUE(Answer()) << "no success message";
+  EXPECT_TRUE(WaitGone(kRegisterTitle, 5)) << "the window stayed after the success";
+  ASSERT_TRUE(Service().HasAccount(a.user));
+  EXPECT_EQ(Service().PasswordOf(a.user), a.password);
+}
+
+TEST_F(FaultInjection, RegistrationRecoversFromALostServiceAFormWithoutItsFieldsAndACutAnswer) {
+  auto& client = NewClient();
+  std::string reg = OpenRegistration(client);
+  ASSERT_FALSE(reg.empty()) << "no registration window with its form";
+  const Applicant b{"Faulty2", "f2@example.cn", "pw2two", "7654321", "13900004444", "Qian"};
+  Fill(reg, b);
+  // The availability check keeps failing; it never stops the registration.
+  const Fault brokenCheck = kStatus500.fault;
+
+  // Nothing listening: the check fails, and so does the post; what the
+  // browser made of the failed post is shown, and the form cannot be
+  // reloaded either.
+  Apply("", Down());
+  Click(reg, kRegister.x, kRegister.y);
+  EXPECT_TRUE(Answer()) << "the failed post went unanswered";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Lift();
+  Service().SetFault("checkUser.ASP", brokenCheck);
+  EXPECT_TRUE(IsShown(kRegisterTitle));
+
+  // The service is back, but it serves a form whose mobile number field has
+  // lost its name. The hidden page is no usable form, twice: nothing is
+  // posted, "注册失败" is said, and a fresh form is fetched each time.
+  Fault stripped;
+  stripped.kind = Fault::MissingFields;
+  stripped.fields = "lmobile";
+  Service().SetFault("edituser.asp", stripped);
+  const size_t forms = CountRequests("edituser.asp");
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    SCOPED_TRACE(attempt);
+    Click(reg, kRegister.x, kRegister.y);
+    ASSERT_FALSE(WaitForWindow(kNoticeTitle, 10).empty()) << "no failure message";
+    // The form fetched after this failure is whole again.
+    if (attempt == 2) Service().SetFault("edituser.asp", Fault{});
+    PressKey("Return");
+    ASSERT_TRUE(WaitGone(kNoticeTitle, 5));
+    EXPECT_TRUE(WaitUntil([&] { return CountRequests("edituser.asp") == forms + attempt; }, 10))
+        << "no fresh form after the failure";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  EXPECT_EQ(CountRequests("usersave.asp"), 0u) << "a form without its fields was posted";
+
+  // The service registers the account, but its "ok" arrives cut inside a
+  // double-byte character: no success; the answer is shown, the form
+  // reloaded, and the window stays with its text.
+  Service().SetFault("usersave.asp", kCutCharacter.fault);
+  Click(reg, kRegister.x, kRegister.y);
+  EXPECT_TRUE(WaitUntil([&] { return CountRequests("usersave.asp") == 1; }, 10));
+  EXPECT_TRUE(Answer()) << "the cut answer was not shown";
+  EXPECT_TRUE(WaitUntil([&] { return CountRequests("edituser.asp") == forms + 3; }, 10));
+  EXPECT_TRUE(IsShown(kRegisterTitle)) << "a cut answer counted as success";
+  EXPECT_TRUE(Service().HasAccount(b.user));
+  for (const auto& r : Service().Requests()) {
+    if (r.path != "/usersave.asp") continue;
+    EXPECT_EQ(r.Param("lName"), b.user);
+    EXPECT_EQ(r.Param("lpwd"), b.password);
+    EXPECT_EQ(r.Param("lqq"), b.qq);
+    EXPECT_EQ(r.Param("lemail"), b.email);
+    EXPECT_EQ(r.Param("lmobile"), b.mobile);
+    EXPECT_EQ(r.Param("lman"), b.man);
+  }
+}
+
+// The answer page's text is shown as it came; 10 MB of it must neither hold
+// the window while the hidden browser loads it nor take the program down
+// while the message box lays it out.
+TEST_F(FaultInjection, ATenMegabyteAnswerPageIsShownWhileTheWindowGoesOnTakingTyping) {
+  auto& client = NewClient();
+  std::string reg = OpenRegistration(client);
+  ASSERT_FALSE(reg.empty()) << "no registration window with its form";
+  const Applicant c{"Faulty3", "f3@example.cn", "pw3three", "2345678", "13900005555", "Sun"};
+  Fill(reg, c);
+  Service().SetFault("usersave.asp", kHuge.fault);
+  Click(reg, kRegister.x, kRegister.y);
+  ASSERT_TRUE(Service().WaitForRequest("usersave.asp", 10));
+
+  // While the answer loads, the name box takes one more letter.
+  const std::string before = RegionDigest(reg, kRegMan.x - 50, kRegMan.y - 8, 110, 16);
+  Click(reg, kRegMan.x, kRegMan.y);
+  PressKey("End");
+  TypeText("g");
+  EXPECT_TRUE(WaitUntil(
+      [&] { return RegionDigest(reg, kRegMan.x - 50, kRegMan.y - 8, 110, 16) != before; }, 5))
+      << "the window did not take the typing";
+  EXPECT_FALSE(IsShown(kNoticeTitle)) << "the typing was not made during the load";
+
+  EXPECT_TRUE(Answer("Return", 120)) << "the 10 MB answer was not shown";
+  Screenshot("faults.registration-ten-megabytes");
+  EXPECT_TRUE(IsShown(kRegisterTitle));
+  EXPECT_TRUE(client.Running());
+  EXPECT_TRUE(WaitUntil([&] { return CountRequests("edituser.asp") == 2; }, 10)) << "no fresh form";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+  Service().ClearFaults();
+  Click(reg, kRegister.x, kRegister.y);
+  EXPECT_TRUE(Answer()) << "no success message";
+  EXPECT_TRUE(WaitGone(kRegisterTitle, 5));
+  ASSERT_TRUE(Service().HasAccount(c.user));
+  const auto requests = Service().Requests();
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ(requests.back().path, "/usersave.asp");
+  EXPECT_EQ(requests.back().Param("lman"), c.man + "g");
+}
+
+// ---------------------------------------------------------------------------
+// The site code checker.
+
+TEST_F(FaultInjection, CheckerStaysLiveThroughHeldAndFailedRequestsAndSucceedsOnceAnswered) {
+  auto& client = NewClient();
+  std::string console = OpenConsole(client, "demo", "demo123");
+  ASSERT_FALSE(console.empty()) << "no member console";
+  ASSERT_TRUE(OpenMenuPage(console, kMenuSites));
+
+  // A poll held by the service: the bar runs on meanwhile, and the close box
+  // closes the window in the middle of the wait.
+  Fault silence;
+  silence.kind = Fault::Silence;
+  Service().SetFault("queryFlag.asp", silence);
+  FocusPageElement(console, kCheckCodeLink);
+  PressKey("Return");
+  std::string checker = WaitForWindow(kCheckerTitle, 10);
+  ASSERT_FALSE(checker.empty()) << "no checker window";
+  ASSERT_TRUE(Service().WaitForRequest("queryFlag.asp", 5));
+  std::vector<std::string> bars;
+  for (int i = 0; i < 5; ++i) {
+    bars.push_back(Bar(checker));
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  }
+  std::sort(bars.begin(), bars.end());
+  EXPECT_GE(std::unique(bars.begin(), bars.end()) - bars.begin(), 3)
+      << "the bar stood still while the poll waited";
+  ASSERT_TRUE(CloseByCloseBox(checker));
+  EXPECT_TRUE(WaitGone(kCheckerTitle, 5)) << "the close box did not close the waiting checker";
+  Service().ClearFaults();  // the held answer ("ok" by now) reaches a closed window
+  EXPECT_FALSE(WaitUntil([] { return !FindWindows(kNoticeTitle).empty(); }, 2));
+  EXPECT_EQ(CountRequests("queryFlag.asp"), 1u) << "polls went on after the close";
+
+  // No usable site address: the hidden browser is handed the failure (or 10
+  // MB of text) as an address, and the polls go on quietly. (The site has
+  // reported by now; failing polls keep that from ending the check.)
+  const Trouble addressTroubles[] = {kStatus500, kHuge};
+  for (const Trouble& t : addressTroubles) {
+    SCOPED_TRACE(std::string("site address: ") + t.what);
+    Service().ClearRequests();
+    Apply("GetNet.asp", t);
+    Apply("queryFlag.asp", kEmpty);
+    FocusPageElement(console, kCheckCodeLink);
+    PressKey("Return");
+    checker = WaitForWindow(kCheckerTitle, 10);
+    ASSERT_FALSE(checker.empty()) << "no checker window";
+    EXPECT_TRUE(WaitUntil([&] { return CountRequests("queryFlag.asp") >= 2; }, 10));
+    EXPECT_FALSE(IsShown(kNoticeTitle));
+    ASSERT_TRUE(CloseByCloseBox(checker));
+    EXPECT_TRUE(WaitGone(kCheckerTitle, 5));
+    Lift();
+  }
+
+  // Each failed poll is followed by the next; none of them is a success.
+  FocusPageElement(console, kCheckCodeLink);
+  PressKey("Return");
+  checker = WaitForWindow(kCheckerTitle, 10);
+  ASSERT_FALSE(checker.empty()) << "no checker window";
+  const Trouble pollTroubles[] = {kStatus500, kReset, kCutShort, kCutCharacter, kEmpty, kHuge};
+  for (const Trouble& t : pollTroubles) {
+    SCOPED_TRACE(std::string("poll: ") + t.what);
+    Apply("queryFlag.asp", t);
+    const size_t polls = CountRequests("queryFlag.asp");
+    EXPECT_TRUE(WaitUntil([&] { return CountRequests("queryFlag.asp") >= polls + 2; }, 10))
+        << "the polls stopped";
+    EXPECT_FALSE(IsShown(kNoticeTitle));
+    EXPECT_TRUE(IsShown(kCheckerTitle));
+  }
+  // The site page has reported meanwhile; the answer is held back only by
+  // the faults.
+  EXPECT_TRUE(Service().Counted("101"));
+  Apply("queryFlag.asp", Down());
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  EXPECT_FALSE(IsShown(kNoticeTitle));
+  EXPECT_TRUE(IsShown(kCheckerTitle)) << "refused polls ended the check";
+  Lift();
+  EXPECT_TRUE(Answer()) << "no success once the service answered";
+  EXPECT_TRUE(WaitGone(kCheckerTitle, 5));
+  EXPECT_TRUE(IsShown(kConsoleTitle));
+  EXPECT_TRUE(client.Running());
+}
+
+// ---------------------------------------------------------------------------
+// The member console's guard.
+
+// Tab positions on the ad page (the special account's, behind the console's
+// unmarked hot spot at its bottom right, Label1 at twips 14280, 10440,
+// 855 x 375): source, target page, script, template, 24 hourly switches,
+// then 保存, 测试, 保存模板.
+constexpr int kAdSpotX = (14280 + 855 / 2) / 15, kAdSpotY = (10440 + 375 / 2) / 15;
+constexpr int kSaveModule = 4 + 1 + 24 + 2;
+
+TEST_F(FaultInjection, GuardFailuresAreReportedAndLeaveThePageAsItWas) {
+  auto& client = NewClient();
+  std::string console = OpenConsole(client, "vyrd", "vyrd123");
+  ASSERT_FALSE(console.empty()) << "no member console";
+
+  // The site list's add form without its address field.
+  Fault stripped;
+  stripped.kind = Fault::MissingFields;
+  stripped.fields = "u";
+  Service().SetFault("mananet.asp", stripped);
+  ASSERT_TRUE(OpenMenuPage(console, kMenuSites));
+  FocusPageElement(console, kNameBox);
+  TypeText("abc");
+  Click(console, kWebX + 3, kWebY + 3);  // away from the box: no caret
+  const std::string before = PageShot(console);
+  FocusPageElement(console, kNameBox);
+  PressKey("Return");
+  EXPECT_TRUE(Answer()) << "no message for a form without its field";
+  Click(console, kWebX + 3, kWebY + 3);
+  EXPECT_TRUE(PageDrawn(console, 5));
+  EXPECT_EQ(PageShot(console), before) << "the page changed";
+  EXPECT_EQ(CountRequests("saveadd2.asp"), 0u) << "the form was posted";
+  Service().ClearFaults();
+
+  // The module schedule goes to the service on its own; when no usable
+  // answer comes back, the member is told.
+  const std::string adBefore = PageShot(console);
+  Click(console, kAdSpotX, kAdSpotY);
+  ASSERT_TRUE(PageSettled(console, adBefore, 10)) << "no ad page";
+  struct Case {
+    Trouble trouble;
+    bool told;
+  } cases[] = {
+      {kStatus500, true}, {kReset, true},  {kCutCharacter, true}, {Down(), true},
+      {kEmpty, false},    {kHuge, false},
+  };
+  size_t saves = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.trouble.what);
+    Apply("savemodule.asp", c.trouble);
+    FocusPageElement(console, kSaveModule);
+    PressKey("Return");
+    if (!c.trouble.down) {
+      EXPECT_TRUE(WaitUntil([&] { return CountRequests("savemodule.asp") == saves + 1; }, 10));
+      ++saves;
+    }
+    if (c.told) {
+      EXPECT_TRUE(Answer()) << "no 提交失败";
+    } else {
+      EXPECT_FALSE(WaitUntil([] { return !FindWindows(kNoticeTitle).empty(); }, 2))
+          << "a usable answer was reported as a failure";
+    }
+    Lift();
+  }
+  EXPECT_EQ(CountRequests("savead.asp"), 0u) << "the stopped post went out";
+  EXPECT_TRUE(client.Running());
+}
+
+}  // namespace
+}  // namespace e2e
