@@ -37,15 +37,21 @@ bool Reject(IDocument& doc, BeforeNavigateArgs& args, const std::string& message
   return true;
 }
 
-// A post-body value read as a number; throws when it is none.
-double NumberOf(const std::string& text) {
+}  // namespace
+
+AgentPost ReadAgentPost(const std::string& postText) {
+  AgentPost post;
+  post.transtype = GetUrlParam(postText, "transtype=");
+  post.types = GetUrlParam(postText, "types=");
+  return post;
+}
+
+double AgentPostNumber(const std::string& text) {
   double value = 0;
   if (!ReadWholeNumber(text, &value) || !std::isfinite(value))
     throw std::runtime_error("not a number: " + text);
   return value;
 }
-
-}  // namespace
 
 void frmSys::web_BeforeNavigate2(BeforeNavigateArgs& args) {
   try {
@@ -86,8 +92,9 @@ bool frmSys::CheckOpeningDays(IDocument& doc, BeforeNavigateArgs& args) {
 }
 
 bool frmSys::CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args) {
-  const std::string transtype = GetUrlParam(args.postText, "transtype=");
-  const double types = NumberOf(GetUrlParam(args.postText, "types="));
+  const AgentPost post = ReadAgentPost(args.postText);
+  const std::string& transtype = post.transtype;
+  const double types = AgentPostNumber(post.types);
   if (types == 1 || types == 2) {
     if (doc.Value("q").empty()) return Reject(doc, args, "请输入要查询的关键字!", "q");
   } else {

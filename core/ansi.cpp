@@ -74,8 +74,13 @@ std::string Utf8ToAnsi(const std::string& utf8) {
       ++i;
       continue;
     }
-    size_t n = Utf8Length(c);
-    if (i + n > utf8.size()) n = utf8.size() - i;
+    // A sequence cut short ends before the first byte that does not continue
+    // it: that byte is read on its own.
+    const size_t length = Utf8Length(c);
+    size_t n = 1;
+    while (n < length && i + n < utf8.size() &&
+           (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80)
+      ++n;
     std::string gbk;
     if (ToGbk().Run(utf8.data() + i, n, &gbk) && !gbk.empty())
       out += gbk;
@@ -99,13 +104,19 @@ std::string AnsiToUtf8(const std::string& ansi) {
       ++i;
       continue;
     }
+    // The code page's one single byte above ASCII: Utf8ToAnsi writes the
+    // euro sign as 0x80, so it reads back as one.
+    if (c == 0x80) {
+      out += "\xE2\x82\xAC";
+      ++i;
+      continue;
+    }
     if (i + 1 >= ansi.size()) {
       out += "\xEF\xBF\xBD";
       ++i;
       continue;
     }
-    // The pair must make exactly one character: 0x80 and 0xFF lead nothing
-    // in GBK, though iconv reads a lone 0x80 as the euro sign.
+    // The pair must make exactly one character: 0xFF leads nothing in GBK.
     std::string utf8;
     bool lead = c >= 0x81 && c <= 0xFE;
     if (lead && FromGbk().Run(ansi.data() + i, 2, &utf8) && !utf8.empty() &&

@@ -7,8 +7,10 @@ namespace lumaro {
 
 // UTF-8 to GBK; a character GBK cannot represent becomes "?".
 std::string Utf8ToAnsi(const std::string& utf8);
-// GBK to UTF-8 by the double-byte rule of BytesToString, but lenient: a lone
-// lead byte at the end becomes U+FFFD. Unmapped pairs become U+FFFD.
+// GBK to UTF-8, reading back whatever Utf8ToAnsi writes: ASCII bytes as they
+// are, 0x80 as the euro sign, every other byte of 128 or more paired with the
+// next one. Lenient: a lone lead byte at the end and an unmapped pair become
+// U+FFFD.
 std::string AnsiToUtf8(const std::string& ansi);
 
 }  // namespace lumaro

@@ -48,7 +48,9 @@ std::string BytesToString(const std::string& bytes) {
       continue;
     }
     if (i + 1 >= bytes.size()) throw std::runtime_error("lead byte without a trail byte");
-    out += AnsiToUtf8(bytes.substr(i, 2));
+    // 0x80 leads a pair here too, though no character of the code page
+    // starts with it.
+    out += c == 0x80 ? std::string("\xEF\xBF\xBD") : AnsiToUtf8(bytes.substr(i, 2));
     ++i;
   }
   return out;

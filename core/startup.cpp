@@ -114,6 +114,16 @@ int32_t ReadUnitPrice(const std::string& field) {
   return int32_t(v);
 }
 
+OemRecord ReadOemRecord(const std::string& record, int edition) {
+  OemRecord oem;
+  const std::vector<std::string> fields = SplitText(record, "@@@");
+  if (fields.size() > 4) oem.code = fields[4];
+  if (fields.size() > 5) oem.unitPrice = ReadUnitPrice(fields[5]);
+  const int field = EditionSupportField(edition);
+  if (field >= 0 && size_t(field) < fields.size()) oem.supportQQ = fields[field];
+  return oem;
+}
+
 std::string GeneralDateText(const std::tm& t) {
   char buf[64];
   if (t.tm_hour == 0 && t.tm_min == 0 && t.tm_sec == 0)
@@ -164,9 +174,9 @@ void Main() {
   if (record == "ERROR") return;
 
   // 5. Its fields.
-  std::vector<std::string> fields = SplitText(record, "@@@");
-  if (fields.size() > 4) gOemCode = fields[4];
-  if (fields.size() > 5) gOemUnitPrice = ReadUnitPrice(fields[5]);
+  const OemRecord oem = ReadOemRecord(record, kEditionId);
+  if (oem.code) gOemCode = *oem.code;
+  if (oem.unitPrice) gOemUnitPrice = *oem.unitPrice;
 
   // 6. Code and price must both be there.
   if (gOemCode.empty() || gOemUnitPrice == 0) {
@@ -177,8 +187,7 @@ void Main() {
   // 7. Caption and support number of this edition.
   if (!EditionLabel(kEditionId).empty())
     gAppCaption = std::string(kProductTitle) + EditionLabel(kEditionId);
-  int field = EditionSupportField(kEditionId);
-  if (field >= 0 && size_t(field) < fields.size()) gOemSupportQQ = fields[field];
+  if (oem.supportQQ) gOemSupportQQ = *oem.supportQQ;
 
   // 8. The login window.
   if (StartupOpeners().showLogin) StartupOpeners().showLogin();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,15 @@ double ReadNumberPrefix(const std::string& text);
 // Field 5 of the OEM record as a whole number: ReadNumberPrefix, then
 // rounded half to even; a value that does not fit 32 bits gives 0.
 int32_t ReadUnitPrice(const std::string& field);
+
+// What Main takes from the OEM record (the reply of GetOEM.asp, fields split
+// on "@@@"): each value is there only when the record has its field.
+struct OemRecord {
+  std::optional<std::string> code;       // field 4
+  std::optional<int32_t> unitPrice;      // field 5, read by ReadUnitPrice
+  std::optional<std::string> supportQQ;  // the edition's support field
+};
+OemRecord ReadOemRecord(const std::string& record, int edition);
 
 // The line that WriteShareLog writes (without CR LF), in the general date
 // format: short date, a space, long time; no time part at exactly midnight.

@@ -108,6 +108,18 @@ MemberWindows& MemberWindowOpeners();
 // Opens the shared member console (modeless).
 void ShowMemberConsole();
 
+// The values of a form post that the guard checks, read from the post text
+// with GetUrlParam and kept as written.
+struct MemberPost {
+  std::string transtype;  // the action code
+  std::string types;      // the form variant
+};
+MemberPost ReadMemberPost(const std::string& postText);
+
+// The form variant as a whole number (rounded half to even); throws
+// std::runtime_error when it is none: empty, text, or too large to hold.
+double MemberFormVariant(const std::string& types);
+
 // The account whose console offers the ad page.
 inline constexpr const char* kSpecialAccount = "vyrd";
 

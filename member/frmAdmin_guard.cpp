@@ -32,15 +32,6 @@ bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
 }
 
-// The form variant "types=" as a whole number; throws when it is none (an
-// empty value, text, or a number too large to be one).
-double FormVariant(const std::string& types) {
-  double value = 0;
-  if (!ReadWholeNumber(types, &value) || !std::isfinite(value))
-    throw std::runtime_error("types is not a number: " + types);
-  return std::nearbyint(value);
-}
-
 // Reads the fields of a module form; a missing one throws.
 void ReadModuleFields(IDocument& doc) {
   for (int hour = 0; hour < 24; ++hour) doc.Value("tmr" + std::to_string(hour));
@@ -62,6 +53,20 @@ std::string ModuleSaveAddress(IDocument& doc) {
 }
 
 }  // namespace
+
+MemberPost ReadMemberPost(const std::string& postText) {
+  MemberPost post;
+  post.transtype = GetUrlParam(postText, "transtype=");
+  post.types = GetUrlParam(postText, "types=");
+  return post;
+}
+
+double MemberFormVariant(const std::string& types) {
+  double value = 0;
+  if (!ReadWholeNumber(types, &value) || !std::isfinite(value))
+    throw std::runtime_error("types is not a number: " + types);
+  return std::nearbyint(value);
+}
 
 MemberWindows& MemberWindowOpeners() {
   static MemberWindows openers;
@@ -151,10 +156,10 @@ bool frmAdmin::CheckSiteForm(IDocument& doc, BeforeNavigateArgs& args) {
 }
 
 bool frmAdmin::CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args) {
-  const std::string transtype = GetUrlParam(args.postText, "transtype=");
-  const std::string types = GetUrlParam(args.postText, "types=");
+  const MemberPost post = ReadMemberPost(args.postText);
+  const std::string& transtype = post.transtype;
   if (transtype != "5" && transtype != "4") {
-    const double variant = FormVariant(types);
+    const double variant = MemberFormVariant(post.types);
     if (variant != 1 && variant != 2) {
       const std::string q = doc.Value("q");
       if (q.empty()) return RejectAt(doc, args, "q", "请输入要查询的引导词!", false);
@@ -204,10 +209,10 @@ void frmAdmin::CheckRankUpdate(IDocument& doc, BeforeNavigateArgs& args) {
 }
 
 bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
-  const std::string transtype = GetUrlParam(args.postText, "transtype=");
-  const std::string types = GetUrlParam(args.postText, "types=");
+  const MemberPost post = ReadMemberPost(args.postText);
+  const std::string& transtype = post.transtype;
   if (transtype != "5" && transtype != "4") {
-    const double variant = FormVariant(types);
+    const double variant = MemberFormVariant(post.types);
     if (variant == 1 || variant == 2) {
       if (doc.Value("q").empty()) return RejectAt(doc, args, "q", "请输入来路!", false);
       if (doc.Value("q2").empty()) return RejectAt(doc, args, "q2", "请输入目标网页!", false);

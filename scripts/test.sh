@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: unit tests, the
 # platform tests and the end-to-end tests under Xvfb, then the unit tests
-# again in a debug build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# again in a debug build with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
@@ -22,4 +23,5 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMARO_SANITIZE=ON >/dev/nul
 cmake --build build-asan -j"$(nproc)" --target core_tests forms_tests controls_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -L 'core|forms|controls' --timeout 300 || status=1
+scripts/fuzz.sh || status=1  # a short run of every fuzz target (build-fuzz/, clang)
 exit $status

@@ -122,18 +122,44 @@ void frmlogin::Form_Load() {
   tmrClear->SetEnabled(true);
 }
 
+bool SignInAccepted(const std::string& reply) {
+  std::vector<std::string> fields = SplitText(reply, "||");
+  return !fields.empty() && fields[0] == "ok";
+}
+
+std::optional<RememberedSignIn> ReadRememberedSignIn(const std::string& bytes) {
+  std::string line = bytes.substr(0, bytes.find_first_of("\r\n"));
+  if (line.empty()) return std::nullopt;
+  std::vector<std::string> fields = SplitText(AnsiToUtf8(line), kIniSeparator);
+  if (fields.size() != 3) return std::nullopt;
+  RememberedSignIn signIn;
+  signIn.user = fields[0];
+  signIn.password = fields[1];
+  double remembered = 0;
+  if (ReadWholeNumber(fields[2], &remembered)) signIn.remembered = remembered == 1;
+  return signIn;
+}
+
+std::string RememberedSignInLine(const std::string& user, const std::string& password,
+                                 bool remember) {
+  std::string line = user + kIniSeparator;
+  if (remember)
+    line += password + kIniSeparator + "1";
+  else
+    line += std::string(kIniSeparator) + "0";
+  line += "\r\n";
+  return Utf8ToAnsi(line);
+}
+
 void frmlogin::LoadRememberedSignIn() {
   std::optional<std::string> bytes = Svc().files->ReadFile(IniFilePath());
   if (!bytes) return;
-  std::string line = bytes->substr(0, bytes->find_first_of("\r\n"));
-  if (line.empty()) return;
-  std::vector<std::string> fields = SplitText(AnsiToUtf8(line), kIniSeparator);
-  if (fields.size() != 3) return;
-  txtuser->SetText(fields[0]);
-  txtpass->SetText(fields[1]);
-  double remembered = 0;
-  if (!ReadWholeNumber(fields[2], &remembered)) return;
-  if (remembered == 1) {
+  std::optional<RememberedSignIn> signIn = ReadRememberedSignIn(*bytes);
+  if (!signIn) return;
+  txtuser->SetText(signIn->user);
+  txtpass->SetText(signIn->password);
+  if (!signIn->remembered) return;
+  if (*signIn->remembered) {
     chkWrite->SetChecked(true);
   } else {
     chkWrite->SetChecked(false);
@@ -194,8 +220,7 @@ void frmlogin::SignIn() {
   // The user quit while the request was waiting: nothing more to do.
   if (closed_) return;
 
-  std::vector<std::string> fields = SplitText(reply, "||");
-  if (fields.empty() || fields[0] != "ok") {
+  if (!SignInAccepted(reply)) {
     dialogs.MessageBox(kRefused, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
     lblInfo->SetText(kRefused);
     cmdLogin->SetEnabled(true);
@@ -203,13 +228,8 @@ void frmlogin::SignIn() {
   }
 
   // An accepted sign-in goes on even when the file cannot be written.
-  std::string line = user + kIniSeparator;
-  if (chkWrite->Checked())
-    line += password + kIniSeparator + "1";
-  else
-    line += std::string(kIniSeparator) + "0";
-  line += "\r\n";
-  Svc().files->WriteFile(IniFilePath(), Utf8ToAnsi(line), /*ownerOnly=*/true);
+  Svc().files->WriteFile(IniFilePath(), RememberedSignInLine(user, password, chkWrite->Checked()),
+                         /*ownerOnly=*/true);
 
   gUserName = user;
   // The member console, or the agent console in the administrator's and

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/ui.h"
@@ -64,5 +65,24 @@ void ShowLoginWindow();
 
 // Separator of the fields of the remembered sign-in file's line.
 inline constexpr const char* kIniSeparator = "@@@@@@@@@@";
+
+// Whether the service's answer to the sign-in request accepts the user: its
+// first "||" field is exactly "ok".
+bool SignInAccepted(const std::string& reply);
+
+// The remembered sign-in as read from "ini.txt".
+struct RememberedSignIn {
+  std::string user;
+  std::string password;  // as stored; empty when it was not remembered
+  // Whether field 2 reads as the number 1; none when it is no number.
+  std::optional<bool> remembered;
+};
+// Reads the file's bytes (GBK): the first line, split on kIniSeparator;
+// none unless it has exactly three fields.
+std::optional<RememberedSignIn> ReadRememberedSignIn(const std::string& bytes);
+// The file's line (GBK, ending in CR LF) after an accepted sign-in; the
+// password is kept only when `remember` is set.
+std::string RememberedSignInLine(const std::string& user, const std::string& password,
+                                 bool remember);
 
 }  // namespace lumaro
