@@ -17,12 +17,15 @@ namespace lumaro::gtkp {
 namespace {
 
 // Where the module is looked for: beside the executable (the build tree),
-// then in the installed program's library folder.
+// then in the library folder of the prefix the executable was installed
+// under (<prefix>/bin/../lib/lumaro), then in the one it was built for.
 BrowserMaker LoadModule() {
-  std::string beside = LocalFiles().ExecutableDir() + "/" + kBrowserModuleFile;
+  const std::string exeDir = LocalFiles().ExecutableDir();
+  std::string beside = exeDir + "/" + kBrowserModuleFile;
+  std::string relative = exeDir + "/../lib/lumaro/" + kBrowserModuleFile;
   std::string installed = std::string(LUMARO_MODULE_INSTALL_DIR) + "/" + kBrowserModuleFile;
   std::string errors;
-  for (const std::string& path : {beside, installed}) {
+  for (const std::string& path : {beside, relative, installed}) {
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
       if (const char* e = dlerror()) errors += std::string("\n  ") + e;

@@ -1,6 +1,7 @@
 #include "platform/desktop_services.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <glib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <vector>
 
 namespace lumaro {
 
@@ -64,7 +66,68 @@ std::string LocalFiles::ExecutableName() {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string LocalFiles::DataDir() { return ExecutableDir(); }
+std::string LocalFiles::DataDir() {
+  if (!dataDir_) dataDir_ = ChooseDataDir(ExecutableDir(), FolderWritable);
+  return *dataDir_;
+}
+
+bool FolderWritable(const std::string& folder) {
+  return !folder.empty() && access(folder.c_str(), W_OK) == 0;
+}
+
+namespace {
+
+// Creates `path` and its missing parents, each readable by its owner alone;
+// true when it is a folder afterwards.
+bool MakeFolders(const std::string& path) {
+  struct stat st{};
+  if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) return false;
+  // A folder made here is its owner's alone, whatever the umask; one that
+  // was there before keeps the mode its owner gave it.
+  if (mkdir(path.c_str(), 0700) == 0) chmod(path.c_str(), 0700);
+  else if (errno != EEXIST) return false;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home && *home == '/') return home;
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+      found->pw_dir && *found->pw_dir == '/')
+    return found->pw_dir;
+  return {};
+}
+
+}  // namespace
+
+std::string UserDataDir() {
+  // A relative XDG_DATA_HOME is to be ignored, as if it were not set.
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  std::string base;
+  if (xdg && *xdg == '/') {
+    base = xdg;
+  } else {
+    const std::string home = HomeFolder();
+    if (home.empty()) return {};
+    base = home + "/.local/share";
+  }
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  const std::string folder = (base == "/" ? "" : base) + "/lumaro";
+  if (!MakeFolders(folder)) return {};
+  return folder;
+}
+
+std::string ChooseDataDir(const std::string& executableDir,
+                          const std::function<bool(const std::string&)>& writable) {
+  if (writable(executableDir)) return executableDir;
+  std::string user = UserDataDir();
+  return user.empty() ? executableDir : user;
+}
 
 std::optional<std::string> LocalFiles::ReadFile(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -1,6 +1,8 @@
 // Clock, files, shell and single-instance lock on a Linux desktop.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "core/platform.h"
@@ -18,10 +20,32 @@ class LocalFiles : public IFiles {
  public:
   std::string ExecutableDir() override;
   std::string ExecutableName() override;
+  // The executable's folder while this user may write there (a copy run from
+  // its build or unpacked folder), else the user's data folder
+  // (UserDataDir); decided on the first call and kept for the run, so that
+  // the remembered sign-in is read from where it is written.
   std::string DataDir() override;
   std::optional<std::string> ReadFile(const std::string& path) override;
   bool WriteFile(const std::string& path, const std::string& bytes, bool ownerOnly) override;
+
+ private:
+  std::optional<std::string> dataDir_;
 };
+
+// True when this process may create files in `folder` (access W_OK).
+bool FolderWritable(const std::string& folder);
+
+// The user's data folder of this program: $XDG_DATA_HOME/lumaro when that is
+// an absolute path, else ~/.local/share/lumaro ($HOME, or the home folder of
+// the user's account). Created, with any missing parents, readable by its
+// owner alone (0700); "" when there is no home folder to put it in.
+std::string UserDataDir();
+
+// The folder for the program's files: `executableDir` when `writable` says
+// this process may write there, else UserDataDir() (the executable's folder
+// when there is no such folder either).
+std::string ChooseDataDir(const std::string& executableDir,
+                          const std::function<bool(const std::string&)>& writable);
 
 // Opens addresses with `xdg-open`, started directly with an argument vector.
 class XdgShell : public IShell {

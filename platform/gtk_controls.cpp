@@ -239,14 +239,8 @@ gboolean GtkPictureControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data
   }
   if (!self->style_.image.empty()) {
     const int w = Px(self->rect_.width), h = Px(self->rect_.height);
-    GdkPixbuf* picture = self->style_.stretch ? AssetPixbuf(self->style_.image, w, h)
-                                              : AssetPixbuf(self->style_.image);
-    if (picture) {
-      cairo_save(cr);
-      gdk_cairo_set_source_pixbuf(cr, picture, 0, 0);
-      cairo_paint(cr);
-      cairo_restore(cr);
-    }
+    if (self->style_.stretch) PaintAsset(cr, widget, self->style_.image, w, h);
+    else PaintAsset(cr, widget, self->style_.image);
   }
   if (!self->panel_) return FALSE;
   DrawChildrenInOrder(widget, cr);

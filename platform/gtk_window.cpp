@@ -462,14 +462,7 @@ gboolean GtkWindowImpl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
   cairo_paint(cr);
   // The picture at its own size from the top left corner, as the layouts
   // were designed; a larger client area shows the colour beyond it.
-  if (!self->spec_.background.empty()) {
-    if (GdkPixbuf* picture = AssetPixbuf(self->spec_.background)) {
-      cairo_save(cr);
-      gdk_cairo_set_source_pixbuf(cr, picture, 0, 0);
-      cairo_paint(cr);
-      cairo_restore(cr);
-    }
-  }
+  if (!self->spec_.background.empty()) PaintAsset(cr, widget, self->spec_.background);
   DrawChildrenInOrder(widget, cr);
   return TRUE;
 }

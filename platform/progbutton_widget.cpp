@@ -114,11 +114,15 @@ void ProgButtonHost::UpdateAccessible() {
   atk_object_set_name(accessible, shown.c_str());
 }
 
-gboolean ProgButtonHost::OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
+gboolean ProgButtonHost::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
   auto* self = static_cast<ProgButtonHost*>(data);
   cairo_surface_t* image = self->model_->Image();
   if (!image) return FALSE;
   cairo_set_source_surface(cr, image, 0, 0);
+  // The control's image has one pixel per layout pixel: on a scaled display
+  // each becomes a block of device pixels, sharp-edged rather than smeared.
+  if (gtk_widget_get_scale_factor(widget) > 1)
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
   cairo_paint(cr);
   return TRUE;
 }
