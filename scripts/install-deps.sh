@@ -6,6 +6,7 @@ packages=(
   libgtk-3-dev libwebkit2gtk-4.1-dev libcurl4-openssl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev librsvg2-common librsvg2-bin
   xvfb xauth xdotool x11-utils imagemagick
+  desktop-file-utils file dpkg-dev
   fonts-noto-cjk
   clang libclang-rt-14-dev
 )

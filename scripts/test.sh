@@ -13,6 +13,10 @@ xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp")
 status=0
 "${xvfb[@]}" ctest --test-dir build --output-on-failure --timeout 300 || status=1
 
+# The installed program and its Debian package (as root also installed with
+# apt-get, started against the stand-in and removed again).
+scripts/package-test.sh build || status=1
+
 # The agent's build (edition 4), where signing in opens the agent console:
 # its end-to-end test.
 cmake -S . -B build-agent -DLUMARO_EDITION=4 >/dev/null
