@@ -119,7 +119,10 @@ elif dpkg-query -W -f='${Status}' lumaro 2>/dev/null | grep -q "install ok insta
   echo "package test: a lumaro package is installed already: left alone, not started"
 else
   installed_here=yes
-  if DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >"$work/apt.log" 2>&1; then
+  # Recommends are left out: the check is of the package itself, and the
+  # machine keeps no more than it had.
+  if DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$deb" \
+       >"$work/apt.log" 2>&1; then
     pass "apt-get install $(basename "$deb")"
     cat >"$work/start.sh" <<EOF
 #!/usr/bin/env bash
