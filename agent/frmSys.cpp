@@ -39,26 +39,33 @@ ControlStyle Text(uint32_t color) {
   return s;
 }
 
+// A menu label; the ones with the hand cursor are clicked, and Tab reaches
+// them.
 ControlStyle MenuEntry(uint32_t color, bool hand = true, const std::string& parent = "") {
   ControlStyle s;
   s.color = color;
   s.handCursor = hand;
+  s.tabStop = hand;
   s.parent = parent;
   return s;
 }
 
-// A caption-less label over a button drawn by the skin.
+// A caption-less label over a button drawn by the skin, named after what it
+// does.
 ControlStyle HotSpot(const std::string& purpose) {
   ControlStyle s;
   s.handCursor = true;
+  s.tabStop = true;
   s.accessibleName = purpose;
   return s;
 }
 
+// A picture; one with a purpose is a button that Tab reaches.
 ControlStyle Picture(const std::string& asset, const std::string& purpose = "") {
   ControlStyle s;
   s.image = asset;
   s.accessibleName = purpose;
+  s.tabStop = !purpose.empty();
   return s;
 }
 
@@ -113,7 +120,9 @@ frmSys::frmSys() {
   window_ = Svc().ui->CreateWindow(spec);
   IWindow& w = *window_;
 
-  web = w.AddBrowser("web", {3015, 2205, 11655, 7770});
+  ControlStyle page;
+  page.accessibleName = "网页";
+  web = w.AddBrowser("web", {3015, 2205, 11655, 7770}, page);
 
   // Pictures and panels over parts of the skin, below the labels.
   Image6 = w.AddPicture("Image6", {3180, 1275, 5715, 450}, Picture("blue_bar.svg"));
@@ -160,7 +169,9 @@ frmSys::frmSys() {
   ControlStyle inPicture1;
   inPicture1.parent = "Picture1";
   Label2 = w.AddLabel("Label2", {450, 1200, 1035, 300}, "", inPicture1);
-  lbl8 = w.AddLabel("lbl8", {420, 5805, 2415, 405}, "         版本设置", MenuEntry(kWhite, false));
+  ControlStyle versionEntry = MenuEntry(kWhite, false);
+  versionEntry.tabStop = true;
+  lbl8 = w.AddLabel("lbl8", {420, 5805, 2415, 405}, "         版本设置", versionEntry);
 
   lblEdit = w.AddLabel("lblEdit", {8355, 915, 1470, 315}, "", HotSpot("修改资料"));
   lblHome = w.AddLabel("lblHome", {9885, 930, 915, 315}, "", HotSpot("首页"));

@@ -34,7 +34,15 @@ struct ControlStyle {
   std::string image;               // asset file name of a picture or panel
   bool stretch = false;            // picture scaled to the control's size
   std::string parent;              // name of the panel that holds the control
-  std::string accessibleName;      // for controls without a caption
+  // The name assistive tools (screen readers) give the control. When empty,
+  // a label is named by its caption, with the blanks at either end removed.
+  std::string accessibleName;
+  // A clickable label or picture that the Tab key reaches; Enter or Space
+  // then clicks it. Text boxes, check boxes and drawn buttons always are.
+  bool tabStop = false;
+  // A browser the user never sees (it lies under other controls): Tab passes
+  // it by, so that the keyboard never lands in its page.
+  bool unseen = false;
 };
 
 class IControl {

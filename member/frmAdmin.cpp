@@ -35,13 +35,16 @@ ControlStyle MenuEntry(uint32_t color) {
   ControlStyle s;
   s.color = color;
   s.handCursor = true;
+  s.tabStop = true;
   return s;
 }
 
-// A caption-less label over a button drawn by the skin.
-ControlStyle HotSpot(const std::string& purpose, bool hand = true) {
+// A caption-less label over a button drawn by the skin, named after what it
+// does. The ones the skin shows are reached with Tab as well.
+ControlStyle HotSpot(const std::string& purpose, bool shown = true) {
   ControlStyle s;
-  s.handCursor = hand;
+  s.handCursor = shown;
+  s.tabStop = shown;
   s.accessibleName = purpose;
   return s;
 }
@@ -78,7 +81,9 @@ frmAdmin::frmAdmin() {
   window_ = Svc().ui->CreateWindow(spec);
   IWindow& w = *window_;
 
-  web = w.AddBrowser("web", {3015, 2190, 11655, 7770});
+  ControlStyle page;
+  page.accessibleName = "网页";
+  web = w.AddBrowser("web", {3015, 2190, 11655, 7770}, page);
 
   // Pictures over parts of the skin, below the labels.
   Image1 = w.AddPicture("Image1", {3150, 1275, 5715, 450}, Picture("blue_bar.svg"));
@@ -116,7 +121,8 @@ frmAdmin::frmAdmin() {
   ControlStyle searchStyle = HotSpot("搜索");
   searchStyle.visible = false;
   lblSearch = w.AddLabel("lblSearch", {6750, 1335, 1260, 375}, "", searchStyle);
-  // Nothing on the screen shows where this one is.
+  // Nothing on the screen shows where this one is, and it does something for
+  // one account only: the keyboard passes it by.
   Label1 = w.AddLabel("Label1", {14280, 10440, 855, 375}, "", HotSpot("广告", false));
 
   Timer1 = w.AddTimer("Timer1", 5000, true);

@@ -1,8 +1,141 @@
 #include "platform/gtk_controls.h"
 
+#include <gtk/gtk-a11y.h>
+
 #include <algorithm>
 
 #include "platform/assets.h"
+
+// ---------------------------------------------------------------- click box
+//
+// A GtkEventBox that can be activated (keyboard, assistive tools), with an
+// accessible object that offers the "click" action.
+
+struct LumaroClickBox {
+  GtkEventBox parent;
+  lumaro::IControl* control;
+};
+struct LumaroClickBoxClass {
+  GtkEventBoxClass parent_class;
+};
+
+struct LumaroClickBoxAccessible {
+  GtkContainerAccessible parent;
+};
+struct LumaroClickBoxAccessibleClass {
+  GtkContainerAccessibleClass parent_class;
+};
+
+namespace {
+
+GType lumaro_click_box_get_type();
+GType lumaro_click_box_accessible_get_type();
+
+guint g_activateSignal = 0;
+
+G_DEFINE_TYPE(LumaroClickBox, lumaro_click_box, GTK_TYPE_EVENT_BOX)
+
+void lumaro_click_box_init(LumaroClickBox* box) { box->control = nullptr; }
+
+bool IsActivationKey(const GdkEventKey* event) {
+  if (event->state & gtk_accelerator_get_default_mod_mask()) return false;
+  switch (event->keyval) {
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter:
+    case GDK_KEY_space:
+    case GDK_KEY_KP_Space:
+      return true;
+    default:
+      return false;
+  }
+}
+
+gboolean ClickBoxKeyPress(GtkWidget* widget, GdkEventKey* event) {
+  if (gtk_widget_has_focus(widget) && IsActivationKey(event)) {
+    gtk_widget_activate(widget);
+    return TRUE;
+  }
+  return GTK_WIDGET_CLASS(lumaro_click_box_parent_class)->key_press_event(widget, event);
+}
+
+void lumaro_click_box_class_init(LumaroClickBoxClass* klass) {
+  GtkWidgetClass* widget = GTK_WIDGET_CLASS(klass);
+  widget->key_press_event = ClickBoxKeyPress;
+  g_activateSignal = g_signal_new("activate", G_TYPE_FROM_CLASS(klass),
+                                  GSignalFlags(G_SIGNAL_RUN_FIRST | G_SIGNAL_ACTION), 0, nullptr,
+                                  nullptr, nullptr, G_TYPE_NONE, 0);
+  widget->activate_signal = g_activateSignal;
+  gtk_widget_class_set_accessible_type(widget, lumaro_click_box_accessible_get_type());
+}
+
+LumaroClickBox* ClickBoxOf(AtkObject* accessible) {
+  GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible));
+  if (!widget || !G_TYPE_CHECK_INSTANCE_TYPE(widget, lumaro_click_box_get_type())) return nullptr;
+  return reinterpret_cast<LumaroClickBox*>(widget);
+}
+
+bool Clickable(LumaroClickBox* box) {
+  return box && box->control && static_cast<bool>(box->control->onClick);
+}
+
+void ClickBoxActionInit(AtkActionIface* iface);
+
+G_DEFINE_TYPE_WITH_CODE(LumaroClickBoxAccessible, lumaro_click_box_accessible,
+                        GTK_TYPE_CONTAINER_ACCESSIBLE,
+                        G_IMPLEMENT_INTERFACE(ATK_TYPE_ACTION, ClickBoxActionInit))
+
+void lumaro_click_box_accessible_init(LumaroClickBoxAccessible*) {}
+
+// A label or picture with a click handler is a push button, whatever role it
+// was given when it was made.
+AtkRole ClickBoxRole(AtkObject* accessible) {
+  if (Clickable(ClickBoxOf(accessible))) return ATK_ROLE_PUSH_BUTTON;
+  return ATK_OBJECT_CLASS(lumaro_click_box_accessible_parent_class)->get_role(accessible);
+}
+
+void lumaro_click_box_accessible_class_init(LumaroClickBoxAccessibleClass* klass) {
+  ATK_OBJECT_CLASS(klass)->get_role = ClickBoxRole;
+}
+
+gint ClickBoxActionCount(AtkAction* action) {
+  return Clickable(ClickBoxOf(ATK_OBJECT(action))) ? 1 : 0;
+}
+
+const gchar* ClickBoxActionName(AtkAction*, gint i) { return i == 0 ? "click" : nullptr; }
+const gchar* ClickBoxActionLocalizedName(AtkAction*, gint i) { return i == 0 ? "点击" : nullptr; }
+const gchar* ClickBoxActionDescription(AtkAction*, gint i) {
+  return i == 0 ? "Clicks the control" : nullptr;
+}
+
+gboolean ActivateWhenIdle(gpointer data) {
+  auto* widget = GTK_WIDGET(data);
+  auto* box = reinterpret_cast<LumaroClickBox*>(widget);
+  if (box->control && gtk_widget_is_sensitive(widget) && gtk_widget_is_visible(widget))
+    gtk_widget_activate(widget);
+  return G_SOURCE_REMOVE;
+}
+
+// The click runs from the main loop, not inside the request of the assistive
+// tool: it may open a modal window that waits for the user.
+gboolean ClickBoxDoAction(AtkAction* action, gint i) {
+  LumaroClickBox* box = ClickBoxOf(ATK_OBJECT(action));
+  if (i != 0 || !Clickable(box)) return FALSE;
+  auto* widget = GTK_WIDGET(box);
+  if (!gtk_widget_is_sensitive(widget) || !gtk_widget_is_visible(widget)) return FALSE;
+  g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, ActivateWhenIdle, g_object_ref(widget), g_object_unref);
+  return TRUE;
+}
+
+void ClickBoxActionInit(AtkActionIface* iface) {
+  iface->do_action = ClickBoxDoAction;
+  iface->get_n_actions = ClickBoxActionCount;
+  iface->get_name = ClickBoxActionName;
+  iface->get_localized_name = ClickBoxActionLocalizedName;
+  iface->get_description = ClickBoxActionDescription;
+}
+
+}  // namespace
 
 namespace lumaro::gtkp {
 
@@ -33,12 +166,64 @@ std::vector<GdkWindow*> InputWindowsOf(GtkWidget* widget) {
   return found;
 }
 
+void RaiseClick(IControl* control) {
+  // The handler may destroy the control: copy it first.
+  std::function<void()> handler = control->onClick;
+  if (handler) Guarded(handler);
+}
+
 void ApplyCursor(GtkWidget* widget, gpointer) {
   GdkCursor* cursor = HandCursor(gtk_widget_get_display(widget));
   for (GdkWindow* window : InputWindowsOf(widget)) gdk_window_set_cursor(window, cursor);
 }
 
 }  // namespace
+
+GtkWidget* NewClickBox(IControl* control) {
+  auto* box = static_cast<LumaroClickBox*>(g_object_new(lumaro_click_box_get_type(), nullptr));
+  box->control = control;
+  gtk_event_box_set_visible_window(GTK_EVENT_BOX(box), FALSE);
+  return GTK_WIDGET(box);
+}
+
+void ForgetClickBoxControl(GtkWidget* box) {
+  if (box && G_TYPE_CHECK_INSTANCE_TYPE(box, lumaro_click_box_get_type()))
+    reinterpret_cast<LumaroClickBox*>(box)->control = nullptr;
+}
+
+std::string SpokenName(const std::string& caption, const ControlStyle& style) {
+  if (!style.accessibleName.empty()) return style.accessibleName;
+  std::string out;
+  bool blank = false;
+  for (char c : caption) {
+    if (c == ' ') {
+      blank = true;
+      continue;
+    }
+    if (blank && !out.empty()) out += ' ';
+    blank = false;
+    out += c;
+  }
+  return out;
+}
+
+void DrawFocusFrame(GtkWidget* widget, cairo_t* cr) {
+  if (!gtk_widget_has_visible_focus(widget)) return;
+  const int w = gtk_widget_get_allocated_width(widget);
+  const int h = gtk_widget_get_allocated_height(widget);
+  if (w < 3 || h < 3) return;
+  cairo_save(cr);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  cairo_set_line_width(cr, 1);
+  cairo_rectangle(cr, 0.5, 0.5, w - 1, h - 1);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_stroke_preserve(cr);
+  const double dash = 1;
+  cairo_set_dash(cr, &dash, 1, 0);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_stroke(cr);
+  cairo_restore(cr);
+}
 
 bool ShuttingDown() { return g_shuttingDown; }
 void SetShuttingDown() { g_shuttingDown = true; }
@@ -117,9 +302,8 @@ gboolean ClickSource::OnRelease(GtkWidget* widget, GdkEventButton* event, gpoint
   }
   if (x < 0 || y < 0 || x >= a.width || y >= a.height) return FALSE;
   self->lastWasClick_ = true;
-  // The handler may destroy the control (and this object): copy it first.
-  std::function<void()> handler = self->control_->onClick;
-  if (handler) Guarded(handler);
+  // The handler may destroy the control (and this object).
+  RaiseClick(self->control_);
   return TRUE;
 }
 
@@ -134,10 +318,13 @@ GtkLabelControl::GtkLabelControl(std::string name, const Rect& r, std::string te
                                  const ControlStyle& style, std::shared_ptr<WindowShared> shared)
     : GtkControl(std::move(name), style, std::move(shared)), rect_(r), text_(std::move(text)) {
   // A windowless event box: transparent, with an input window for clicks.
-  GtkWidget* box = gtk_event_box_new();
-  gtk_event_box_set_visible_window(GTK_EVENT_BOX(box), FALSE);
-  SetOuter(box, text_, style_.handCursor ? ATK_ROLE_PUSH_BUTTON : ATK_ROLE_LABEL);
+  GtkWidget* box = NewClickBox(this);
+  gtk_widget_set_can_focus(box, style_.tabStop);
+  const bool button = style_.handCursor || style_.tabStop;
+  SetOuter(box, "", button ? ATK_ROLE_PUSH_BUTTON : ATK_ROLE_LABEL);
+  atk_object_set_name(gtk_widget_get_accessible(box), SpokenName(text_, style_).c_str());
   signals_.Connect(box, "draw", OnDraw, this);
+  signals_.Connect(box, "activate", OnActivate, this);
   click_.Attach(signals_, box, this);
   UseCursor(signals_, box, style_.handCursor);
   UpdateSize();
@@ -146,11 +333,23 @@ GtkLabelControl::GtkLabelControl(std::string name, const Rect& r, std::string te
 void GtkLabelControl::SetText(const std::string& text) {
   text_ = text;
   if (!Live()) return;
-  AtkObject* accessible = gtk_widget_get_accessible(outer_);
-  const std::string& shown = text_.empty() ? style_.accessibleName : text_;
-  atk_object_set_name(accessible, shown.c_str());
+  if (style_.accessibleName.empty())
+    atk_object_set_name(gtk_widget_get_accessible(outer_), SpokenName(text_, style_).c_str());
   UpdateSize();
   gtk_widget_queue_draw(outer_);
+}
+
+GtkLabelControl::~GtkLabelControl() {
+  if (!ShuttingDown()) ForgetClickBoxControl(outer_);
+}
+
+void GtkLabelControl::Detach() {
+  ForgetClickBoxControl(outer_);
+  GtkControl::Detach();
+}
+
+void GtkLabelControl::OnActivate(GtkWidget*, gpointer data) {
+  RaiseClick(static_cast<GtkLabelControl*>(data));
 }
 
 void GtkLabelControl::SetEnabled(bool enabled) {
@@ -192,8 +391,9 @@ void GtkLabelControl::UpdateSize() {
                               std::max(Px(rect_.height), h));
 }
 
-gboolean GtkLabelControl::OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
+gboolean GtkLabelControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
   auto* self = static_cast<GtkLabelControl*>(data);
+  DrawFocusFrame(widget, cr);
   if (self->text_.empty()) return FALSE;
   int w = 0, h = 0;
   PangoLayout* layout = self->MakeLayout(&w, &h);
@@ -217,15 +417,29 @@ GtkPictureControl::GtkPictureControl(std::string name, const Rect& r, const Cont
     widget = gtk_layout_new(nullptr, nullptr);
     gtk_layout_set_size(GTK_LAYOUT(widget), std::max(1, Px(r.width)), std::max(1, Px(r.height)));
   } else {
-    widget = gtk_event_box_new();
-    gtk_event_box_set_visible_window(GTK_EVENT_BOX(widget), FALSE);
+    widget = NewClickBox(this);
+    gtk_widget_set_can_focus(widget, style_.tabStop);
   }
   gtk_widget_set_size_request(widget, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
-  SetOuter(widget, "",
-           style_.handCursor ? ATK_ROLE_PUSH_BUTTON : (panel_ ? ATK_ROLE_PANEL : ATK_ROLE_IMAGE));
+  const bool button = !panel_ && (style_.handCursor || style_.tabStop);
+  SetOuter(widget, "", button ? ATK_ROLE_PUSH_BUTTON : (panel_ ? ATK_ROLE_PANEL : ATK_ROLE_IMAGE));
   signals_.Connect(widget, "draw", OnDraw, this);
+  if (!panel_) signals_.Connect(widget, "activate", OnActivate, this);
   click_.Attach(signals_, widget, this);
   UseCursor(signals_, widget, style_.handCursor);
+}
+
+GtkPictureControl::~GtkPictureControl() {
+  if (!ShuttingDown()) ForgetClickBoxControl(outer_);
+}
+
+void GtkPictureControl::Detach() {
+  ForgetClickBoxControl(outer_);
+  GtkControl::Detach();
+}
+
+void GtkPictureControl::OnActivate(GtkWidget*, gpointer data) {
+  RaiseClick(static_cast<GtkPictureControl*>(data));
 }
 
 gboolean GtkPictureControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
@@ -242,7 +456,10 @@ gboolean GtkPictureControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data
     if (self->style_.stretch) PaintAsset(cr, widget, self->style_.image, w, h);
     else PaintAsset(cr, widget, self->style_.image);
   }
-  if (!self->panel_) return FALSE;
+  if (!self->panel_) {
+    DrawFocusFrame(widget, cr);
+    return FALSE;
+  }
   DrawChildrenInOrder(widget, cr);
   return TRUE;
 }

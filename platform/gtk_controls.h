@@ -90,6 +90,24 @@ void GtkControl<Interface>::SetOuter(GtkWidget* widget, const std::string& acces
   if (role != ATK_ROLE_INVALID) atk_object_set_role(accessible, role);
 }
 
+// The widget of a clickable label or picture: a windowless event box that
+// can take the keyboard focus (Enter or Space then activates it) and offers
+// assistive tools a "click" action. Activation emits its "activate" signal;
+// the control raises onClick from there. While `control` is set, the box is a
+// push button to assistive tools whenever that control has a click handler.
+GtkWidget* NewClickBox(IControl* control);
+// The control is going away: the box no longer reports or raises clicks.
+void ForgetClickBoxControl(GtkWidget* box);
+
+// The name assistive tools give a control: the style's name, else the
+// caption without the blanks at either end (runs of blanks inside become one).
+std::string SpokenName(const std::string& caption, const ControlStyle& style);
+
+// Paints the keyboard focus around a control's area when the focus is on it
+// and the window shows keyboard focus: a dotted frame in black and white, seen
+// on any background.
+void DrawFocusFrame(GtkWidget* widget, cairo_t* cr);
+
 // Raises IControl::onClick for a left click (press and release over the
 // widget). The second click of a double click is not a click.
 class ClickSource {
@@ -113,12 +131,16 @@ class GtkLabelControl : public GtkControl<ILabel> {
  public:
   GtkLabelControl(std::string name, const Rect& r, std::string text, const ControlStyle& style,
                   std::shared_ptr<WindowShared> shared);
+  ~GtkLabelControl() override;
   void SetText(const std::string& text) override;
   std::string Text() const override { return text_; }
   void SetEnabled(bool enabled) override;
+  void Detach() override;
+  bool Focusable() const override { return style_.tabStop; }
 
  private:
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
+  static void OnActivate(GtkWidget* widget, gpointer data);
   // The text's layout, wrapped at the control's width when its height holds
   // the wrapped lines, else on one line; `width` and `height` get its size.
   PangoLayout* MakeLayout(int* width, int* height) const;
@@ -134,11 +156,15 @@ class GtkPictureControl : public GtkControl<IPicture> {
  public:
   GtkPictureControl(std::string name, const Rect& r, const ControlStyle& style, bool panel,
                     std::shared_ptr<WindowShared> shared);
+  ~GtkPictureControl() override;
   // The layout that a panel's children are placed in (nullptr for a picture).
   GtkWidget* ChildLayout() const { return panel_ ? outer_ : nullptr; }
+  void Detach() override;
+  bool Focusable() const override { return !panel_ && style_.tabStop; }
 
  private:
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
+  static void OnActivate(GtkWidget* widget, gpointer data);
   Rect rect_;
   bool panel_;
   ClickSource click_;

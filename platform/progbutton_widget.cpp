@@ -1,8 +1,100 @@
 #include "platform/progbutton_widget.h"
 
 #include <cairo.h>
+#include <gtk/gtk-a11y.h>
 
 #include "core/platform.h"
+
+// The drawn button's widget: a drawing area that knows its host, whose
+// accessible object offers a click (buttons) and the value (progress bar).
+struct LumaroDrawnButton {
+  GtkDrawingArea parent;
+  lumaro::gtkp::ProgButtonHost* host;
+};
+struct LumaroDrawnButtonClass {
+  GtkDrawingAreaClass parent_class;
+};
+struct LumaroDrawnButtonAccessible {
+  GtkWidgetAccessible parent;
+};
+struct LumaroDrawnButtonAccessibleClass {
+  GtkWidgetAccessibleClass parent_class;
+};
+
+namespace {
+
+GType lumaro_drawn_button_get_type();
+GType lumaro_drawn_button_accessible_get_type();
+
+G_DEFINE_TYPE(LumaroDrawnButton, lumaro_drawn_button, GTK_TYPE_DRAWING_AREA)
+
+void lumaro_drawn_button_init(LumaroDrawnButton* button) { button->host = nullptr; }
+
+void lumaro_drawn_button_class_init(LumaroDrawnButtonClass* klass) {
+  gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass),
+                                       lumaro_drawn_button_accessible_get_type());
+}
+
+lumaro::gtkp::ProgButtonHost* HostOf(gpointer accessible) {
+  GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible));
+  if (!widget || !G_TYPE_CHECK_INSTANCE_TYPE(widget, lumaro_drawn_button_get_type()))
+    return nullptr;
+  return reinterpret_cast<LumaroDrawnButton*>(widget)->host;
+}
+
+gint DrawnActionCount(AtkAction* action) {
+  auto* host = HostOf(action);
+  return host && host->ActsAsButton() ? 1 : 0;
+}
+const gchar* DrawnActionName(AtkAction*, gint i) { return i == 0 ? "click" : nullptr; }
+const gchar* DrawnActionLocalizedName(AtkAction*, gint i) { return i == 0 ? "点击" : nullptr; }
+const gchar* DrawnActionDescription(AtkAction*, gint i) {
+  return i == 0 ? "Clicks the button" : nullptr;
+}
+
+gboolean DrawnDoAction(AtkAction* action, gint i) {
+  auto* host = HostOf(action);
+  if (i != 0 || !host || !host->ActsAsButton()) return FALSE;
+  GtkWidget* widget = host->Outer();
+  if (!gtk_widget_is_sensitive(widget) || !gtk_widget_is_visible(widget)) return FALSE;
+  host->ClickFromAssistiveTool();
+  return TRUE;
+}
+
+void DrawnActionInit(AtkActionIface* iface) {
+  iface->do_action = DrawnDoAction;
+  iface->get_n_actions = DrawnActionCount;
+  iface->get_name = DrawnActionName;
+  iface->get_localized_name = DrawnActionLocalizedName;
+  iface->get_description = DrawnActionDescription;
+}
+
+void DrawnValueAndText(AtkValue* value, gdouble* current, gchar** text) {
+  auto* host = HostOf(value);
+  if (current) *current = host ? host->Model()->Value() : 0;
+  if (text) *text = host && !host->ActsAsButton() ? g_strdup(host->ValueText().c_str()) : nullptr;
+}
+
+AtkRange* DrawnRange(AtkValue* value) {
+  auto* host = HostOf(value);
+  if (!host) return nullptr;
+  return atk_range_new(host->Model()->Min(), host->Model()->Max(), nullptr);
+}
+
+void DrawnValueInit(AtkValueIface* iface) {
+  iface->get_value_and_text = DrawnValueAndText;
+  iface->get_range = DrawnRange;
+}
+
+G_DEFINE_TYPE_WITH_CODE(LumaroDrawnButtonAccessible, lumaro_drawn_button_accessible,
+                        GTK_TYPE_WIDGET_ACCESSIBLE,
+                        G_IMPLEMENT_INTERFACE(ATK_TYPE_ACTION, DrawnActionInit)
+                            G_IMPLEMENT_INTERFACE(ATK_TYPE_VALUE, DrawnValueInit))
+
+void lumaro_drawn_button_accessible_init(LumaroDrawnButtonAccessible*) {}
+void lumaro_drawn_button_accessible_class_init(LumaroDrawnButtonAccessibleClass*) {}
+
+}  // namespace
 
 namespace lumaro::gtkp {
 
@@ -58,8 +150,14 @@ std::string WithoutAmpersands(const std::string& caption) {
 
 ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlStyle& style,
                                std::shared_ptr<WindowShared> shared)
-    : name_(std::move(name)), shared_(std::move(shared)), model_(std::make_unique<ProgButton>()) {
-  area_ = GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new()));
+    : name_(std::move(name)),
+      accessibleName_(style.accessibleName),
+      shared_(std::move(shared)),
+      model_(std::make_unique<ProgButton>()) {
+  auto* drawn =
+      static_cast<LumaroDrawnButton*>(g_object_new(lumaro_drawn_button_get_type(), nullptr));
+  drawn->host = this;
+  area_ = GTK_WIDGET(g_object_ref_sink(drawn));
   gtk_widget_set_can_focus(area_, TRUE);
   gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                    GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK |
@@ -98,20 +196,55 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
 
 ProgButtonHost::~ProgButtonHost() {
   alive_.reset();
-  for (GdkEvent* e : queued_) gdk_event_free(e);
+  queued_.clear();
   if (ShuttingDown()) return;
+  reinterpret_cast<LumaroDrawnButton*>(area_)->host = nullptr;
   signals_.DisconnectAll();
   g_object_unref(area_);
 }
 
-void ProgButtonHost::Detach() { signals_.DisconnectAll(); }
+void ProgButtonHost::Detach() {
+  reinterpret_cast<LumaroDrawnButton*>(area_)->host = nullptr;
+  signals_.DisconnectAll();
+}
 
+std::string ProgButtonHost::ValueText() const {
+  return model_->Style() == 0 ? model_->DrawnText() : std::string();
+}
+
+// The name is the caption as shown (without its "&"), else the name the form
+// gave, else the control's own name.
 void ProgButtonHost::UpdateAccessible() {
   AtkObject* accessible = gtk_widget_get_accessible(area_);
-  atk_object_set_role(accessible, model_->Style() == 0 ? ATK_ROLE_PROGRESS_BAR : ATK_ROLE_PUSH_BUTTON);
+  const int role = model_->Style() == 0 ? ATK_ROLE_PROGRESS_BAR : ATK_ROLE_PUSH_BUTTON;
+  if (role != spokenRole_) {
+    spokenRole_ = role;
+    atk_object_set_role(accessible, AtkRole(role));
+  }
   std::string shown = WithoutAmpersands(model_->Caption());
+  if (shown.empty()) shown = accessibleName_;
   if (shown.empty()) shown = name_;
-  atk_object_set_name(accessible, shown.c_str());
+  if (shown != spokenName_) {
+    spokenName_ = shown;
+    atk_object_set_name(accessible, shown.c_str());
+  }
+  if (model_->Value() != spokenValue_ || ValueText() != spokenValueText_) {
+    spokenValue_ = model_->Value();
+    spokenValueText_ = ValueText();
+    g_object_notify(G_OBJECT(accessible), "accessible-value");
+  }
+}
+
+void ProgButtonHost::ClickFromAssistiveTool() {
+  RunWhenIdle(alive_, [this] {
+    if (shared_->destroyed || !gtk_widget_is_sensitive(area_) || !gtk_widget_is_visible(area_))
+      return;
+    std::function<void()> click = [this] { model_->NotifyClick(); };
+    if (busy_)
+      queued_.push_back(std::move(click));
+    else
+      Run(click);
+  });
 }
 
 gboolean ProgButtonHost::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
@@ -166,18 +299,24 @@ void ProgButtonHost::ApplyShape() {
 
 void ProgButtonHost::Deliver(GdkEvent* event) {
   if (busy_) {
-    queued_.push_back(gdk_event_copy(event));
+    std::shared_ptr<GdkEvent> copy(gdk_event_copy(event), gdk_event_free);
+    queued_.push_back([this, copy] { Handle(copy.get()); });
     return;
   }
+  Run([&] { Handle(event); });
+}
+
+// Runs one input, then whatever arrived meanwhile, in order. An input may
+// destroy this host; nothing touches it after that.
+void ProgButtonHost::Run(const std::function<void()>& input) {
   std::weak_ptr<bool> alive = alive_;
   busy_ = true;
-  Guarded([&] { Handle(event); });
+  Guarded(input);
   if (alive.expired()) return;
   while (!queued_.empty()) {
-    GdkEvent* next = queued_.front();
+    std::function<void()> next = std::move(queued_.front());
     queued_.pop_front();
-    Guarded([&] { Handle(next); });
-    gdk_event_free(next);
+    Guarded(next);
     if (alive.expired()) return;
   }
   busy_ = false;

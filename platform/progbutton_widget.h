@@ -3,7 +3,9 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "controls/progbutton.h"
 #include "platform/gtk_controls.h"
@@ -26,6 +28,13 @@ class ProgButtonHost : public NativeControl {
   bool MatchesAccessKey(guint keyval) const;
   void AccessKeyPressed();
 
+  // For assistive tools: a drawn button (any Style but 0) offers a click,
+  // which runs from the main loop in turn with the other input.
+  bool ActsAsButton() const { return model_->Style() != 0; }
+  void ClickFromAssistiveTool();
+  // The progress text as drawn ("49.49%"), for a progress bar.
+  std::string ValueText() const;
+
  private:
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
   static void OnSizeAllocate(GtkWidget* widget, GdkRectangle* allocation, gpointer data);
@@ -38,17 +47,25 @@ class ProgButtonHost : public NativeControl {
   // Input that arrives while the model is still handling earlier input (its
   // handlers pump events) waits its turn, so the model sees it in order.
   void Deliver(GdkEvent* event);
+  void Run(const std::function<void()>& input);
   void Handle(GdkEvent* event);
   void ApplyShape();
   void UpdateAccessible();
 
   std::string name_;
+  std::string accessibleName_;
   std::shared_ptr<WindowShared> shared_;
   std::unique_ptr<ProgButton> model_;
   GtkWidget* area_ = nullptr;
   Connections signals_;
   bool busy_ = false;
-  std::deque<GdkEvent*> queued_;
+  std::deque<std::function<void()>> queued_;
+  // What assistive tools were last told, so that a redraw that changes
+  // nothing of it (the bar's animation redraws ten times a second) is quiet.
+  std::string spokenName_;
+  int spokenRole_ = -1;
+  int32_t spokenValue_ = 0;
+  std::string spokenValueText_;
   bool pressed_ = false;
   bool doubled_ = false;
   bool lastWasClick_ = false;

@@ -8,6 +8,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   desktop-file-utils file dpkg-dev
   fonts-noto-cjk
+  libatspi2.0-dev at-spi2-core dbus
   clang libclang-rt-14-dev
 )
 missing=()

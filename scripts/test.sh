@@ -13,6 +13,11 @@ xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp")
 status=0
 "${xvfb[@]}" ctest --test-dir build --output-on-failure --timeout 300 || status=1
 
+# The accessibility tree read through AT-SPI, in a D-Bus session of its own
+# (the accessibility bus starts on demand); without the bus the tests fail.
+dbus-run-session -- "${xvfb[@]}" env LUMARO_A11Y_REQUIRED=1 \
+  ctest --test-dir build --output-on-failure -L a11y --timeout 120 || status=1
+
 # The installed program and its Debian package (as root also installed with
 # apt-get, started against the stand-in and removed again).
 scripts/package-test.sh build || status=1

@@ -33,6 +33,12 @@ std::vector<std::unique_ptr<frmReg>>& Retired() {
 
 std::string FormAddress() { return std::string(kServiceBase) + "edituser.asp"; }
 
+ControlStyle Named(const std::string& name) {
+  ControlStyle s;
+  s.accessibleName = name;
+  return s;
+}
+
 ControlStyle WhiteText(bool bold = false, double pointSize = 0) {
   ControlStyle s;
   s.color = Rgb(255, 255, 255);
@@ -75,11 +81,15 @@ frmReg::frmReg() {
   IWindow& w = *window_;
 
   // The browser lies underneath the account box, so it is never seen.
-  web = w.AddBrowser("web", {3825, 855, 165, 285});
+  ControlStyle form = Named("注册表单");
+  form.unseen = true;
+  web = w.AddBrowser("web", {3825, 855, 165, 285}, form);
 
   ControlStyle button;
   button.image = "button_large.svg";
+  button.accessibleName = "注册";
   cmdOk = w.AddPicture("cmdOk", {2400, 4440, 1275, 405}, button);
+  button.accessibleName = "取消";
   cmdExit = w.AddPicture("cmdExit", {3705, 4440, 1275, 405}, button);
   ControlStyle strip;
   strip.image = "reg_strip.svg";
@@ -103,20 +113,25 @@ frmReg::frmReg() {
   w.AddLabel("Label13", {4755, 1860, 360, 195}, "必填", WhiteText());
 
   // Text boxes in their tab order.
+  // Each box is named after the caption beside it.
   ControlStyle secret;
   secret.password = true;
-  txtuser = w.AddTextBox("txtuser", {2670, 855, 1860, 330});
-  txtEmail = w.AddTextBox("txtEmail", {2670, 1290, 1860, 330});
+  txtuser = w.AddTextBox("txtuser", {2670, 855, 1860, 330}, Named("帐号"));
+  txtEmail = w.AddTextBox("txtEmail", {2670, 1290, 1860, 330}, Named("常用邮箱"));
+  secret.accessibleName = "密码";
   txtpass = w.AddTextBox("txtpass", {2670, 1755, 1860, 330}, secret);
+  secret.accessibleName = "确认密码";
   txtPASS2 = w.AddTextBox("txtPASS2", {2670, 2250, 1860, 330}, secret);
-  txtQQ = w.AddTextBox("txtQQ", {2670, 2775, 1860, 330});
-  txtMobile = w.AddTextBox("txtMobile", {2670, 3315, 1860, 330});
-  txtMan = w.AddTextBox("txtMan", {2670, 3810, 1860, 330});
+  txtQQ = w.AddTextBox("txtQQ", {2670, 2775, 1860, 330}, Named("QQ"));
+  txtMobile = w.AddTextBox("txtMobile", {2670, 3315, 1860, 330}, Named("联系电话"));
+  txtMan = w.AddTextBox("txtMan", {2670, 3810, 1860, 330}, Named("姓名"));
 
   // Captions on the light button picture: in the default text colour, as on
-  // the login window's buttons (white would vanish on the picture).
+  // the login window's buttons (white would vanish on the picture). They
+  // follow the boxes in the Tab order.
   ControlStyle hand;
   hand.handCursor = true;
+  hand.tabStop = true;
   Label14 = w.AddLabel("Label14", {2895, 4545, 360, 195}, "注册", hand);
   Label15 = w.AddLabel("Label15", {4155, 4560, 360, 195}, "取消", hand);
 

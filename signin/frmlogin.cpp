@@ -33,14 +33,22 @@ std::unique_ptr<frmlogin>& SharedInstance() {
   return instance;
 }
 
-ControlStyle Hand() {
+ControlStyle Named(const std::string& name) {
   ControlStyle s;
-  s.handCursor = true;
+  s.accessibleName = name;
   return s;
 }
 
-ControlStyle Image(const std::string& asset, bool hand = false) {
-  ControlStyle s;
+// A caption over a button picture: the keyboard's stop for that button.
+ControlStyle ButtonCaption(const std::string& name) {
+  ControlStyle s = Named(name);
+  s.handCursor = true;
+  s.tabStop = true;
+  return s;
+}
+
+ControlStyle Image(const std::string& asset, bool hand = false, const std::string& name = "") {
+  ControlStyle s = Named(name);
   s.image = asset;
   s.handCursor = hand;
   return s;
@@ -79,19 +87,23 @@ frmlogin::frmlogin() {
 
   // Creation order is the tab order: the user name box comes first. Labels
   // lie over the pictures they caption, so they are added after them.
-  ControlStyle passwordStyle;
+  // The captions over the button pictures follow the boxes in the Tab order
+  // (the pictures beneath them are clicked with the mouse only).
+  ControlStyle passwordStyle = Named("密码");
   passwordStyle.password = true;
-  txtuser = w.AddTextBox("txtuser", {2685, 5805, 2670, 345});
+  txtuser = w.AddTextBox("txtuser", {2685, 5805, 2670, 345}, Named("帐号"));
   txtpass = w.AddTextBox("txtpass", {2685, 6525, 2685, 315}, passwordStyle);
-  chkWrite = w.AddCheckBox("chkWrite", {1620, 7080, 195, 195});
+  chkWrite = w.AddCheckBox("chkWrite", {1620, 7080, 195, 195}, Named("记住密码"));
   Image2 = w.AddPicture("Image2", {2895, 6930, 1425, 435}, Image("login_image2.svg"));
   Image3 = w.AddPicture("Image3", {2280, 4770, 570, 300}, Image("login_image3.svg"));
-  cmdLogin = w.AddPicture("cmdLogin", {2640, 7425, 1185, 345}, Image("button.svg", true));
-  lblLogin = w.AddLabel("lblLogin", {3045, 7515, 450, 195}, "登  录", Hand());
-  cmdExit = w.AddPicture("cmdExit", {4110, 7425, 1185, 345}, Image("button.svg", true));
-  lblExit = w.AddLabel("lblExit", {4455, 7515, 450, 195}, "退  出", Hand());
-  imgReg = w.AddPicture("imgReg", {5715, 7410, 1275, 405}, Image("button_large.svg"));
-  lblReg = w.AddLabel("lblReg", {5940, 7515, 900, 195}, "新用户注册", Hand());
+  cmdLogin =
+      w.AddPicture("cmdLogin", {2640, 7425, 1185, 345}, Image("button.svg", true, "登录"));
+  lblLogin = w.AddLabel("lblLogin", {3045, 7515, 450, 195}, "登  录", ButtonCaption("登录"));
+  cmdExit = w.AddPicture("cmdExit", {4110, 7425, 1185, 345}, Image("button.svg", true, "退出"));
+  lblExit = w.AddLabel("lblExit", {4455, 7515, 450, 195}, "退  出", ButtonCaption("退出"));
+  imgReg = w.AddPicture("imgReg", {5715, 7410, 1275, 405},
+                        Image("button_large.svg", false, "新用户注册"));
+  lblReg = w.AddLabel("lblReg", {5940, 7515, 900, 195}, "新用户注册", ButtonCaption(""));
   ControlStyle white;
   white.color = Rgb(255, 255, 255);
   lblInfo = w.AddLabel("lblInfo", {1560, 7890, 4635, 300}, kStarting, white);

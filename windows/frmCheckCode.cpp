@@ -26,13 +26,18 @@ frmCheckCode::frmCheckCode() {
   IWindow& w = *window_;
 
   // Added before the panel, so the panel covers it.
-  web1 = w.AddBrowser("web1", {1635, 570, 4620, 1365});
+  ControlStyle sitePage;
+  sitePage.accessibleName = "网站页面";
+  sitePage.unseen = true;
+  web1 = w.AddBrowser("web1", {1635, 570, 4620, 1365}, sitePage);
   Picture1 = w.AddPanel("Picture1", {0, 60, 9810, 2340});
 
   ControlStyle inPanel;
   inPanel.parent = "Picture1";
   Label1 = w.AddLabel("Label1", {630, 390, 1575, 195}, "正在检测，请等待...", inPanel);
-  pbar = w.AddProgButton("pbar", {540, 1065, 5250, 420}, inPanel);
+  ControlStyle bar = inPanel;
+  bar.accessibleName = "检测进度";
+  pbar = w.AddProgButton("pbar", {540, 1065, 5250, 420}, bar);
   pbar->SetStyle(0);
   pbar->SetColor(8);
   pbar->SetCaption("");

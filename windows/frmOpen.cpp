@@ -20,7 +20,9 @@ frmOpen::frmOpen() {
   IWindow& w = *window_;
 
   // Lies almost wholly outside the tiny client area: the page runs unseen.
-  Web = w.AddBrowser("Web", {240, 165, 3300, 2430});
+  ControlStyle page;
+  page.accessibleName = "聊天链接";
+  Web = w.AddBrowser("Web", {240, 165, 3300, 2430}, page);
   tmrGiveUp = w.AddTimer("tmrGiveUp", kGiveUpMs, true);
 
   Web->onWindowClosing = [this](bool& cancel) { Web_WindowClosing(cancel); };

@@ -39,7 +39,9 @@ frmView::frmView() {
   window_ = Svc().ui->CreateWindow(spec);
   IWindow& w = *window_;
 
-  web = w.AddBrowser("web", {0, 0, kClientWidth, kClientHeight});
+  ControlStyle page;
+  page.accessibleName = "详细信息";
+  web = w.AddBrowser("web", {0, 0, kClientWidth, kClientHeight}, page);
 
   w.onResize = [this] { Form_Resize(); };
   w.onClosed = [this] { closed_ = true; };

@@ -18,7 +18,9 @@ frmViewMemo::frmViewMemo() {
   spec.placement = Placement::CenterScreen;
   window_ = Svc().ui->CreateWindow(spec);
 
-  web1 = window_->AddBrowser("web1", {30, 15, 6915, 6210});
+  ControlStyle page;
+  page.accessibleName = "备注";
+  web1 = window_->AddBrowser("web1", {30, 15, 6915, 6210}, page);
 
   Form_Load();
 }

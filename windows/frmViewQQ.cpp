@@ -30,8 +30,13 @@ frmViewQQ::frmViewQQ() {
   IWindow& w = *window_;
 
   // Created first, so that Web covers it.
-  webData = w.AddBrowser("webData", {3435, 2265, 2025, 2520});
-  Web = w.AddBrowser("Web", {0, 0, kClientWidth, kClientHeight});
+  ControlStyle exports;
+  exports.accessibleName = "导出";
+  exports.unseen = true;
+  webData = w.AddBrowser("webData", {3435, 2265, 2025, 2520}, exports);
+  ControlStyle page;
+  page.accessibleName = "访客详情";
+  Web = w.AddBrowser("Web", {0, 0, kClientWidth, kClientHeight}, page);
 
   Web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) { Web_BeforeNavigate2(args); };
   Web->onWindowClosing = [this](bool& cancel) { Web_WindowClosing(cancel); };

@@ -440,7 +440,7 @@ WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle
   holder_ = gtk_event_box_new();
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(holder_), TRUE);
   SetOuter(holder_, style_.accessibleName.empty() ? name_ : style_.accessibleName,
-           ATK_ROLE_INVALID);
+           ATK_ROLE_DOCUMENT_FRAME);
   gtk_widget_set_size_request(holder_, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
   InstallView(NewView(nullptr));
 }
@@ -506,7 +506,8 @@ void WebkitBrowser::InstallView(WebKitWebView* view) {
   gtk_container_add(GTK_CONTAINER(holder_), GTK_WIDGET(view_));
   gtk_widget_show(GTK_WIDGET(view_));
   AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(view_));
-  atk_object_set_name(accessible, name_.c_str());
+  atk_object_set_name(accessible,
+                      (style_.accessibleName.empty() ? name_ : style_.accessibleName).c_str());
 }
 
 void WebkitBrowser::RemoveView() {

@@ -59,7 +59,7 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   ~WebkitBrowser() override;
 
   void Detach() override;
-  bool Focusable() const override { return true; }
+  bool Focusable() const override { return !style_.unseen; }
 
   void SetSilent(bool silent) override { silent_ = silent; }
   void Navigate(const std::string& url) override;

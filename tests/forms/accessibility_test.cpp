@@ -1,0 +1,261 @@
+// What assistive tools and the keyboard get from every window: each control
+// a user can act on has a name a screen reader can speak, and each clickable
+// label or picture is reached with Tab, directly or through the caption that
+// lies on it.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "agent/frmSys.h"
+#include "controls/progbutton.h"
+#include "core/globals.h"
+#include "forms/forms_fixture.h"
+#include "windows/frmCheckCode.h"
+#include "windows/frmOpen.h"
+#include "windows/frmView.h"
+#include "windows/frmViewMemo.h"
+#include "windows/frmViewQQ.h"
+
+namespace lumaro {
+namespace {
+
+// The caption without blanks at either end; a drawn button's without "&".
+std::string Trimmed(const std::string& text) {
+  size_t b = text.find_first_not_of(' ');
+  if (b == std::string::npos) return "";
+  return text.substr(b, text.find_last_not_of(' ') - b + 1);
+}
+
+std::string WithoutAmpersands(const std::string& caption) {
+  std::string out;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size())
+      ++i;
+    else if (caption[i] == '&')
+      continue;
+    out += caption[i];
+  }
+  return out;
+}
+
+// The name a screen reader speaks for the control, as the platform derives it.
+std::string SpokenName(const FakeControlRecord& r) {
+  if (r.kind == FakeControlKind::ProgButton) {
+    std::string caption = WithoutAmpersands(r.progButton->Caption());
+    return caption.empty() ? r.style.accessibleName : caption;
+  }
+  if (!r.style.accessibleName.empty()) return r.style.accessibleName;
+  if (r.kind == FakeControlKind::Label) {
+    const auto* label = dynamic_cast<const ILabel*>(r.control);
+    return Trimmed(label ? label->Text() : r.caption);
+  }
+  return "";
+}
+
+bool Clickable(const FakeControlRecord& r) {
+  if (r.kind == FakeControlKind::ProgButton) return static_cast<bool>(r.progButton->onClick);
+  return r.control && r.control->onClick &&
+         (r.kind == FakeControlKind::Label || r.kind == FakeControlKind::Picture);
+}
+
+// Controls that need a name whether or not a handler is attached: the user
+// types into them, ticks them, reads them or watches them.
+bool AlwaysNamed(const FakeControlRecord& r) {
+  switch (r.kind) {
+    case FakeControlKind::TextBox:
+    case FakeControlKind::CheckBox:
+    case FakeControlKind::Browser:
+    case FakeControlKind::ProgButton:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool Inside(const Rect& outer, const Rect& inner) {
+  const int cx = inner.left + inner.width / 2, cy = inner.top + inner.height / 2;
+  return cx >= outer.left && cx < outer.left + outer.width && cy >= outer.top &&
+         cy < outer.top + outer.height;
+}
+
+// A clickable picture or label that Tab passes by is fine when a caption
+// with the same name lies on it and takes the Tab stop for it.
+bool CoveredByATabStop(const FakeWindow& w, const FakeControlRecord& r) {
+  for (const FakeControlRecord& other : w.controls()) {
+    if (&other == &r || !other.style.tabStop || other.style.parent != r.style.parent) continue;
+    if (Inside(r.rect, other.rect) && SpokenName(other) == SpokenName(r)) return true;
+  }
+  return false;
+}
+
+struct WindowCase {
+  const char* window;
+  // Shows the window; `check` runs while it is open.
+  std::function<void(FakeUiFactory&, std::function<void(FakeWindow&)> check)> open;
+  // Clickable controls the keyboard deliberately passes by.
+  std::set<std::string> noTabStop;
+};
+
+class AccessibilityTest : public FormsTest {
+ protected:
+  AccessibilityTest() {
+    Reply(Base() + "GetNet.asp", "http://site.example/Index.htm");
+    Reply(Base() + "queryFlag.asp", "waiting");
+  }
+};
+
+// Whether a control added after `r` in the same container covers it whole.
+bool CoveredByALaterControl(const FakeWindow& w, const FakeControlRecord& r) {
+  bool later = false;
+  for (const FakeControlRecord& other : w.controls()) {
+    if (&other == &r) {
+      later = true;
+      continue;
+    }
+    if (!later || other.style.parent != r.style.parent) continue;
+    const Rect& o = other.rect;
+    if (o.left <= r.rect.left && o.top <= r.rect.top &&
+        o.left + o.width >= r.rect.left + r.rect.width &&
+        o.top + o.height >= r.rect.top + r.rect.height)
+      return true;
+  }
+  return false;
+}
+
+void CheckWindow(const FakeWindow& w, const std::set<std::string>& noTabStop) {
+  SCOPED_TRACE(w.Name());
+  for (const FakeControlRecord& r : w.controls()) {
+    SCOPED_TRACE(r.name);
+    // A browser the user never sees keeps the keyboard out of its page.
+    if (r.kind == FakeControlKind::Browser) {
+      EXPECT_EQ(r.style.unseen, CoveredByALaterControl(w, r)) << "unseen";
+    }
+    const bool click = Clickable(r);
+    if (!click && !AlwaysNamed(r)) continue;
+    const std::string name = SpokenName(r);
+    EXPECT_FALSE(name.empty()) << "no name for assistive tools";
+    EXPECT_NE(name, r.name) << "named by its identifier, not by its purpose";
+    if (!click || r.kind == FakeControlKind::ProgButton) continue;
+    if (noTabStop.count(r.name)) {
+      EXPECT_FALSE(r.style.tabStop);
+      continue;
+    }
+    EXPECT_TRUE(r.style.tabStop || CoveredByATabStop(w, r)) << "Tab never reaches it";
+  }
+}
+
+TEST_F(AccessibilityTest, EveryControlHasANameAndEveryClickableOneIsReachedWithTab) {
+  auto shown = [](const char* name) {
+    return [name](FakeUiFactory& ui, std::function<void(FakeWindow&)> check) {
+      FakeWindow* w = ui.Find(name);
+      ASSERT_NE(w, nullptr) << name;
+      check(*w);
+    };
+  };
+  auto modal = [](const char* name, std::function<void(IWindow*)> opener) {
+    return [name, opener](FakeUiFactory& ui, std::function<void(FakeWindow&)> check) {
+      bool seen = false;
+      ui.OnModal(name, [&](FakeWindow& w) {
+        seen = true;
+        check(w);
+      });
+      opener(nullptr);
+      ui.OnModal(name, {});
+      EXPECT_TRUE(seen) << name << " was not shown";
+    };
+  };
+
+  const WindowCase cases[] = {
+      {"frmlogin",
+       [&](FakeUiFactory& ui, auto check) {
+         frmlogin::Instance();
+         shown("frmlogin")(ui, check);
+       },
+       {}},
+      {"frmReg",
+       [&](FakeUiFactory& ui, auto check) {
+         frmReg::Instance();
+         shown("frmReg")(ui, check);
+       },
+       {}},
+      // The special account's spot under the bottom edge.
+      {"frmAdmin",
+       [&](FakeUiFactory& ui, auto check) {
+         frmAdmin::Instance();
+         shown("frmAdmin")(ui, check);
+       },
+       {"Label1"}},
+      {"frmSys",
+       [&](FakeUiFactory& ui, auto check) {
+         frmSys::Instance();
+         shown("frmSys")(ui, check);
+       },
+       {}},
+      {"frmUP",
+       [&](FakeUiFactory& ui, auto check) {
+         frmUP::Instance();
+         shown("frmUP")(ui, check);
+       },
+       {}},
+      {"frmCheckCode", modal("frmCheckCode", [](IWindow* o) { OpenSiteCodeChecker(o); }), {}},
+      {"frmViewMemo", modal("frmViewMemo", [](IWindow* o) { OpenMemoViewer(o); }), {}},
+      {"frmViewQQ", modal("frmViewQQ", [](IWindow* o) { OpenVisitorViewer(o); }), {}},
+      {"frmOpen",
+       [&](FakeUiFactory& ui, auto check) {
+         frmOpen open;
+         shown("frmOpen")(ui, check);
+       },
+       {}},
+      {"frmView",
+       [&](FakeUiFactory& ui, auto check) {
+         frmView::Instance();
+         shown("frmView")(ui, check);
+       },
+       {}},
+  };
+
+  std::set<std::string> checked;
+  for (const WindowCase& c : cases) {
+    SCOPED_TRACE(c.window);
+    c.open(ui, [&](FakeWindow& w) {
+      CheckWindow(w, c.noTabStop);
+      checked.insert(w.Name());
+    });
+  }
+  EXPECT_EQ(checked.size(), std::size(cases));
+}
+
+// Tab reaches the text boxes first, in their designed order (the hidden
+// registration page is passed by), and the captions of the buttons after
+// them.
+TEST_F(AccessibilityTest, TabStopsFollowTheBoxesInTheirDesignedOrder) {
+  struct Expect {
+    const char* window;
+    std::vector<std::string> order;
+  };
+  const Expect expected[] = {
+      {"frmlogin", {"txtuser", "txtpass", "chkWrite", "lblLogin", "lblExit", "lblReg"}},
+      {"frmReg",
+       {"txtuser", "txtEmail", "txtpass", "txtPASS2", "txtQQ", "txtMobile", "txtMan", "Label14",
+        "Label15"}},
+  };
+  frmlogin::Instance();
+  frmReg::Instance();
+  for (const Expect& e : expected) {
+    FakeWindow* w = ui.Find(e.window);
+    ASSERT_NE(w, nullptr);
+    std::vector<std::string> stops;
+    for (const FakeControlRecord& r : w->controls()) {
+      const bool box = r.kind == FakeControlKind::TextBox || r.kind == FakeControlKind::CheckBox ||
+                       (r.kind == FakeControlKind::Browser && !r.style.unseen);
+      if (box || r.style.tabStop) stops.push_back(r.name);
+    }
+    EXPECT_EQ(stops, e.order) << e.window;
+  }
+}
+
+}  // namespace
+}  // namespace lumaro
