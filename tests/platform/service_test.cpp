@@ -215,8 +215,14 @@ TEST_F(ServiceTest, EveryFaultKindIsSeenByAClient) {
   EXPECT_EQ(Client().Get("/base.asp")->status, 200);
 }
 
+Fault Silence() {
+  Fault fault;
+  fault.kind = Fault::Silence;
+  return fault;
+}
+
 TEST_F(ServiceTest, SilenceHoldsTheAnswerUntilLiftedOrStopped) {
-  service_.SetFault("queryFlag.asp", Fault{Fault::Silence});
+  service_.SetFault("queryFlag.asp", Silence());
   auto silent = Client(1).Get("/queryFlag.asp?id=1");
   EXPECT_FALSE(silent) << "a silenced page answered";
 
@@ -232,7 +238,7 @@ TEST_F(ServiceTest, SilenceHoldsTheAnswerUntilLiftedOrStopped) {
   EXPECT_EQ(released, "no");
 
   // Stopping drops held requests instead of waiting for them.
-  service_.SetFault("queryFlag.asp", Fault{Fault::Silence});
+  service_.SetFault("queryFlag.asp", Silence());
   bool answered = true;
   std::thread held([&] { answered = static_cast<bool>(Client(30).Get("/queryFlag.asp?id=3")); });
   ASSERT_TRUE(service_.WaitForRequest("id=3", 5));
