@@ -111,8 +111,7 @@ const gchar* ClickBoxActionDescription(AtkAction*, gint i) {
 gboolean ActivateWhenIdle(gpointer data) {
   auto* widget = GTK_WIDGET(data);
   auto* box = reinterpret_cast<LumaroClickBox*>(widget);
-  if (box->control && gtk_widget_is_sensitive(widget) && gtk_widget_is_visible(widget))
-    gtk_widget_activate(widget);
+  if (box->control && lumaro::gtkp::TakesInputNow(widget)) gtk_widget_activate(widget);
   return G_SOURCE_REMOVE;
 }
 
@@ -122,7 +121,7 @@ gboolean ClickBoxDoAction(AtkAction* action, gint i) {
   LumaroClickBox* box = ClickBoxOf(ATK_OBJECT(action));
   if (i != 0 || !Clickable(box)) return FALSE;
   auto* widget = GTK_WIDGET(box);
-  if (!gtk_widget_is_sensitive(widget) || !gtk_widget_is_visible(widget)) return FALSE;
+  if (!lumaro::gtkp::TakesInputNow(widget)) return FALSE;
   g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, ActivateWhenIdle, g_object_ref(widget), g_object_unref);
   return TRUE;
 }
@@ -184,6 +183,12 @@ GtkWidget* NewClickBox(IControl* control) {
   box->control = control;
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(box), FALSE);
   return GTK_WIDGET(box);
+}
+
+bool TakesInputNow(GtkWidget* widget) {
+  if (!gtk_widget_is_sensitive(widget) || !gtk_widget_is_visible(widget)) return false;
+  GtkWidget* grab = gtk_grab_get_current();
+  return !grab || grab == widget || gtk_widget_is_ancestor(widget, grab);
 }
 
 void ForgetClickBoxControl(GtkWidget* box) {

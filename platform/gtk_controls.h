@@ -98,6 +98,9 @@ void GtkControl<Interface>::SetOuter(GtkWidget* widget, const std::string& acces
 GtkWidget* NewClickBox(IControl* control);
 // The control is going away: the box no longer reports or raises clicks.
 void ForgetClickBoxControl(GtkWidget* box);
+// Whether a click through assistive tools may reach the widget now: it is
+// shown and enabled, and no modal window holds the input elsewhere.
+bool TakesInputNow(GtkWidget* widget);
 
 // The name assistive tools give a control: the style's name, else the
 // caption without the blanks at either end (runs of blanks inside become one).

@@ -55,8 +55,7 @@ const gchar* DrawnActionDescription(AtkAction*, gint i) {
 gboolean DrawnDoAction(AtkAction* action, gint i) {
   auto* host = HostOf(action);
   if (i != 0 || !host || !host->ActsAsButton()) return FALSE;
-  GtkWidget* widget = host->Outer();
-  if (!gtk_widget_is_sensitive(widget) || !gtk_widget_is_visible(widget)) return FALSE;
+  if (!lumaro::gtkp::TakesInputNow(host->Outer())) return FALSE;
   host->ClickFromAssistiveTool();
   return TRUE;
 }
@@ -237,8 +236,7 @@ void ProgButtonHost::UpdateAccessible() {
 
 void ProgButtonHost::ClickFromAssistiveTool() {
   RunWhenIdle(alive_, [this] {
-    if (shared_->destroyed || !gtk_widget_is_sensitive(area_) || !gtk_widget_is_visible(area_))
-      return;
+    if (shared_->destroyed || !TakesInputNow(area_)) return;
     std::function<void()> click = [this] { model_->NotifyClick(); };
     if (busy_)
       queued_.push_back(std::move(click));

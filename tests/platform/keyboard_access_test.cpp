@@ -182,6 +182,25 @@ TEST_F(KeyboardAccessTest, TheClickActionRunsTheHandlerFromTheMainLoopOnlyWhenUs
   EXPECT_FALSE(atk_action_do_action(action, 0));
   hot->SetVisible(true);
 
+  // A modal window elsewhere holds the input, as it holds the mouse's: also
+  // when it comes up between the request and the click.
+  WindowSpec spec;
+  spec.name = "modal";
+  spec.clientWidth = 3000;
+  spec.clientHeight = 1500;
+  std::unique_ptr<IWindow> modal = Svc().ui->CreateWindow(spec);
+  modal->Show();
+  GtkWidget* modalNative = NativeWindowOf(modal.get());
+  gtk_grab_add(modalNative);
+  EXPECT_FALSE(atk_action_do_action(action, 0));
+  gtk_grab_remove(modalNative);
+  EXPECT_TRUE(atk_action_do_action(action, 0));
+  gtk_grab_add(modalNative);
+  RunFor(0.2);
+  gtk_grab_remove(modalNative);
+  modal->Close();
+  EXPECT_EQ(clicks, 1);
+
   // Asked for, then the window closes before the main loop gets to it.
   EXPECT_TRUE(atk_action_do_action(action, 0));
   window_->Close();
