@@ -62,6 +62,7 @@ class AccessibilityTree : public ::testing::Test {
     app_ = WaitForApplication(client_->Pid(), 20);
     EXPECT_TRUE(app_) << "the program never appeared on the accessibility bus";
     if (!app_) return Node();
+    EXPECT_EQ(app_.Name(), "lumaro");
     Node window = WaitForWindow(app_, title, 20);
     EXPECT_TRUE(window) << "no window '" << title << "' in the accessibility tree";
     return window;
