@@ -66,7 +66,15 @@ GdkPixbuf* LoadPixbuf(const std::string& name, int width, int height) {
     // itself: it is used as it is at its own size (or when any size is
     // fine), and scaled down for a smaller size. A larger size is drawn
     // afresh from the drawing, so that it stays sharp.
-    std::string png = path.substr(0, path.size() - 4) + ".png";
+    const std::string stem = path.substr(0, path.size() - 4);
+    // Twice its own size, for a display of scale 2: rendered at build time too.
+    const std::string png2x = stem + "@2x.png";
+    int w2 = 0, h2 = 0;
+    if (width > 0 && IsFile(png2x) && gdk_pixbuf_get_file_info(png2x.c_str(), &w2, &h2) &&
+        w2 == width && h2 == height) {
+      if (GdkPixbuf* rendered = gdk_pixbuf_new_from_file(png2x.c_str(), nullptr)) return rendered;
+    }
+    std::string png = stem + ".png";
     if (IsFile(png)) {
       GdkPixbuf* rendered = gdk_pixbuf_new_from_file(png.c_str(), nullptr);
       if (rendered) {

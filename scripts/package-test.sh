@@ -44,7 +44,8 @@ expected=(
 )
 for svg in assets/*.svg; do
   name="$(basename "$svg" .svg)"
-  expected+=("share/lumaro/assets/$name.svg" "share/lumaro/assets/$name.png")
+  expected+=("share/lumaro/assets/$name.svg" "share/lumaro/assets/$name.png"
+             "share/lumaro/assets/$name@2x.png")
 done
 
 # ---------------------------------------------------------------- install
