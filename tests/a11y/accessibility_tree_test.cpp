@@ -78,6 +78,10 @@ class AccessibilityTree : public ::testing::Test {
     EXPECT_TRUE(FocusableButton(login, "登录").Do("click"));
     Node console = WaitForWindow(app_, kConsoleTitle, 20);
     EXPECT_TRUE(console) << "no member console after signing in";
+    // The welcome page is there before the user goes on.
+    EXPECT_TRUE(WaitUntil(
+        [&] { return static_cast<bool>(Find(console, ATSPI_ROLE_DOCUMENT_WEB, "欢迎界面")); }, 15))
+        << "no welcome page in the console";
     return console;
   }
 
@@ -317,12 +321,17 @@ TEST_F(AccessibilityTree, SiteCheckerButtonsAreNamedAndActThroughAssistiveTools)
   const size_t welcome = service_->CountRequests("Default.asp");
   FocusableButton(console, "首页").Do("click");
 
-  // 重新检测 loads the site page again; 停止测试 closes the checker.
+  // 重新检测 loads the site page again (once its first load has run the
+  // page's counting code); 停止测试 closes the checker.
   ASSERT_TRUE(service_->WaitForRequest("site/101.html", 10));
+  ASSERT_TRUE(WaitUntil([&] { return service_->Counted("101"); }, 10)) << "the site page never ran";
   const size_t loads = service_->CountRequests("site/101.html");
   ASSERT_TRUE(Find(checker, ATSPI_ROLE_PUSH_BUTTON, "重新检测").Do("click"));
   EXPECT_TRUE(WaitUntil([&] { return service_->CountRequests("site/101.html") > loads; }, 10))
       << "重新检测 did not reload the site page";
+  // The stop comes while the first (held) poll waits: a poll that began only
+  // during the stop's own short wait would hold the window until it timed out.
+  ASSERT_TRUE(service_->WaitForRequest("queryFlag.asp", 10));
   ASSERT_TRUE(Find(checker, ATSPI_ROLE_PUSH_BUTTON, "停止测试").Do("click"));
   EXPECT_TRUE(WaitForNoWindow(app_, kCheckerTitle, 10)) << "停止测试 did not close the checker";
   EXPECT_TRUE(client_->Running());
