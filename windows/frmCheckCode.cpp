@@ -102,6 +102,10 @@ void frmCheckCode::tmrT_Timer() {
   try {
     // Off while the poll waits, so that polls never overlap.
     tmrT->SetEnabled(false);
+    // Stopped and about to close: a tick during the stop button's short
+    // wait starts no new poll, which would hold the closing for up to the
+    // request's time limit.
+    if (mStopped) return;
     std::string answer =
         HttpGet(std::string(kServiceBase) + "queryFlag.asp?id=" + gCheckTarget, true);
     // Closed meanwhile (stop button or close box): the reply is dropped and
