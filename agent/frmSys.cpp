@@ -108,16 +108,16 @@ void ShowConsoleAfterSignIn() {
 }
 
 frmSys::frmSys() {
-  WindowSpec spec;
-  spec.name = "frmSys";
-  spec.clientWidth = kClientWidth;
-  spec.clientHeight = kClientHeight;
-  spec.background = "agent_skin.svg";
-  spec.frame = FrameKind::Sizable;
-  spec.minimizeButton = true;
-  spec.maximizeButton = true;
-  spec.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmSys";
+  design.clientWidth = kClientWidth;
+  design.clientHeight = kClientHeight;
+  design.background = "agent_skin.svg";
+  design.frame = FrameKind::Sizable;
+  design.minimizeButton = true;
+  design.maximizeButton = true;
+  design.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   ControlStyle page;

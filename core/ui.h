@@ -239,7 +239,7 @@ class IWindow {
 class IUiFactory {
  public:
   virtual ~IUiFactory() = default;
-  virtual std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) = 0;
+  virtual std::unique_ptr<IWindow> CreateWindow(const WindowSpec& design) = 0;
 };
 
 }  // namespace lumaro

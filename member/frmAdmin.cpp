@@ -69,16 +69,16 @@ void frmAdmin::ReleaseInstance() { SharedInstance().reset(); }
 void ShowMemberConsole() { frmAdmin::Instance().Show(); }
 
 frmAdmin::frmAdmin() {
-  WindowSpec spec;
-  spec.name = "frmAdmin";
-  spec.clientWidth = kClientWidth;
-  spec.clientHeight = kClientHeight;
-  spec.background = "console_skin.svg";
-  spec.frame = FrameKind::Sizable;
-  spec.minimizeButton = true;
-  spec.maximizeButton = true;
-  spec.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmAdmin";
+  design.clientWidth = kClientWidth;
+  design.clientHeight = kClientHeight;
+  design.background = "console_skin.svg";
+  design.frame = FrameKind::Sizable;
+  design.minimizeButton = true;
+  design.maximizeButton = true;
+  design.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   ControlStyle page;

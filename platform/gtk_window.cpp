@@ -24,7 +24,7 @@ std::vector<GtkWindowImpl*>& Registry() {
 
 class GtkWindowImpl : public IWindow {
  public:
-  explicit GtkWindowImpl(const WindowSpec& spec);
+  explicit GtkWindowImpl(const WindowSpec& design);
   ~GtkWindowImpl() override;
 
   const std::string& Name() const override { return spec_.name; }
@@ -107,11 +107,11 @@ class GtkWindowImpl : public IWindow {
   AliveToken alive_ = NewAliveToken();
 };
 
-GtkWindowImpl::GtkWindowImpl(const WindowSpec& spec)
-    : spec_(spec),
-      caption_(spec.caption),
-      clientWidth_(std::max(1, Px(spec.clientWidth))),
-      clientHeight_(std::max(1, Px(spec.clientHeight))) {
+GtkWindowImpl::GtkWindowImpl(const WindowSpec& design)
+    : spec_(design),
+      caption_(design.caption),
+      clientWidth_(std::max(1, Px(design.clientWidth))),
+      clientHeight_(std::max(1, Px(design.clientHeight))) {
   Registry().push_back(this);
   window_ = GTK_WIDGET(g_object_ref(gtk_window_new(GTK_WINDOW_TOPLEVEL)));
   GtkWindow* w = GTK_WINDOW(window_);
@@ -491,8 +491,8 @@ gboolean GtkWindowImpl::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data
 
 }  // namespace
 
-std::unique_ptr<IWindow> GtkUiFactory::CreateWindow(const WindowSpec& spec) {
-  return std::make_unique<GtkWindowImpl>(spec);
+std::unique_ptr<IWindow> GtkUiFactory::CreateWindow(const WindowSpec& design) {
+  return std::make_unique<GtkWindowImpl>(design);
 }
 
 int CountOpenWindows() {

@@ -18,7 +18,7 @@ namespace lumaro {
 
 class GtkUiFactory : public IUiFactory {
  public:
-  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) override;
+  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& design) override;
 };
 
 inline constexpr int kClassicFrameWidth = 105;   // twips

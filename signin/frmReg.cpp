@@ -66,18 +66,18 @@ void frmReg::ReleaseInstance() {
 }
 
 frmReg::frmReg() {
-  WindowSpec spec;
-  spec.name = "frmReg";
-  spec.caption = "用户注册";
-  spec.clientWidth = 7740;
-  spec.clientHeight = 5340;
-  spec.background = "reg_background.svg";
-  spec.frame = FrameKind::FixedDialog;
-  spec.minimizeButton = false;
-  spec.maximizeButton = false;
-  spec.showInTaskbar = false;
-  spec.placement = Placement::CenterOwner;
-  window_ = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmReg";
+  design.caption = "用户注册";
+  design.clientWidth = 7740;
+  design.clientHeight = 5340;
+  design.background = "reg_background.svg";
+  design.frame = FrameKind::FixedDialog;
+  design.minimizeButton = false;
+  design.maximizeButton = false;
+  design.showInTaskbar = false;
+  design.placement = Placement::CenterOwner;
+  window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   // The browser lies underneath the account box, so it is never seen.

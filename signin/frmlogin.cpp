@@ -72,17 +72,17 @@ void frmlogin::ReleaseInstance() { SharedInstance().reset(); }
 void ShowLoginWindow() { frmlogin::Instance().Show(); }
 
 frmlogin::frmlogin() {
-  WindowSpec spec;
-  spec.name = "frmlogin";
-  spec.caption = "登录";
-  spec.clientWidth = kClientWidth;
-  spec.clientHeight = kClientHeight;
-  spec.background = "login_background.svg";
-  spec.frame = FrameKind::FixedSingle;
-  spec.minimizeButton = true;
-  spec.maximizeButton = false;
-  spec.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmlogin";
+  design.caption = "登录";
+  design.clientWidth = kClientWidth;
+  design.clientHeight = kClientHeight;
+  design.background = "login_background.svg";
+  design.frame = FrameKind::FixedSingle;
+  design.minimizeButton = true;
+  design.maximizeButton = false;
+  design.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   // Creation order is the tab order: the user name box comes first. Labels

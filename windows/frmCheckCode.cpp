@@ -12,17 +12,17 @@
 namespace lumaro {
 
 frmCheckCode::frmCheckCode() {
-  WindowSpec spec;
-  spec.name = "frmCheckCode";
-  spec.caption = "正在检查网站";
-  spec.clientWidth = 6075;
-  spec.clientHeight = 3690;
-  spec.frame = FrameKind::FixedDialog;
-  spec.minimizeButton = false;
-  spec.maximizeButton = false;
-  spec.showInTaskbar = false;
-  spec.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmCheckCode";
+  design.caption = "正在检查网站";
+  design.clientWidth = 6075;
+  design.clientHeight = 3690;
+  design.frame = FrameKind::FixedDialog;
+  design.minimizeButton = false;
+  design.maximizeButton = false;
+  design.showInTaskbar = false;
+  design.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   // Added before the panel, so the panel covers it.

@@ -6,17 +6,17 @@
 namespace lumaro {
 
 frmOpen::frmOpen() {
-  WindowSpec spec;
-  spec.name = "frmOpen";
-  spec.caption = "Form1";
-  spec.clientWidth = 90;
-  spec.clientHeight = 90;
-  spec.frame = FrameKind::None;
-  spec.minimizeButton = false;
-  spec.maximizeButton = false;
-  spec.showInTaskbar = false;
-  spec.placement = Placement::System;
-  window_ = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmOpen";
+  design.caption = "Form1";
+  design.clientWidth = 90;
+  design.clientHeight = 90;
+  design.frame = FrameKind::None;
+  design.minimizeButton = false;
+  design.maximizeButton = false;
+  design.showInTaskbar = false;
+  design.placement = Placement::System;
+  window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   // Lies almost wholly outside the tiny client area: the page runs unseen.

@@ -36,17 +36,17 @@ void frmUP::ReleaseInstance() { SharedInstance().reset(); }
 void ShowUpdateWindow() { frmUP::Instance().Show(); }
 
 frmUP::frmUP() {
-  WindowSpec spec;
-  spec.name = "frmUP";
-  spec.caption = "版本升级";
-  spec.clientWidth = 8205;
-  spec.clientHeight = 3225;
-  spec.frame = FrameKind::FixedDialog;
-  spec.minimizeButton = false;
-  spec.maximizeButton = false;
-  spec.showInTaskbar = false;
-  spec.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmUP";
+  design.caption = "版本升级";
+  design.clientWidth = 8205;
+  design.clientHeight = 3225;
+  design.frame = FrameKind::FixedDialog;
+  design.minimizeButton = false;
+  design.maximizeButton = false;
+  design.showInTaskbar = false;
+  design.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   ControlStyle side;

@@ -28,15 +28,15 @@ frmView& frmView::Instance() {
 void frmView::ReleaseInstance() { SharedInstance().reset(); }
 
 frmView::frmView() {
-  WindowSpec spec;
-  spec.name = "frmView";
-  spec.caption = "详细信息浏览";
-  spec.clientWidth = kClientWidth;
-  spec.clientHeight = kClientHeight;
-  spec.frame = FrameKind::Sizable;
-  spec.maximizeButton = false;
-  spec.placement = Placement::CenterOwner;
-  window_ = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmView";
+  design.caption = "详细信息浏览";
+  design.clientWidth = kClientWidth;
+  design.clientHeight = kClientHeight;
+  design.frame = FrameKind::Sizable;
+  design.maximizeButton = false;
+  design.placement = Placement::CenterOwner;
+  window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   ControlStyle page;

@@ -6,17 +6,17 @@
 namespace lumaro {
 
 frmViewMemo::frmViewMemo() {
-  WindowSpec spec;
-  spec.name = "frmViewMemo";
-  spec.caption = "查看详情";
-  spec.clientWidth = 7020;
-  spec.clientHeight = 6285;
-  spec.frame = FrameKind::FixedDialog;
-  spec.minimizeButton = false;
-  spec.maximizeButton = false;
-  spec.showInTaskbar = false;
-  spec.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmViewMemo";
+  design.caption = "查看详情";
+  design.clientWidth = 7020;
+  design.clientHeight = 6285;
+  design.frame = FrameKind::FixedDialog;
+  design.minimizeButton = false;
+  design.maximizeButton = false;
+  design.showInTaskbar = false;
+  design.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(design);
 
   ControlStyle page;
   page.accessibleName = "备注";

@@ -19,14 +19,14 @@ constexpr int kClientHeight = 8265;
 }  // namespace
 
 frmViewQQ::frmViewQQ() {
-  WindowSpec spec;
-  spec.name = "frmViewQQ";
-  spec.caption = "访客详情";
-  spec.clientWidth = kClientWidth;
-  spec.clientHeight = kClientHeight;
-  spec.frame = FrameKind::Sizable;
-  spec.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmViewQQ";
+  design.caption = "访客详情";
+  design.clientWidth = kClientWidth;
+  design.clientHeight = kClientHeight;
+  design.frame = FrameKind::Sizable;
+  design.placement = Placement::CenterScreen;
+  window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   // Created first, so that Web covers it.

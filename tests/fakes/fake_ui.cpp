@@ -175,12 +175,12 @@ void FakeBrowser::FireDocumentKeyUp() {
 
 // ------------------------------------------------------------------ window
 
-FakeWindow::FakeWindow(FakeUiFactory* factory, const WindowSpec& spec)
+FakeWindow::FakeWindow(FakeUiFactory* factory, const WindowSpec& design)
     : factory_(factory),
-      spec_(spec),
-      caption_(spec.caption),
-      outerWidth_(spec.clientWidth + kFrameWidth),
-      outerHeight_(spec.clientHeight + kFrameHeight) {}
+      spec_(design),
+      caption_(design.caption),
+      outerWidth_(design.clientWidth + kFrameWidth),
+      outerHeight_(design.clientHeight + kFrameHeight) {}
 
 FakeWindow::~FakeWindow() {
   if (factory_) factory_->Forget(this);
@@ -410,10 +410,10 @@ FakeUiFactory::~FakeUiFactory() {
   for (FakeWindow* w : windows_) w->factory_ = nullptr;
 }
 
-std::unique_ptr<IWindow> FakeUiFactory::CreateWindow(const WindowSpec& spec) {
-  auto w = std::make_unique<FakeWindow>(this, spec);
+std::unique_ptr<IWindow> FakeUiFactory::CreateWindow(const WindowSpec& design) {
+  auto w = std::make_unique<FakeWindow>(this, design);
   windows_.push_back(w.get());
-  created_.push_back(spec.name);
+  created_.push_back(design.name);
   return w;
 }
 

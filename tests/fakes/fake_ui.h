@@ -240,7 +240,7 @@ class FakeWindow : public IWindow {
   static constexpr int kFrameWidth = 105;
   static constexpr int kFrameHeight = 510;
 
-  FakeWindow(FakeUiFactory* factory, const WindowSpec& spec);
+  FakeWindow(FakeUiFactory* factory, const WindowSpec& design);
   ~FakeWindow() override;
 
   const std::string& Name() const override { return spec_.name; }
@@ -274,7 +274,7 @@ class FakeWindow : public IWindow {
   int OuterHeight() const override { return outerHeight_; }
 
   // ---- for tests ----
-  const WindowSpec& spec() const { return spec_; }
+  const WindowSpec& design() const { return spec_; }
   // Controls in creation order (also the tab order).
   const std::vector<FakeControlRecord>& controls() const { return records_; }
   std::vector<std::string> ControlNames() const;
@@ -336,7 +336,7 @@ class FakeUiFactory : public IUiFactory {
   using WindowHandler = std::function<void(FakeWindow&)>;
 
   ~FakeUiFactory() override;
-  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) override;
+  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& design) override;
 
   // Runs while a window of that name is shown modally (every time, until
   // replaced or cleared with an empty handler).

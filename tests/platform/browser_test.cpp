@@ -59,13 +59,13 @@ struct Harness {
   std::function<void(BeforeNavigateArgs&)> decide;  // optional
 
   explicit Harness(const std::string& name = "frmAdmin") {
-    WindowSpec spec;
-    spec.name = name;
-    spec.caption = name;
-    spec.clientWidth = 9000;
-    spec.clientHeight = 7500;
-    spec.frame = FrameKind::Sizable;
-    window = Svc().ui->CreateWindow(spec);
+    WindowSpec design;
+    design.name = name;
+    design.caption = name;
+    design.clientWidth = 9000;
+    design.clientHeight = 7500;
+    design.frame = FrameKind::Sizable;
+    window = Svc().ui->CreateWindow(design);
     web = window->AddBrowser("web", {0, 0, 9000, 7500});
     web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) {
       navigations.push_back({args.url, args.postText, args.topLevel});
@@ -526,12 +526,12 @@ TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
 // with drawn buttons after both; the page must not show through.
 TEST_F(BrowserTest, ControlsAddedLaterCoverTheBrowser) {
   server_.Page("/red", "<html><body style='background:#ff0000'>site</body></html>");
-  WindowSpec spec;
-  spec.name = "frmCheckCode";
-  spec.clientWidth = 6075;
-  spec.clientHeight = 3690;
-  spec.frame = FrameKind::FixedDialog;
-  auto w = Svc().ui->CreateWindow(spec);
+  WindowSpec design;
+  design.name = "frmCheckCode";
+  design.clientWidth = 6075;
+  design.clientHeight = 3690;
+  design.frame = FrameKind::FixedDialog;
+  auto w = Svc().ui->CreateWindow(design);
   IBrowser* web1 = w->AddBrowser("web1", {1635, 570, 4620, 1365});
   w->AddPanel("Picture1", {0, 60, 9810, 2340});
   ControlStyle inPanel;

@@ -33,12 +33,12 @@ class DownloadSavedTest : public ::testing::Test {
     dir_ = mkdtemp(templ);
     gtkp::SetDownloadDirectory(dir_);
 
-    WindowSpec spec;
-    spec.name = "frmViewQQ";
-    spec.caption = "frmViewQQ";
-    spec.clientWidth = 6000;
-    spec.clientHeight = 4500;
-    window_ = Svc().ui->CreateWindow(spec);
+    WindowSpec design;
+    design.name = "frmViewQQ";
+    design.caption = "frmViewQQ";
+    design.clientWidth = 6000;
+    design.clientHeight = 4500;
+    window_ = Svc().ui->CreateWindow(design);
     // Created first: the hidden browser has a sibling, as in the viewer.
     data_ = window_->AddBrowser("webData", {0, 0, 3000, 3000});
     other_ = window_->AddBrowser("Web", {0, 0, 6000, 4500});
