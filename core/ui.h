@@ -117,6 +117,9 @@ class IDocument {
   virtual void SubmitFirstForm() = 0;
   // The id of the focused element ("" when it has none).
   virtual std::string ActiveElementId() = 0;
+  // The value of the focused element itself (not of the first element that
+  // shares its name); throws when nothing is focused or it holds no value.
+  virtual std::string ActiveElementValue() = 0;
 };
 
 struct BeforeNavigateArgs {
@@ -220,6 +223,9 @@ class IWindow {
   // window's own handlers.
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
+  // One of the window's handlers is on the stack (it may be waiting in a
+  // modal window or a fetch): the window object must not be freed now.
+  virtual bool Busy() const = 0;
 
   // Outer size (frame included) in twips; setting it may fail while the
   // window is minimized or maximized, which the setter reports with false.
