@@ -125,7 +125,6 @@ class IDocument {
 struct BeforeNavigateArgs {
   std::string url;       // as requested
   std::string postText;  // the form body, "" when there is none
-  bool topLevel = true;  // false for a frame's navigation
   bool cancel = false;
 };
 

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <exception>
 
+#include "core/dispatch_gate.h"
+#include "platform/input_gate.h"
+
 namespace lumaro::gtkp {
 
 namespace {
@@ -16,6 +19,9 @@ constexpr const char* kChannel = "lumaro";
 // A report of a click or submission older than this belongs to no navigation.
 constexpr gint64 kIntentLifetimeUs = 10 * G_USEC_PER_SEC;
 constexpr size_t kMaxIntents = 16;
+// Longest wait for a page to take in a key or a click before the next one
+// is handed to it.
+constexpr guint kCatchUpLimitMs = 1000;
 
 // Runs in this program's script world of every frame. It reports link
 // clicks and form submissions (with the submitted fields) just before the
@@ -30,36 +36,6 @@ constexpr const char* kHookScript = R"JS(
   window.__lumaroHooks = true;
   function post(message) { try { channel.postMessage(message); } catch (e) {} }
   function isTop() { return window === window.top; }
-  function hasNamedFrame(w, name, depth) {
-    if (depth > 10) return false;
-    var count = 0;
-    try { count = w.frames.length; } catch (e) { return false; }
-    for (var i = 0; i < count; i++) {
-      var f = null;
-      try { f = w.frames[i]; } catch (e) { continue; }
-      try { if (f.name === name) return true; } catch (e) {}
-      if (hasNamedFrame(f, name, depth + 1)) return true;
-    }
-    return false;
-  }
-  // Where a link or form with this target opens: true the top page,
-  // false a frame, null a new window.
-  function targetIsTop(target) {
-    var t = target || '';
-    var key = t.toLowerCase();
-    if (key === '' || key === '_self') return isTop();
-    if (key === '_top') return true;
-    if (key === '_parent') return window.parent === window.top;
-    if (key === '_blank') return null;
-    try { if (window.name === t) return isTop(); } catch (e) {}
-    try { if (window.top.name === t) return true; } catch (e) {}
-    if (hasNamedFrame(window.top, t, 0)) return false;
-    return null;
-  }
-  function baseTarget() {
-    var base = document.querySelector('base[target]');
-    return base ? base.getAttribute('target') : '';
-  }
   function formFields(form, submitter) {
     var data;
     try {
@@ -82,12 +58,10 @@ constexpr const char* kHookScript = R"JS(
     var method = (has('formmethod') ? submitter.formMethod : form.method) || 'get';
     if (method.toLowerCase() === 'dialog') return;
     var action = has('formaction') ? submitter.formAction : form.action;
-    var target = has('formtarget') ? submitter.formTarget
-                                   : (form.getAttribute('target') || baseTarget());
     var charset = (form.acceptCharset || '').split(/[\s,]+/).filter(Boolean)[0] ||
                   document.characterSet;
     post({k: 'nav', url: String(action), method: method.toUpperCase(), form: true,
-          fields: formFields(form, submitter), charset: charset, top: targetIsTop(target)});
+          fields: formFields(form, submitter), charset: charset});
   }
   window.addEventListener('submit', function (e) { reportForm(e.target, e.submitter); }, true);
   window.addEventListener('__lumaro_submit', function (e) { reportForm(e.target, null); }, true);
@@ -95,8 +69,7 @@ constexpr const char* kHookScript = R"JS(
     if (e.button !== 0 || !e.target || !e.target.closest) return;
     var link = e.target.closest('a[href], area[href]');
     if (!link || typeof link.href !== 'string' || /^javascript:/i.test(link.href)) return;
-    post({k: 'nav', url: link.href, method: 'GET', form: false, fields: null, charset: '',
-          top: targetIsTop(link.getAttribute('target') || baseTarget())});
+    post({k: 'nav', url: link.href, method: 'GET', form: false, fields: null, charset: ''});
   }, true);
   if (isTop()) {
     document.addEventListener('click', function () { post({k: 'click'}); });
@@ -201,8 +174,7 @@ void OnDownloadFinished(WebKitDownload* download, gpointer) {
     return;
   }
   if (owner->alive.expired()) return;
-  std::function<void(const std::string&)> handler = owner->browser->onDownloadSaved;
-  if (handler) Guarded([&] { handler(saved); });
+  owner->browser->RaiseDownloadSaved(saved);
 }
 
 void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
@@ -323,10 +295,6 @@ std::string Property(JSCValue* object, const char* name) {
 std::string WithoutFragment(const std::string& url) { return url.substr(0, url.find('#')); }
 std::string WithoutQuery(const std::string& url) {
   return WithoutFragment(url).substr(0, WithoutFragment(url).find('?'));
-}
-
-bool StartsWith(const std::string& text, const char* prefix) {
-  return g_str_has_prefix(text.c_str(), prefix);
 }
 
 void WaitBriefly(double seconds) {
@@ -505,6 +473,7 @@ void WebkitBrowser::InstallView(WebKitWebView* view) {
 
   gtk_container_add(GTK_CONTAINER(holder_), GTK_WIDGET(view_));
   gtk_widget_show(GTK_WIDGET(view_));
+  SetPageCatchUp(GTK_WIDGET(view_), CatchUp);
   AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(view_));
   atk_object_set_name(accessible,
                       (style_.accessibleName.empty() ? name_ : style_.accessibleName).c_str());
@@ -514,7 +483,6 @@ void WebkitBrowser::RemoveView() {
   viewSignals_.DisconnectAll();
   intents_.clear();
   skipFinish_ = false;
-  hostNavigations_ = 0;
   if (content_) {
     webkit_user_content_manager_unregister_script_message_handler_in_world(content_, kChannel,
                                                                            kWorld);
@@ -542,23 +510,17 @@ void WebkitBrowser::Navigate(const std::string& url) {
   if (!Live() || !view_) return;
   const std::string address = BrowserAddress(url);
   if (address.empty()) return;  // nothing to load
-  ++hostNavigations_;
-  hostNavigationTime_ = g_get_monotonic_time();
   webkit_web_view_load_uri(view_, address.c_str());
 }
 
 bool WebkitBrowser::GoBack() {
   if (!Live() || !view_ || !webkit_web_view_can_go_back(view_)) return false;
-  ++hostNavigations_;
-  hostNavigationTime_ = g_get_monotonic_time();
   webkit_web_view_go_back(view_);
   return true;
 }
 
 bool WebkitBrowser::GoForward() {
   if (!Live() || !view_ || !webkit_web_view_can_go_forward(view_)) return false;
-  ++hostNavigations_;
-  hostNavigationTime_ = g_get_monotonic_time();
   webkit_web_view_go_forward(view_);
   return true;
 }
@@ -620,12 +582,17 @@ std::string WebkitBrowser::Evaluate(const std::string& script, double timeoutSec
       },
       new std::shared_ptr<State>(state));
 
-  // Other events (timers, other windows) go on while the page answers.
-  const gint64 deadline = g_get_monotonic_time() + gint64(timeoutSeconds * G_USEC_PER_SEC);
-  while (!state->done) {
-    const gint64 left = deadline - g_get_monotonic_time();
-    if (left <= 0) break;
-    WaitBriefly(double(left) / G_USEC_PER_SEC);
+  // A page call: the user's input, the program's timers and the browsers'
+  // events wait until it has returned (the gate holds them), so that the
+  // handler making it sees the page as it left it.
+  {
+    DispatchGate::PageCall call;
+    const gint64 deadline = g_get_monotonic_time() + gint64(timeoutSeconds * G_USEC_PER_SEC);
+    while (!state->done) {
+      const gint64 left = deadline - g_get_monotonic_time();
+      if (left <= 0) break;
+      WaitBriefly(double(left) / G_USEC_PER_SEC);
+    }
   }
   if (!state->done) g_cancellable_cancel(cancellable);
   g_object_unref(cancellable);
@@ -637,9 +604,7 @@ std::string WebkitBrowser::Evaluate(const std::string& script, double timeoutSec
 
 // --------------------------------------------------------------- events
 
-void WebkitBrowser::Classify(const std::string& uri, const std::string& method,
-                             WebKitNavigationType type, bool redirect, bool* topLevel,
-                             std::string* postText) {
+std::string WebkitBrowser::PostTextFor(const std::string& uri, const std::string& method) {
   const gint64 now = g_get_monotonic_time();
   while (!intents_.empty() && now - intents_.front().time > kIntentLifetimeUs)
     intents_.pop_front();
@@ -657,53 +622,47 @@ void WebkitBrowser::Classify(const std::string& uri, const std::string& method,
       match = method == "GET" && WithoutQuery(intent.url) == WithoutQuery(uri);
     }
     if (!match) continue;
-    *topLevel = intent.top != 0;
     // The fields are sent as urlencoded text; only a post carries them as
     // its body.
-    if (intent.form && method == "POST") *postText = EncodeFormBody(intent.fields, intent.charset);
+    std::string body;
+    if (intent.form && method == "POST") body = EncodeFormBody(intent.fields, intent.charset);
     intents_.erase(std::next(it).base());
-    lastTopLevel_ = *topLevel;
-    return;
+    return body;
   }
-
-  if (hostNavigations_ > 0 && now - hostNavigationTime_ < kIntentLifetimeUs &&
-      (type == WEBKIT_NAVIGATION_TYPE_OTHER || type == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD)) {
-    --hostNavigations_;
-    *topLevel = true;
-  } else if (redirect) {
-    *topLevel = lastTopLevel_;
-  } else if (StartsWith(uri, "about:") || StartsWith(uri, "data:") || StartsWith(uri, "blob:")) {
-    *topLevel = false;  // a frame's placeholder document
-  } else {
-    *topLevel = !IsFrameSource(uri);
-  }
-  lastTopLevel_ = *topLevel;
+  return {};
 }
 
-// Whether a frame element of the current page (or of its frames) loads
-// `uri`: the navigation is that frame's first load.
-bool WebkitBrowser::IsFrameSource(const std::string& uri) {
-  if (!view_ || !webkit_web_view_get_uri(view_)) return false;
-  static const char* kScan = R"JS(
-    (function (url) {
-      function scan(doc, depth) {
-        if (!doc || depth > 10) return false;
-        var frames = doc.querySelectorAll('iframe, frame');
-        for (var i = 0; i < frames.length; i++) {
-          if (frames[i].src === url) return true;
-          var inner = null;
-          try { inner = frames[i].contentDocument; } catch (e) {}
-          if (inner && scan(inner, depth + 1)) return true;
-        }
-        return false;
-      }
-      return scan(document, 0) ? '1' : '0';
-    }))JS";
-  try {
-    return Evaluate(std::string(kScan) + "(" + JsString(uri) + ")", 2) == "1";
-  } catch (const DocumentError&) {
-    return false;
+void WebkitBrowser::Raise(std::function<void()> event) {
+  DispatchGate::Get().Raise(shared_->gate, std::move(event));
+}
+
+void WebkitBrowser::CatchUp(GtkWidget* widget, uint64_t token) {
+  WebKitWebView* view = WEBKIT_WEB_VIEW(widget);
+  const char* uri = webkit_web_view_get_uri(view);
+  if (!uri || !*uri || !webkit_web_view_get_is_web_process_responsive(view)) {
+    DispatchGate::Get().PageCaughtUp(token);
+    return;
   }
+  // The page answers a script only after the input sent before it. A page
+  // that does not answer in time (busy, gone) is not waited for longer.
+  auto* held = new uint64_t(token);
+  webkit_web_view_evaluate_javascript(
+      view, "0", -1, kWorld, nullptr, nullptr,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        auto* token = static_cast<uint64_t*>(data);
+        JSCValue* value =
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
+        if (value) g_object_unref(value);
+        DispatchGate::Get().PageCaughtUp(*token);
+        delete token;
+      },
+      held);
+  g_timeout_add_full(G_PRIORITY_DEFAULT, kCatchUpLimitMs,
+                     [](gpointer data) -> gboolean {
+                       DispatchGate::Get().PageCaughtUp(*static_cast<uint64_t*>(data));
+                       return G_SOURCE_REMOVE;
+                     },
+                     new uint64_t(token), [](gpointer p) { delete static_cast<uint64_t*>(p); });
 }
 
 gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
@@ -715,28 +674,33 @@ gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision
   const WebKitNavigationType navType = webkit_navigation_action_get_navigation_type(action);
   // A reload repeats a page that was let through already.
   if (navType == WEBKIT_NAVIGATION_TYPE_RELOAD) return FALSE;
+  if (!self->onBeforeNavigate2) return FALSE;
   WebKitURIRequest* request = webkit_navigation_action_get_request(action);
   const char* uri = webkit_uri_request_get_uri(request);
   const char* method = webkit_uri_request_get_http_method(request);
 
-  std::function<void(BeforeNavigateArgs&)> handler = self->onBeforeNavigate2;
-  if (!handler) return FALSE;
-  BeforeNavigateArgs args;
-  args.url = uri ? uri : "";
-  self->Classify(args.url, method ? method : "GET", navType,
-                 webkit_navigation_action_is_redirect(action), &args.topLevel, &args.postText);
+  // Taken now: the reports it is matched with belong to this moment.
+  auto args = std::make_shared<BeforeNavigateArgs>();
+  args->url = uri ? uri : "";
+  args->postText = self->PostTextFor(args->url, method ? method : "GET");
 
-  // The handler may run modal windows and read the page before it decides;
-  // the page keeps running meanwhile. The browser may even be gone after.
+  // The decision is held until the handler has decided; the handler may
+  // run modal windows and read the page first, and it may wait for a
+  // handler of its window that is running now. The browser may be gone by
+  // the time it decides.
   g_object_ref(decision);
-  g_object_ref(view);
-  Guarded([&] { handler(args); });
-  if (args.cancel)
-    webkit_policy_decision_ignore(decision);
-  else
-    webkit_policy_decision_use(decision);
-  g_object_unref(view);
-  g_object_unref(decision);
+  std::weak_ptr<bool> alive = self->alive_;
+  self->Raise([self, alive, args, decision] {
+    std::function<void(BeforeNavigateArgs&)> handler =
+        alive.expired() ? nullptr : self->onBeforeNavigate2;
+    if (handler) Guarded([&] { handler(*args); });
+    if (alive.expired() || args->cancel)
+      webkit_policy_decision_ignore(decision);
+    else
+      webkit_policy_decision_use(decision);
+    g_object_unref(decision);
+  });
+  (void)view;
   return TRUE;
 }
 
@@ -744,17 +708,38 @@ GtkWidget* WebkitBrowser::OnCreate(WebKitWebView* view, WebKitNavigationAction* 
                                    gpointer data) {
   auto* self = static_cast<WebkitBrowser*>(data);
   std::weak_ptr<bool> alive = self->alive_;
+  if (DispatchGate::Get().WouldQueue(self->shared_->gate)) {
+    // A handler of this window is running: the page gets no window now, and
+    // the address opens where the handler says once it has returned.
+    WebKitURIRequest* request = action ? webkit_navigation_action_get_request(action) : nullptr;
+    const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+    const std::string address = uri ? uri : "";
+    self->Raise([self, alive, address] {
+      if (alive.expired()) return;
+      NewWindowArgs args;
+      std::function<void(NewWindowArgs&)> handler = self->onNewWindow2;
+      if (handler) Guarded([&] { handler(args); });
+      if (args.cancel || alive.expired() || address.empty()) return;
+      if (auto* target = dynamic_cast<WebkitBrowser*>(args.target)) {
+        target->Navigate(address);
+      } else if (!args.target && self->view_) {
+        GtkWidget* popup = OpenPopup(self->view_);
+        webkit_web_view_load_uri(WEBKIT_WEB_VIEW(popup), address.c_str());
+        PopupReady(WEBKIT_WEB_VIEW(popup), gtk_widget_get_toplevel(popup));
+      }
+    });
+    return nullptr;
+  }
   NewWindowArgs args;
   std::function<void(NewWindowArgs&)> handler = self->onNewWindow2;
-  if (handler) Guarded([&] { handler(args); });
-  if (args.cancel) return nullptr;
+  if (handler) RunHandler(self->shared_, [&] { handler(args); });
+  if (args.cancel || alive.expired()) return nullptr;
   if (!args.target) return OpenPopup(view);
   auto* target = dynamic_cast<WebkitBrowser*>(args.target);
   if (!target || !target->Live()) return nullptr;
   if (target == self) {
     // The page opens in this very browser.
-    if (!alive.expired() && action)
-      webkit_web_view_load_request(view, webkit_navigation_action_get_request(action));
+    if (action) webkit_web_view_load_request(view, webkit_navigation_action_get_request(action));
     return nullptr;
   }
   return GTK_WIDGET(target->TakeNewWindow(view));
@@ -807,18 +792,25 @@ gboolean WebkitBrowser::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GE
 void WebkitBrowser::OnClose(WebKitWebView*, gpointer data) {
   auto* self = static_cast<WebkitBrowser*>(data);
   std::weak_ptr<bool> alive = self->alive_;
-  bool cancel = false;
-  std::function<void(bool&)> handler = self->onWindowClosing;
-  if (handler) Guarded([&] { handler(cancel); });
-  if (cancel || alive.expired()) return;
-  std::function<void()> close = self->closeWindow_;
-  if (close) close();
+  // A page closing its window while a handler of that window waits closes
+  // it once the handler has returned.
+  self->Raise([self, alive] {
+    if (alive.expired()) return;
+    bool cancel = false;
+    std::function<void(bool&)> handler = self->onWindowClosing;
+    if (handler) Guarded([&] { handler(cancel); });
+    if (cancel || alive.expired()) return;
+    std::function<void()> close = self->closeWindow_;
+    if (close) close();
+  });
 }
 
 gboolean WebkitBrowser::OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer) {
   // Pages' alerts, confirmations and prompts are shown even by a silent
   // browser: silence only keeps script errors quiet, and WebKit reports
-  // those in no dialog anyway.
+  // those in no dialog anyway. A page that asks the user while the program
+  // waits for it needs the user's input to answer.
+  DispatchGate::Get().LetInputThrough();
   return FALSE;
 }
 
@@ -836,11 +828,6 @@ void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptR
     JSCValue* form = jsc_value_object_get_property(message, "form");
     intent.form = form && jsc_value_to_boolean(form);
     if (form) g_object_unref(form);
-    JSCValue* top = jsc_value_object_get_property(message, "top");
-    intent.top = !top || jsc_value_is_null(top) || jsc_value_is_undefined(top)
-                     ? -1
-                     : (jsc_value_to_boolean(top) ? 1 : 0);
-    if (top) g_object_unref(top);
     JSCValue* fields = jsc_value_object_get_property(message, "fields");
     if (fields && jsc_value_is_array(fields)) {
       JSCValue* lengthValue = jsc_value_object_get_property(fields, "length");
@@ -869,20 +856,34 @@ void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptR
   } else if (kind == "frameload") {
     self->RaiseDocumentComplete(Property(message, "url"));
   } else if (kind == "click") {
-    self->RaiseSimple(self->onDocumentClick);
+    self->RaiseDocumentEvent(&IBrowser::onDocumentClick);
   } else if (kind == "keyup") {
-    self->RaiseSimple(self->onDocumentKeyUp);
+    self->RaiseDocumentEvent(&IBrowser::onDocumentKeyUp);
   }
 }
 
 void WebkitBrowser::RaiseDocumentComplete(const std::string& url) {
-  std::function<void(const std::string&)> handler = onDocumentComplete;
-  if (handler) Guarded([&] { handler(url); });
+  std::weak_ptr<bool> alive = alive_;
+  Raise([this, alive, url] {
+    std::function<void(const std::string&)> handler = alive.expired() ? nullptr : onDocumentComplete;
+    if (handler) Guarded([&] { handler(url); });
+  });
 }
 
-void WebkitBrowser::RaiseSimple(const std::function<void()>& event) {
-  std::function<void()> handler = event;
-  if (handler) Guarded([&] { handler(); });
+void WebkitBrowser::RaiseDocumentEvent(std::function<void()> IBrowser::*event) {
+  std::weak_ptr<bool> alive = alive_;
+  Raise([this, alive, event] {
+    std::function<void()> handler = alive.expired() ? nullptr : this->*event;
+    if (handler) Guarded(handler);
+  });
+}
+
+void WebkitBrowser::RaiseDownloadSaved(const std::string& path) {
+  std::weak_ptr<bool> alive = alive_;
+  Raise([this, alive, path] {
+    std::function<void(const std::string&)> handler = alive.expired() ? nullptr : onDownloadSaved;
+    if (handler) Guarded([&] { handler(path); });
+  });
 }
 
 // ================================================================ document
@@ -968,6 +969,14 @@ void WebkitDocument::SubmitFirstForm() {
 
 std::string WebkitDocument::ActiveElementId() {
   return Call("var a = document.activeElement; return a && a.id ? String(a.id) : '';", "");
+}
+
+std::string WebkitDocument::ActiveElementValue() {
+  return Call("var a = document.activeElement;"
+              "if (!a || a === document.body) throw new Error('nothing is focused');"
+              "var v = valued(a).value;"
+              "return v === null || v === undefined ? '' : String(v);",
+              "");
 }
 
 }  // namespace lumaro::gtkp

@@ -143,7 +143,6 @@ BeforeNavigateArgs FakeBrowser::FireBeforeNavigate2(const std::string& url,
   BeforeNavigateArgs args;
   args.url = url;
   args.postText = postText;
-  args.topLevel = topLevel;
   if (onBeforeNavigate2) onBeforeNavigate2(args);
   return args;
 }

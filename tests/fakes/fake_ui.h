@@ -155,6 +155,7 @@ class FakeDocument : public IDocument {
   std::string BodyText() override;
   void SubmitFirstForm() override;
   std::string ActiveElementId() override;
+  std::string ActiveElementValue() override { return Value(ActiveElementId()); }
 
  private:
   void Check();
@@ -267,6 +268,7 @@ class FakeWindow : public IWindow {
   void ShowModal(IWindow* owner) override;
   void Close() override;
   bool IsOpen() const override { return open_; }
+  bool Busy() const override { return false; }
 
   bool SetOuterWidth(int twips) override;
   bool SetOuterHeight(int twips) override;
