@@ -307,6 +307,19 @@ void WaitBriefly(double seconds) {
   g_source_unref(timeout);
 }
 
+// With LUMARO_TRACE_LOADS naming a file, every finished page load is
+// appended to it as "<monotonic clock in microseconds> <address>", and every
+// document key-up once its handler has returned as "<microseconds> keyup":
+// what the benchmarks time page loads and typing by.
+void TraceLoad(const char* uri) {
+  static const char* path = g_getenv("LUMARO_TRACE_LOADS");
+  if (!path || !*path) return;
+  if (FILE* f = std::fopen(path, "a")) {
+    std::fprintf(f, "%" G_GINT64_FORMAT " %s\n", g_get_monotonic_time(), uri ? uri : "");
+    std::fclose(f);
+  }
+}
+
 }  // namespace
 
 void SetDownloadDirectory(const std::string& dir) { DownloadDirectory() = dir; }
@@ -691,10 +704,12 @@ gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision
   g_object_ref(decision);
   std::weak_ptr<bool> alive = self->alive_;
   self->Raise([self, alive, args, decision] {
-    std::function<void(BeforeNavigateArgs&)> handler =
-        alive.expired() ? nullptr : self->onBeforeNavigate2;
+    // A window that closed meanwhile (its page closed it while a handler
+    // waited) follows no more navigations.
+    const bool gone = alive.expired() || self->shared_->closed;
+    std::function<void(BeforeNavigateArgs&)> handler = gone ? nullptr : self->onBeforeNavigate2;
     if (handler) Guarded([&] { handler(*args); });
-    if (alive.expired() || args->cancel)
+    if (gone || alive.expired() || args->cancel)
       webkit_policy_decision_ignore(decision);
     else
       webkit_policy_decision_use(decision);
@@ -715,7 +730,7 @@ GtkWidget* WebkitBrowser::OnCreate(WebKitWebView* view, WebKitNavigationAction* 
     const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
     const std::string address = uri ? uri : "";
     self->Raise([self, alive, address] {
-      if (alive.expired()) return;
+      if (alive.expired() || self->shared_->closed) return;
       NewWindowArgs args;
       std::function<void(NewWindowArgs&)> handler = self->onNewWindow2;
       if (handler) Guarded([&] { handler(args); });
@@ -749,21 +764,6 @@ void WebkitBrowser::OnReadyToShow(WebKitWebView* view, gpointer) {
   gtk_widget_show(GTK_WIDGET(view));
 }
 
-namespace {
-
-// With LUMARO_TRACE_LOADS naming a file, every finished page load is
-// appended to it as "<monotonic clock in microseconds> <address>": what the
-// benchmarks time page loads by.
-void TraceLoad(const char* uri) {
-  static const char* path = g_getenv("LUMARO_TRACE_LOADS");
-  if (!path || !*path) return;
-  if (FILE* f = std::fopen(path, "a")) {
-    std::fprintf(f, "%" G_GINT64_FORMAT " %s\n", g_get_monotonic_time(), uri ? uri : "");
-    std::fclose(f);
-  }
-}
-
-}  // namespace
 
 void WebkitBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
   auto* self = static_cast<WebkitBrowser*>(data);
@@ -795,7 +795,7 @@ void WebkitBrowser::OnClose(WebKitWebView*, gpointer data) {
   // A page closing its window while a handler of that window waits closes
   // it once the handler has returned.
   self->Raise([self, alive] {
-    if (alive.expired()) return;
+    if (alive.expired() || self->shared_->closed) return;
     bool cancel = false;
     std::function<void(bool&)> handler = self->onWindowClosing;
     if (handler) Guarded([&] { handler(cancel); });
@@ -865,7 +865,8 @@ void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptR
 void WebkitBrowser::RaiseDocumentComplete(const std::string& url) {
   std::weak_ptr<bool> alive = alive_;
   Raise([this, alive, url] {
-    std::function<void(const std::string&)> handler = alive.expired() ? nullptr : onDocumentComplete;
+    std::function<void(const std::string&)> handler =
+        alive.expired() || shared_->closed ? nullptr : onDocumentComplete;
     if (handler) Guarded([&] { handler(url); });
   });
 }
@@ -873,8 +874,9 @@ void WebkitBrowser::RaiseDocumentComplete(const std::string& url) {
 void WebkitBrowser::RaiseDocumentEvent(std::function<void()> IBrowser::*event) {
   std::weak_ptr<bool> alive = alive_;
   Raise([this, alive, event] {
-    std::function<void()> handler = alive.expired() ? nullptr : this->*event;
+    std::function<void()> handler = alive.expired() || shared_->closed ? nullptr : this->*event;
     if (handler) Guarded(handler);
+    if (event == &IBrowser::onDocumentKeyUp) TraceLoad("keyup");
   });
 }
 
