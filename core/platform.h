@@ -26,7 +26,13 @@ class IHttpRequest {
   virtual int Status() = 0;
   // The raw bytes of the reply body.
   virtual const std::string& ResponseBody() = 0;
+  // Leaves a request that is under way at once (its connection is closed);
+  // it then counts as failed (readyState 4, status 0).
+  virtual void Abort() {}
 };
+
+// The largest reply body a request keeps: a longer reply fails.
+inline constexpr size_t kMaxReplyBytes = size_t(8) << 20;
 
 class IHttpFactory {
  public:

@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "core/dispatch_gate.h"
+#include "platform/desktop_services.h"
 #include "platform/input_gate.h"
 
 namespace lumaro::gtkp {
@@ -114,12 +115,10 @@ std::string SafeFileName(const char* suggested) {
   return name;
 }
 
+std::string DownloadFolder();
+
 gboolean OnDecideDestination(WebKitDownload* download, gchar* suggested, gpointer) {
-  std::string dir = DownloadDirectory();
-  if (dir.empty()) {
-    const char* special = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
-    dir = special ? special : std::string(g_get_home_dir()) + "/Downloads";
-  }
+  std::string dir = DownloadFolder();
   g_mkdir_with_parents(dir.c_str(), 0700);
   // The server's name, without any folder part; an existing file is kept.
   const std::string name = SafeFileName(suggested);
@@ -192,9 +191,53 @@ void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
 
 // One web context for the program: its pages share the service's session
 // cookies, and nothing is written to disk.
+// Whether the web processes can run in WebKit's sandbox here: it needs
+// bubblewrap and the kernel's namespaces, which some machines (containers,
+// kernels without unprivileged user namespaces) do not offer. WebKit would
+// fail to start its web process then; the program runs without the sandbox
+// and says so.
+bool SandboxWorks() {
+  gchar* bwrap = g_find_program_in_path("bwrap");
+  if (!bwrap) {
+    g_printerr("lumaro: no bubblewrap (bwrap): web pages run without WebKit's sandbox\n");
+    return false;
+  }
+  gchar* argv[] = {bwrap,
+                   const_cast<gchar*>("--ro-bind"), const_cast<gchar*>("/"), const_cast<gchar*>("/"),
+                   const_cast<gchar*>("--unshare-pid"), const_cast<gchar*>("--unshare-ipc"),
+                   const_cast<gchar*>("--unshare-uts"), const_cast<gchar*>("--proc"),
+                   const_cast<gchar*>("/proc"), const_cast<gchar*>("--dev"),
+                   const_cast<gchar*>("/dev"), const_cast<gchar*>("true"), nullptr};
+  gint status = -1;
+  const gboolean ran = g_spawn_sync(
+      nullptr, argv, nullptr,
+      GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+      nullptr, nullptr, nullptr, nullptr, &status, nullptr);
+  g_free(bwrap);
+  const bool works = ran && g_spawn_check_wait_status(status, nullptr);
+  if (!works)
+    g_printerr("lumaro: bubblewrap cannot make a sandbox here: web pages run without WebKit's sandbox\n");
+  return works;
+}
+
+std::string DownloadFolder() {
+  std::string dir = DownloadDirectory();
+  if (dir.empty()) {
+    const char* special = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
+    dir = special ? special : std::string(g_get_home_dir()) + "/Downloads";
+  }
+  return dir;
+}
+
 WebKitWebContext* SharedContext() {
   static WebKitWebContext* context = [] {
     WebKitWebContext* c = webkit_web_context_new_ephemeral();
+    if (SandboxWorks()) {
+      webkit_web_context_set_sandbox_enabled(c, TRUE);
+      const std::string downloads = DownloadFolder();
+      g_mkdir_with_parents(downloads.c_str(), 0700);
+      webkit_web_context_add_path_to_sandbox(c, downloads.c_str(), FALSE);
+    }
     g_signal_connect(c, "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
     return c;
   }();
@@ -206,7 +249,8 @@ WebKitSettings* SharedSettings() {
     WebKitSettings* s = webkit_settings_new();
     // Pages without a declared character set are the service's GBK pages.
     webkit_settings_set_default_charset(s, "GBK");
-    webkit_settings_set_javascript_can_open_windows_automatically(s, TRUE);
+    // Windows open only from the user's click, never from a page by itself.
+    webkit_settings_set_javascript_can_open_windows_automatically(s, FALSE);
     webkit_settings_set_enable_developer_extras(s, FALSE);
     webkit_settings_set_hardware_acceleration_policy(s, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     return s;
@@ -523,6 +567,10 @@ void WebkitBrowser::Navigate(const std::string& url) {
   if (!Live() || !view_) return;
   const std::string address = BrowserAddress(url);
   if (address.empty()) return;  // nothing to load
+  // The program loads web pages only: an address from the service or a page
+  // that names another scheme (file:, javascript:, a desktop handler) is not
+  // followed.
+  if (!IsWebAddress(address) && address != "about:blank") return;
   webkit_web_view_load_uri(view_, address.c_str());
 }
 

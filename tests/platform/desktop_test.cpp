@@ -154,8 +154,8 @@ TEST(InstanceGuardTest, DefaultLockIsPerUser) {
   FlockInstanceGuard guard;
   const std::string& path = guard.LockPath();
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  EXPECT_TRUE(path == "/tmp/lumaro-" + std::to_string(getuid()) + ".lock" ||
-              (runtime && path == std::string(runtime) + "/lumaro.lock"))
+  EXPECT_TRUE((runtime && path == std::string(runtime) + "/lumaro.lock") ||
+              path == UserDataDir() + "/lumaro.lock")
       << path;
 }
 
