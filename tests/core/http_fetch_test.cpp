@@ -108,7 +108,8 @@ TEST_F(HttpFetch, WaitsWithoutSpinningAndKeepsEventsRunning) {
 // one re-opens the shared request, so the waiting fetch never gets its own
 // answer. It fails rather than hand its caller the other fetch's answer,
 // whether its request was still under way or had completed and was being
-// read; the other fetch keeps its own answer.
+// read; the other fetch keeps its own result, and an unfinished request of
+// that fetch keeps its object for the next one.
 TEST_F(HttpFetch, AFetchWhoseRequestAnotherFetchTookOverFails) {
   struct Case {
     const char* what;
@@ -117,17 +118,22 @@ TEST_F(HttpFetch, AFetchWhoseRequestAnotherFetchTookOverFails) {
     // on the first of the pumps made once the answer is in (before the body
     // is read).
     bool onWait;
+    bool secondAnswers;
   } cases[] = {
-      {"while the first is under way", 5, true},
-      {"while the first's completed answer is read", 0, false},
+      {"while the first is under way", 5, true, true},
+      {"while the first's completed answer is read", 0, false, true},
+      {"while the first's answer is read, and never answered", 0, false, false},
   };
-  env.http.ReplyText("http://s/second", "second");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeReply first;
     first.looks = c.looks;
     first.body = "first";
     env.http.Reply("http://s/first", first);
+    FakeReply second;
+    second.body = "second";
+    second.never = !c.secondAnswers;
+    env.http.Reply("http://s/second", second);
     env.pump.pumps = 0;
     env.pump.waits = 0;
     std::string inner;
@@ -140,9 +146,11 @@ TEST_F(HttpFetch, AFetchWhoseRequestAnotherFetchTookOverFails) {
     };
     EXPECT_EQ(HttpGet("http://s/first", false), "ERROR");
     env.pump.onPump = nullptr;
-    EXPECT_EQ(inner, "second");
-    EXPECT_EQ(gHttpResult, "second");
-    // The next fetch starts afresh.
+    const std::string expected = c.secondAnswers ? "second" : "ERROR";
+    EXPECT_EQ(inner, expected);
+    EXPECT_EQ(gHttpResult, expected);
+    EXPECT_EQ(gHttpRequest != nullptr, !c.secondAnswers);
+    // The next fetch gets its own answer.
     EXPECT_EQ(HttpGet("http://s/first", false), "first");
   }
 }

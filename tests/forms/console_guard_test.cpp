@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
 
 #include "build_config.h"
 #include "core/globals.h"
@@ -290,12 +291,22 @@ TEST_F(GuardTest, AModuleSaveWhoseRequestAnotherFetchTookOverIsReportedAsFailed)
   for (int h = 0; h < 24; ++h) doc.AddElement("tmr" + std::to_string(h), std::string("1"));
   doc.AddElement("ttype", std::string("c3"));
   Reply(Base() + "queryFlag.asp", "ok");
+  FakeReply slow;
+  slow.looks = 3;
+  slow.body = "ok";
+  env.http.Reply(Base() + "savemodule.asp", slow);
   std::string other;
-  ReplyWhileWaiting(Base() + "savemodule.asp", "ok",
-                    [&] { other = HttpGet(Base() + "queryFlag.asp?id=1", true); });
+  bool sent = false;
+  env.pump.onPump = [&] {
+    if (env.pump.waits != 1 || std::exchange(sent, true)) return;
+    other = HttpGet(Base() + "queryFlag.asp?id=1", true);
+  };
+  const double start = env.clock.now_;
   EXPECT_TRUE(Go("http://s/savead.asp", "transtype=5").cancel);
+  env.pump.onPump = nullptr;
   EXPECT_EQ(other, "ok");
   EXPECT_EQ(Texts(), std::vector<std::string>{"提交失败"});
+  EXPECT_LT(env.clock.now_ - start, 1.0) << "failed by the time limit, not at once";
 }
 
 // While the delete question is up, the page closes the console and goes on
