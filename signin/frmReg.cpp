@@ -177,9 +177,10 @@ void frmReg::Register() {
       return Refuse("请输入正确的联系手机号码!", txtMobile);
 
     const std::string token = DigestToken(gOemCode);
+    // The post is under way from the first field written.
+    posting_ = true;
     // Every field is set before the post, so a page that lacks one fails
     // here and nothing is posted.
-    posting_ = true;
     IDocument& doc = web->Document();
     const std::pair<const char*, std::string> fields[] = {
         {"act", "new"},
