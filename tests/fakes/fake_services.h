@@ -40,7 +40,8 @@ class FakeClock : public IClock {
 };
 
 // A pump whose blocking wait advances the fake clock instead of sleeping.
-// Hooks run on every pump or wait, as window events would.
+// Hooks run on every pump or wait, as window events would; then the dispatch
+// gate runs whatever it holds that is due.
 class FakePump : public IEventPump {
  public:
   explicit FakePump(FakeClock& clock) : clock_(clock) {}
@@ -173,7 +174,8 @@ class FakeDialogs : public IDialogs {
   const ShownMessage* Last() const { return shown.empty() ? nullptr : &shown.back(); }
 };
 
-// Installs every fake for the lifetime of the object and resets the globals.
+// Installs every fake for the lifetime of the object and resets the globals
+// and the dispatch gate.
 class FakeEnvironment {
  public:
   FakeEnvironment();
