@@ -47,7 +47,11 @@ class GtkWindowImpl : public IWindow {
   void ShowModal(IWindow* owner) override;
   void Close() override;
   bool IsOpen() const override { return shown_ && !closed_; }
-  bool Busy() const override { return DispatchGate::Running(shared_->gate); }
+  // A handler of the window is on the stack, or its own modal loop runs
+  // (the caller of ShowModal is waiting in it).
+  bool Busy() const override {
+    return DispatchGate::Running(shared_->gate) || !modalLoops_.empty();
+  }
 
   bool SetOuterWidth(int twips) override;
   bool SetOuterHeight(int twips) override;
