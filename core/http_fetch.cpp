@@ -137,6 +137,14 @@ std::string HttpGet(const std::string& url, bool stamp) {
     double elapsed = clock.MonotonicSeconds() - start;
     if (elapsed >= g_timeLimit) {
       gHttpResult = "ERROR";
+      // The object stays for the next fetch to reuse; its transfer, which
+      // nobody waits for any more, ends now.
+      if (std::shared_ptr<IHttpRequest> late = gHttpRequest) {
+        try {
+          late->Abort();
+        } catch (...) {
+        }
+      }
       break;
     }
     // Sleeps until the request's socket, a window event or a timer is ready.

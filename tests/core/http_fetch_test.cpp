@@ -87,6 +87,8 @@ TEST_F(HttpFetch, ARequestThatNeverCompletesEndsAfterTheLimitAndItsObjectIsReuse
   EXPECT_GE(waited, 30.0);
   EXPECT_LT(waited, 30.5);
   EXPECT_NE(gHttpRequest, nullptr) << "the unfinished request keeps its object";
+  EXPECT_EQ(env.http.aborted, std::vector<std::string>{"http://s/slow"})
+      << "the transfer nobody waits for goes on";
   env.http.ReplyText("http://s/fast", "ok");
   EXPECT_EQ(HttpGet("http://s/fast", false), "ok");
   EXPECT_EQ(env.http.created, 1) << "the next fetch reuses the abandoned object";

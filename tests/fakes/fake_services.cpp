@@ -61,6 +61,14 @@ int FakeHttpRequest::Status() {
   return reply_.fail ? 0 : reply_.status;
 }
 
+void FakeHttpRequest::Abort() {
+  if (state_ != 1) return;
+  http_.aborted.push_back(url_);
+  state_ = 4;
+  reply_ = FakeReply{};
+  reply_.status = 0;
+}
+
 const std::string& FakeHttpRequest::ResponseBody() {
   static const std::string kNone;
   return state_ == 4 ? reply_.body : kNone;

@@ -82,6 +82,7 @@ class FakeHttpRequest : public IHttpRequest {
   int ReadyState() override;
   int Status() override;
   const std::string& ResponseBody() override;
+  void Abort() override;
 
  private:
   FakeHttp& http_;
@@ -105,6 +106,8 @@ class FakeHttp : public IHttpFactory {
   // Every address sent, oldest first.
   std::vector<std::string> sent;
   int created = 0;
+  // Addresses whose transfer was left under way (Abort), oldest first.
+  std::vector<std::string> aborted;
   // Addresses sent that contain `part`.
   size_t CountSent(const std::string& part) const;
 
