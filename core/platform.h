@@ -81,8 +81,14 @@ class IFiles {
 class IShell {
  public:
   virtual ~IShell() = default;
-  // Hands the address to the desktop's web browser. The result is not known.
-  virtual void OpenInBrowser(const std::string& address) = 0;
+  // Hands a web address (http or https) to the desktop's web browser. False
+  // when it is no web address or the browser could not be started; whether
+  // the page then opened is not known.
+  virtual bool OpenInBrowser(const std::string& address) = 0;
+  // Hands an address of the messenger's own scheme (kChatAppScheme) to the
+  // program the desktop has for it. False for any other address, or when
+  // nothing could be started.
+  virtual bool OpenChatApp(const std::string& address) = 0;
 };
 
 class IInstanceGuard {

@@ -1,5 +1,7 @@
 #include "platform/desktop_services.h"
 
+#include "build_config.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <glib.h>
@@ -214,18 +216,45 @@ bool IsWebAddress(const std::string& address) {
   return web;
 }
 
-void XdgShell::OpenInBrowser(const std::string& address) {
+bool IsChatAppAddress(const std::string& address) {
+  if (address.empty() || address.size() > 2048) return false;
+  for (unsigned char c : address)
+    if (c <= 0x20 || c >= 0x7F) return false;
+  GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
+  if (!uri) return false;
+  const char* scheme = g_uri_get_scheme(uri);
+  const char* host = g_uri_get_host(uri);
+  const std::string wanted(kChatAppScheme);
+  const bool chat = scheme && g_ascii_strcasecmp(scheme, wanted.c_str()) == 0 && host &&
+                    g_ascii_strcasecmp(host, "message") == 0;
+  g_uri_unref(uri);
+  return chat;
+}
+
+namespace {
+
+// Starts xdg-open with the address as its one argument (an argument vector,
+// never a shell). The child is reaped by GLib. False when it could not be
+// started (xdg-utils missing).
+bool StartXdgOpen(const std::string& address) {
+  gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(address.c_str()), nullptr};
+  return g_spawn_async(nullptr, argv, nullptr,
+                       GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL |
+                                   G_SPAWN_STDERR_TO_DEV_NULL),
+                       nullptr, nullptr, nullptr, nullptr);
+}
+
+}  // namespace
+
+bool XdgShell::OpenInBrowser(const std::string& address) {
   // Only web pages go to the desktop: any other scheme would start whatever
   // program the desktop has for it (a file manager, a mail program with an
   // attachment, a remote share).
-  if (!IsWebAddress(address)) return;
-  // An argument vector, never a shell: the address is one argument whatever
-  // it contains. The child is reaped by GLib; failures are not reported.
-  gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(address.c_str()), nullptr};
-  g_spawn_async(nullptr, argv, nullptr,
-                GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL |
-                            G_SPAWN_STDERR_TO_DEV_NULL),
-                nullptr, nullptr, nullptr, nullptr);
+  return IsWebAddress(address) && StartXdgOpen(address);
+}
+
+bool XdgShell::OpenChatApp(const std::string& address) {
+  return IsChatAppAddress(address) && StartXdgOpen(address);
 }
 
 // ---------------------------------------------------------------- instance

@@ -60,11 +60,17 @@ std::string ChooseDataDir(const std::string& executableDir,
 // Whether `address` is an absolute http or https address with a host.
 bool IsWebAddress(const std::string& address);
 
-// Opens web addresses (IsWebAddress) with `xdg-open`, started directly with
-// an argument vector; anything else is not handed to the desktop.
+// Whether `address` is one of the messenger's own ("tencent://message/...",
+// printable ASCII, of bounded length).
+bool IsChatAppAddress(const std::string& address);
+
+// Opens web addresses (IsWebAddress) and the messenger's addresses
+// (IsChatAppAddress) with `xdg-open`, started directly with an argument
+// vector; anything else is not handed to the desktop.
 class XdgShell : public IShell {
  public:
-  void OpenInBrowser(const std::string& address) override;
+  bool OpenInBrowser(const std::string& address) override;
+  bool OpenChatApp(const std::string& address) override;
 };
 
 // An exclusive flock on a per-user lock file, held until the process ends.
