@@ -64,8 +64,9 @@ The service's pages are shown in an embedded WebKitGTK browser, inside\n\
 windows of the program's own.")
 # The libraries of the program and of its browser module, as dpkg-shlibdeps
 # finds them; besides those, what is only loaded at run time: the SVG loader
-# of gdk-pixbuf for the artwork.
+# of gdk-pixbuf for the artwork, and xdg-open, which hands the new version's
+# download and the messenger's addresses to the desktop.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "librsvg2-common")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-noto-cjk | fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "librsvg2-common, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-wqy-microhei")
 include(CPack)

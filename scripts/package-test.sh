@@ -102,8 +102,9 @@ else
   if [ -z "$depends" ]; then
     fail "Depends is empty"
   else
-    # The executable's libraries, the browser module's, and the SVG loader.
-    for lib in libgtk-3-0 libcurl4 libwebkit2gtk-4.1-0 librsvg2-common; do
+    # The executable's libraries, the browser module's, the SVG loader and
+    # xdg-open.
+    for lib in libgtk-3-0 libcurl4 libwebkit2gtk-4.1-0 librsvg2-common xdg-utils; do
       case "$depends" in *"$lib"*) ;; *) fail "Depends lacks $lib: $depends" ;; esac
     done
     pass "Depends: $depends"
