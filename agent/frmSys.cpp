@@ -120,6 +120,7 @@ frmSys::frmSys() {
 
   ControlStyle page;
   page.accessibleName = "网页";
+  page.pageKeys = true;  // reload, history, zoom, find and print keys
   web = w.AddBrowser("web", {3015, 2205, 11655, 7770}, page);
 
   // Pictures and panels over parts of the skin, below the labels.
@@ -194,6 +195,7 @@ frmSys::frmSys() {
   Label3->onClick = [this] { OpenMenuPage("管理信息", "manainfo.asp?t="); };
   lblEdit->onClick = [this] { OpenMenuPage("修改用户信息", "editUser.asp?t="); };
   lblHome->onClick = [this] { ShowWelcomePage(); };
+  w.onGoHome = [this] { ShowWelcomePage(); };  // Alt+Home, as 首页
   lblBack->onClick = [this] { web->GoBack(); };   // no earlier page: nothing happens
   lblGo->onClick = [this] { web->GoForward(); };  // no later page: nothing happens
   lblReFresh->onClick = [this] { web->Refresh(); };

@@ -47,6 +47,11 @@ struct ControlStyle {
   // the user's download folder without asking; other browsers ask the user
   // where to save a download.
   bool savesDownloads = false;
+  // A browser showing the window's page, which takes the keys people know
+  // from web browsers: F5 or Ctrl+R reload, Alt+Left and Alt+Right go back
+  // and forward, Ctrl+plus, Ctrl+minus and Ctrl+0 zoom, Ctrl+F finds, Ctrl+P
+  // prints.
+  bool pageKeys = false;
 };
 
 class IControl {
@@ -243,6 +248,8 @@ class IWindow {
   std::function<void()> onClosed;
   // The user pressed Escape while the window had the keyboard focus.
   std::function<void()> onEscape;
+  // The user asked for the home page with the keyboard (Alt+Home).
+  std::function<void()> onGoHome;
 };
 
 class IUiFactory {

@@ -80,6 +80,7 @@ frmAdmin::frmAdmin() {
 
   ControlStyle page;
   page.accessibleName = "网页";
+  page.pageKeys = true;  // reload, history, zoom, find and print keys
   web = w.AddBrowser("web", {3015, 2190, 11655, 7770}, page);
 
   // Pictures over parts of the skin, below the labels.
@@ -135,6 +136,7 @@ frmAdmin::frmAdmin() {
   lblItem8->onClick = [this] { OpenMenuPage("我的推广", "addword.asp?types=2&t="); };
   lblEdit->onClick = [this] { OpenMenuPage("修改用户信息", "editUser.asp?t="); };
   lblHome->onClick = [this] { ShowWelcomePage(); };
+  w.onGoHome = [this] { ShowWelcomePage(); };  // Alt+Home, as 首页
   lblBack->onClick = [this] { web->GoBack(); };  // no earlier page: nothing happens
   lblGo->onClick = [this] { web->GoForward(); };  // no later page: nothing happens
   lblReFresh->onClick = [this] { web->Refresh(); };

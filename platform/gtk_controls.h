@@ -45,6 +45,10 @@ class NativeControl {
   virtual void Detach() = 0;
   // Whether the control takes part in the keyboard focus chain.
   virtual bool Focusable() const { return false; }
+  // A key pressed in the control's window that a page shown by the control
+  // acts on (reload, history, zoom, find, print); true when it took it.
+  // Only a browser the user sees takes keys.
+  virtual bool TakePageKey(GdkEventKey* event) { return false; }
 };
 
 // Visible/enabled state, tooltip, accessible name and the hand cursor,

@@ -475,12 +475,25 @@ gboolean GtkWindowImpl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
 gboolean GtkWindowImpl::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
   auto* self = static_cast<GtkWindowImpl*>(data);
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  // The keys of the page shown: the first browser the user sees takes them.
+  for (auto& control : self->controls_) {
+    bool taken = false;
+    std::weak_ptr<bool> alive = self->alive_;
+    RunHandler(std::shared_ptr<WindowShared>(self->shared_),
+               [&] { taken = control->TakePageKey(event); });
+    if (taken || alive.expired()) return TRUE;
+  }
   if (event->keyval == GDK_KEY_Escape && modifiers == 0) {
     // Taken before the focused control sees it (a browser would keep it).
     // The handler may close the window.
     std::function<void()> escape = self->onEscape;
     if (!escape) return FALSE;
     RunHandler(std::shared_ptr<WindowShared>(self->shared_), escape);
+    return TRUE;
+  }
+  if (event->keyval == GDK_KEY_Home && modifiers == GDK_MOD1_MASK && self->onGoHome) {
+    std::function<void()> home = self->onGoHome;
+    RunHandler(std::shared_ptr<WindowShared>(self->shared_), home);
     return TRUE;
   }
   if (!(event->state & GDK_MOD1_MASK)) return FALSE;

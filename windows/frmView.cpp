@@ -38,6 +38,7 @@ frmView::frmView() {
 
   ControlStyle page;
   page.accessibleName = "详细信息";
+  page.pageKeys = true;  // reload, history, zoom, find and print keys
   web = w.AddBrowser("web", {0, 0, kClientWidth, kClientHeight}, page);
 
   w.onResize = [this] { Form_Resize(); };

@@ -21,6 +21,7 @@ frmViewMemo::frmViewMemo() {
 
   ControlStyle page;
   page.accessibleName = "备注";
+  page.pageKeys = true;  // reload, history, zoom, find and print keys
   web1 = window_->AddBrowser("web1", {30, 15, 6915, 6210}, page);
 
   Form_Load();

@@ -39,6 +39,7 @@ frmViewQQ::frmViewQQ() {
   webData = w.AddBrowser("webData", {3435, 2265, 2025, 2520}, exports);
   ControlStyle page;
   page.accessibleName = "访客详情";
+  page.pageKeys = true;  // reload, history, zoom, find and print keys
   Web = w.AddBrowser("Web", {0, 0, kClientWidth, kClientHeight}, page);
 
   Web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) { Web_BeforeNavigate2(args); };

@@ -443,6 +443,10 @@ WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle
   SetOuter(holder_, style_.accessibleName.empty() ? name_ : style_.accessibleName,
            ATK_ROLE_DOCUMENT_FRAME);
   gtk_widget_set_size_request(holder_, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
+  overlay_ = gtk_overlay_new();
+  gtk_container_add(GTK_CONTAINER(holder_), overlay_);
+  gtk_widget_show(overlay_);
+  findBar_ = std::make_unique<FindBar>(overlay_);
   InstallView(NewView(nullptr));
 }
 
@@ -457,6 +461,7 @@ WebkitBrowser::~WebkitBrowser() {
 
 void WebkitBrowser::Detach() {
   GtkControl::Detach();
+  if (findBar_) findBar_->Detach();
   viewSignals_.DisconnectAll();
 }
 
@@ -504,8 +509,9 @@ void WebkitBrowser::InstallView(WebKitWebView* view) {
   viewSignals_.Connect(view_, "close", OnClose, this);
   viewSignals_.Connect(view_, "script-dialog", OnScriptDialog, this);
 
-  gtk_container_add(GTK_CONTAINER(holder_), GTK_WIDGET(view_));
+  gtk_container_add(GTK_CONTAINER(overlay_), GTK_WIDGET(view_));
   gtk_widget_show(GTK_WIDGET(view_));
+  webkit_web_view_set_zoom_level(view_, PageZoom());
   SetPageCatchUp(GTK_WIDGET(view_), CatchUp);
   AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(view_));
   atk_object_set_name(accessible,
@@ -523,6 +529,7 @@ void WebkitBrowser::RemoveView() {
     content_ = nullptr;
   }
   if (view_) {
+    if (findBar_) findBar_->Forget(view_);
     g_object_set_data(G_OBJECT(view_), kBrowserKey, nullptr);
     gtk_widget_destroy(GTK_WIDGET(view_));
     g_object_unref(view_);
@@ -559,6 +566,81 @@ bool WebkitBrowser::GoBack() {
 bool WebkitBrowser::GoForward() {
   if (!Live() || !view_ || !webkit_web_view_can_go_forward(view_)) return false;
   webkit_web_view_go_forward(view_);
+  return true;
+}
+
+namespace {
+
+// The zoom of every page, kept for the rest of the run; the steps of the
+// desktop's browsers.
+constexpr double kZoomSteps[] = {0.3, 0.5, 0.67, 0.8, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
+double g_pageZoom = 1.0;
+
+}  // namespace
+
+double PageZoom() { return g_pageZoom; }
+
+void WebkitBrowser::Zoom(int step) {
+  if (step == 0) {
+    g_pageZoom = 1.0;
+  } else if (step > 0) {
+    for (double z : kZoomSteps)
+      if (z > g_pageZoom + 1e-9) {
+        g_pageZoom = z;
+        break;
+      }
+  } else {
+    for (auto it = std::rbegin(kZoomSteps); it != std::rend(kZoomSteps); ++it)
+      if (*it < g_pageZoom - 1e-9) {
+        g_pageZoom = *it;
+        break;
+      }
+  }
+  if (view_) webkit_web_view_set_zoom_level(view_, g_pageZoom);
+}
+
+void WebkitBrowser::Print() {
+  if (!view_) return;
+  WebKitPrintOperation* operation = webkit_print_operation_new(view_);
+  GtkWidget* top = gtk_widget_get_toplevel(holder_);
+  // GTK's print dialog; printing goes on after it, until the operation
+  // reports that it has finished (or failed).
+  g_signal_connect(operation, "finished", G_CALLBACK(+[](WebKitPrintOperation* op, gpointer) {
+                     g_object_unref(op);
+                   }),
+                   nullptr);
+  const WebKitPrintOperationResponse answer =
+      webkit_print_operation_run_dialog(operation, GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr);
+  if (answer == WEBKIT_PRINT_OPERATION_RESPONSE_CANCEL) g_object_unref(operation);
+}
+
+bool WebkitBrowser::TakePageKey(GdkEventKey* event) {
+  if (!Live() || !view_ || !style_.pageKeys || style_.unseen || !visible_ ||
+      !gtk_widget_is_visible(holder_))
+    return false;
+  if (findBar_ && findBar_->TakeKey(event)) return true;
+  const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  const guint key = gdk_keyval_to_lower(event->keyval);
+  const bool ctrl = (modifiers & ~GDK_SHIFT_MASK) == GDK_CONTROL_MASK;
+  if ((key == GDK_KEY_F5 && modifiers == 0) || (ctrl && key == GDK_KEY_r && !(modifiers & GDK_SHIFT_MASK))) {
+    Refresh();  // as the reload hot spot does, through the navigation guard
+  } else if (modifiers == GDK_MOD1_MASK && (key == GDK_KEY_Left || key == GDK_KEY_KP_Left)) {
+    GoBack();
+  } else if (modifiers == GDK_MOD1_MASK && (key == GDK_KEY_Right || key == GDK_KEY_KP_Right)) {
+    GoForward();
+  } else if (ctrl && (key == GDK_KEY_plus || key == GDK_KEY_equal || key == GDK_KEY_KP_Add)) {
+    Zoom(+1);
+  } else if (ctrl && (key == GDK_KEY_minus || key == GDK_KEY_KP_Subtract || key == GDK_KEY_underscore)) {
+    Zoom(-1);
+  } else if (ctrl && (key == GDK_KEY_0 || key == GDK_KEY_KP_0)) {
+    Zoom(0);
+  } else if (ctrl && key == GDK_KEY_f && !(modifiers & GDK_SHIFT_MASK)) {
+    if (findBar_) findBar_->Open(view_);
+  } else if (ctrl && key == GDK_KEY_p && !(modifiers & GDK_SHIFT_MASK)) {
+    Print();
+  } else {
+    return false;
+  }
   return true;
 }
 
@@ -709,17 +791,22 @@ gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision
   WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
       WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   const WebKitNavigationType navType = webkit_navigation_action_get_navigation_type(action);
-  // A reload repeats a page that was let through already.
-  if (navType == WEBKIT_NAVIGATION_TYPE_RELOAD) return FALSE;
   if (!self->onBeforeNavigate2) return FALSE;
   WebKitURIRequest* request = webkit_navigation_action_get_request(action);
   const char* uri = webkit_uri_request_get_uri(request);
   const char* method = webkit_uri_request_get_http_method(request);
+  const bool post = method && g_ascii_strcasecmp(method, "POST") == 0;
 
-  // Taken now: the reports it is matched with belong to this moment.
+  // Taken now: the reports it is matched with belong to this moment. A
+  // reload is judged as the navigation it repeats: a post with the body it
+  // posts again.
   auto args = std::make_shared<BeforeNavigateArgs>();
   args->url = uri ? uri : "";
-  args->postText = self->PostTextFor(args->url, method ? method : "GET");
+  if (navType == WEBKIT_NAVIGATION_TYPE_RELOAD ||
+      navType == WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED)
+    args->postText = post ? self->lastPostText_ : "";
+  else
+    args->postText = self->PostTextFor(args->url, method ? method : "GET");
 
   // The decision is held until the handler has decided; the handler may
   // run modal windows and read the page first, and it may wait for a
@@ -727,16 +814,18 @@ gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision
   // the time it decides.
   g_object_ref(decision);
   std::weak_ptr<bool> alive = self->alive_;
-  self->Raise([self, alive, args, decision] {
+  self->Raise([self, alive, args, decision, post] {
     // A window that closed meanwhile (its page closed it while a handler
     // waited) follows no more navigations.
     const bool gone = alive.expired() || self->shared_->closed;
     std::function<void(BeforeNavigateArgs&)> handler = gone ? nullptr : self->onBeforeNavigate2;
     if (handler) Guarded([&] { handler(*args); });
-    if (gone || alive.expired() || args->cancel)
+    if (gone || alive.expired() || args->cancel) {
       webkit_policy_decision_ignore(decision);
-    else
+    } else {
+      if (post) self->lastPostText_ = args->postText;
       webkit_policy_decision_use(decision);
+    }
     g_object_unref(decision);
   });
   (void)view;

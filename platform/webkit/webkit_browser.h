@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "platform/gtk_controls.h"
+#include "platform/webkit/find_bar.h"
 #include "platform/web_text/browser_address.h"
 #include "platform/web_text/form_body.h"
 
@@ -66,6 +67,7 @@ class WebkitBrowser : public GtkControl<IBrowser> {
 
   void Detach() override;
   bool Focusable() const override { return !style_.unseen; }
+  bool TakePageKey(GdkEventKey* event) override;
 
   void SetSilent(bool silent) override { silent_ = silent; }
   void Navigate(const std::string& url) override;
@@ -135,7 +137,16 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   void RaiseDocumentComplete(const std::string& url);
   void RaiseDocumentEvent(std::function<void()> IBrowser::*event);
 
+  // Zooms the page to the next step up (+1), down (-1) or back to 1 (0).
+  void Zoom(int step);
+  void Print();
+
   WebkitDocument document_{this};
+  GtkWidget* overlay_ = nullptr;  // holds the view and the find bar
+  std::unique_ptr<FindBar> findBar_;
+  // The body of the last post this browser let through: what a reload of
+  // its answer posts again.
+  std::string lastPostText_;
   std::function<void()> closeWindow_;
   GtkWidget* holder_ = nullptr;  // == outer_
   WebKitWebView* view_ = nullptr;
@@ -146,6 +157,9 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   std::deque<Intent> intents_;
   AliveToken alive_ = NewAliveToken();
 };
+
+// The zoom level of every page, as the keys left it.
+double PageZoom();
 
 // Downloads started by pages are saved here (default: the user's download
 // folder).
