@@ -153,11 +153,9 @@ std::optional<double> Client(Display* display, lumaro::service::StandInService& 
         std::this_thread::sleep_for(500ms);
         e2e::PressKey("Escape");
         std::this_thread::sleep_for(1s);
-        e2e::Screenshot("typing.choice");
         e2e::PressKey("Tab");
         e2e::RunCommand({"xdotool", "mousemove", "--window", console, "700", "600"});
         std::this_thread::sleep_for(500ms);
-        e2e::Screenshot("typing.amount");
         std::vector<double> delays = TypeAndTime(display, trace);
         // The keys reached the amount box and the console computed the
         // price from them: 7 months at the unit price 3 is posted as 630.
@@ -199,8 +197,13 @@ int main(int argc, char** argv) {
   std::vector<double> baseline, client;
   for (int i = 0; i < runs; ++i) {
     auto b = Baseline(display, url);
-    service.ClearRequests();
-    auto c = Client(display, service);
+    // Choosing the paid term by a click on the choice races with its list
+    // opening; a run whose keys did not reach the amount box is made again.
+    std::optional<double> c;
+    for (int attempt = 0; attempt < 3 && !c; ++attempt) {
+      service.ClearRequests();
+      c = Client(display, service);
+    }
     if (!b || !c) {
       std::fprintf(stderr, "typing_bench: no key-up was handled (baseline %s, client %s)\n",
                    b ? "ok" : "none", c ? "ok" : "none");
