@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 #include <glib-unix.h>
+#include <gio/gio.h>
 #include <glib.h>
 
 #include <algorithm>
@@ -31,6 +32,23 @@ struct CurlHttpFactory::Multi {
 namespace {
 
 constexpr long kConnectTimeoutMs = 30000;
+
+// The desktop's proxy for `url`, as the browsers use it. Where GNOME's
+// proxy settings decide (its resolver is GIO's default), they decide here
+// too; otherwise libcurl reads http_proxy, https_proxy and no_proxy from the
+// environment itself, as the browsers' resolver does.
+void UseDesktopProxy(CURL* easy, const std::string& url) {
+  GProxyResolver* resolver = g_proxy_resolver_get_default();
+  if (!resolver || g_strcmp0(G_OBJECT_TYPE_NAME(resolver), "GProxyResolverGnome") != 0) return;
+  gchar** proxies = g_proxy_resolver_lookup(resolver, url.c_str(), nullptr, nullptr);
+  if (proxies && proxies[0]) {
+    if (g_str_has_prefix(proxies[0], "direct://"))
+      curl_easy_setopt(easy, CURLOPT_PROXY, "");  // straight to the server
+    else
+      curl_easy_setopt(easy, CURLOPT_PROXY, proxies[0]);
+  }
+  g_strfreev(proxies);
+}
 // A transfer nobody waits for any more ends by itself.
 constexpr long kTransferTimeoutMs = 120000;
 
@@ -148,6 +166,7 @@ void CurlRequest::Send(const std::string& body) {
   curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, kTransferTimeoutMs);
   curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(kMaxReplyBytes));
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlRequest::Write);
+  UseDesktopProxy(easy_, url_);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
   if (g_ascii_strcasecmp(method_.c_str(), "GET") == 0) {
     curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
