@@ -88,7 +88,10 @@ TEST_F(EndToEnd, ASecondCopyIsRefusedWithoutAnyRequest) {
   first.Start();
   ASSERT_FALSE(WaitForWindow(kLoginTitle, 20).empty());
   size_t before = Service().Requests().size();
+  // Started by the same user in the same session: the two copies share
+  // their runtime folder, where the running copy holds its lock.
   auto& second = NewClient("lumaro");
+  second.ShareRuntimeDirWith(first);
   second.Start();
   std::string box = WaitForWindow(kNoticeTitle, 15);
   ASSERT_FALSE(box.empty()) << "the second copy showed no message";
