@@ -28,7 +28,9 @@ bool WaitGone(const std::string& titleRegex, double seconds) {
 }
 
 bool Answer(const std::string& key, double seconds) {
-  if (WaitForWindow(kNoticeTitle, seconds).empty()) return false;
+  const std::string box = WaitForWindow(kNoticeTitle, seconds);
+  if (box.empty()) return false;
+  KeyboardTo(box);
   PressKey(key);
   return WaitGone(kNoticeTitle, 10);
 }
@@ -120,6 +122,23 @@ bool CloseByCloseBox(const std::string& windowId) {
   flush(display);
   close(display);
   return sent != 0;
+}
+
+std::string ServicePage(const std::string& title, const std::string& body) {
+  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
+         "<title>" + title + "</title></head><body>\n" + body + "\n</body></html>";
+}
+
+std::string NoticeText(const Node& app, double seconds) {
+  Node box = AccessibleWindow(app, "Lumaro提醒您", seconds);
+  if (!box) return "";
+  std::string text;
+  for (const Node& label : a11y::FindAll(box, [](const Node& n) { return n.Role() == ATSPI_ROLE_LABEL; })) {
+    const std::string name = label.Name().empty() ? label.Text() : label.Name();
+    if (name.empty()) continue;
+    text += (text.empty() ? "" : "\n") + name;
+  }
+  return text;
 }
 
 int UnitPrice(const lumaro::service::StandInService& service) {

@@ -78,6 +78,15 @@ size_t CountRequestsLike(const lumaro::service::StandInService& service, const s
 // no window manager to draw one.
 bool CloseByCloseBox(const std::string& windowId);
 
+// A page as the service writes them (GBK, declared gb2312), for the stand-in
+// to serve instead of one of its own (ServeInstead): `body` is the markup of
+// the page's body, `title` its title.
+std::string ServicePage(const std::string& title, const std::string& body);
+
+// The text of the message box shown now (its labels, one after another), or
+// "" when none is shown within `seconds`.
+std::string NoticeText(const Node& app, double seconds = 10);
+
 // The reseller's unit price, as the stand-in serves it in its reseller
 // record (the record's last field), which the client fetched at start-up.
 int UnitPrice(const lumaro::service::StandInService& service);

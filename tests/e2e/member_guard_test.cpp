@@ -24,6 +24,7 @@ TEST_F(EndToEnd, SiteFormIsRefusedFieldByFieldUntilItIsValid) {
 
   // An empty name: refused, the caret goes into the name box.
   ASSERT_TRUE(PressOn(console, name));
+  EXPECT_EQ(NoticeText(app), "网站名称不能为空!");
   ASSERT_TRUE(Answer()) << "no message for the empty name";
   ASSERT_TRUE(WaitUntil([&] { return name.Has(ATSPI_STATE_FOCUSED); }, 5))
       << "the caret is not in the name box";
@@ -31,6 +32,7 @@ TEST_F(EndToEnd, SiteFormIsRefusedFieldByFieldUntilItIsValid) {
   KeyboardTo(console);
   TypeText("abc");
   PressKey("Return");
+  EXPECT_EQ(NoticeText(app), "网站网址不能为空!");
   ASSERT_TRUE(Answer()) << "no message for the bare http://";
   ASSERT_TRUE(WaitUntil([&] { return address.Has(ATSPI_STATE_FOCUSED); }, 5))
       << "the caret is not in the address box";
@@ -38,6 +40,7 @@ TEST_F(EndToEnd, SiteFormIsRefusedFieldByFieldUntilItIsValid) {
   PressKey("ctrl+a");
   TypeText("ftp://x.example.cn/");
   PressKey("Return");
+  EXPECT_EQ(NoticeText(app), "请输入符合规范的网址!");
   ASSERT_TRUE(Answer()) << "no message for an address without http://";
   EXPECT_EQ(CountRequests("saveadd2.asp"), 0u) << "a refused form was posted";
 
@@ -111,6 +114,64 @@ TEST_F(EndToEnd, DeleteAsksFirstAndRankUpdatesAndReviewsNeverLeave) {
   EXPECT_EQ(CountRequests("uppos.asp"), 0u) << "a rank update reached the service";
   EXPECT_EQ(CountRequests("docheck.asp"), 0u);
   EXPECT_TRUE(client.Running());
+}
+
+// A site form whose page changes its fields in its own onsubmit handler:
+// the values judged are those the page posts, as changed.
+TEST_F(EndToEnd, ASiteFormIsJudgedOnTheValuesItsOwnSubmitHandlerLeaves) {
+  struct Case {
+    const char* what;
+    const char* onsubmit;  // the page's own handler
+    const char* name;      // typed
+    const char* address;   // typed
+    const char* refusal;   // the message, or nullptr when the form is posted
+    const char* posted;    // the address posted
+  } cases[] = {
+      {"the page puts the scheme before a bare address",
+       "if (this.u.value.indexOf('http://') != 0) this.u.value = 'http://' + this.u.value;", "abc",
+       "shop.example.cn", nullptr, "http://shop.example.cn"},
+      {"the page empties the name", "this.n.value = '';", "abc", "http://x.example.cn/",
+       "网站名称不能为空!", nullptr},
+      {"the page writes the address over with another scheme",
+       "this.u.value = 'https://' + this.u.value.replace(/^[a-z]+:\\/\\//i, '');", "abc",
+       "http://y.example.cn/", "请输入符合规范的网址!", nullptr},
+  };
+  auto& client = NewClient();
+  std::string console = OpenConsole(Service(), client, "demo", "demo123");
+  ASSERT_FALSE(console.empty()) << "no member console";
+  Node app = AccessibleApp(client);
+  ASSERT_TRUE(app);
+  size_t posts = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Service().ServeInstead(
+        "Mananet.asp",
+        ServicePage("网站访客", std::string("<form name=\"form1\" method=\"post\" action=\"saveadd2.asp\" "
+                                            "onsubmit=\"") + c.onsubmit + "\">"
+                                "<label for=\"n\">网站名称：</label><input type=\"text\" name=\"n\" id=\"n\">"
+                                "<label for=\"u\">网站网址：</label><input type=\"text\" name=\"u\" id=\"u\">"
+                                "<input type=\"submit\" value=\"添加网站\"></form>"));
+    ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
+    ASSERT_TRUE(TypeInto(console, WaitForPageElement(app, ATSPI_ROLE_ENTRY, "网站名称："), c.name));
+    ASSERT_TRUE(TypeInto(console, WaitForPageElement(app, ATSPI_ROLE_ENTRY, "网站网址："), c.address));
+    PressKey("Return");
+    if (c.refusal) {
+      EXPECT_EQ(NoticeText(app), c.refusal);
+      EXPECT_TRUE(Answer());
+      EXPECT_EQ(CountRequests("saveadd2.asp"), posts) << "a refused form was posted";
+    } else {
+      ASSERT_TRUE(WaitUntil([&] { return CountRequests("saveadd2.asp") == posts + 1; }, 10))
+          << "the form was not posted; message: " << NoticeText(app, 0);
+      ++posts;
+      lumaro::service::RecordedRequest post;
+      for (const auto& r : Service().Requests())
+        if (r.path == "/saveadd2.asp") post = r;
+      EXPECT_EQ(post.Param("n"), c.name);
+      EXPECT_EQ(post.Param("u"), c.posted);
+      ASSERT_TRUE(WaitForLoads("saveadd2.asp", posts));
+      EXPECT_FALSE(IsShown(kNoticeTitle));
+    }
+  }
 }
 
 // The ad page, offered to the special account through the console's unmarked
