@@ -46,7 +46,12 @@ isolated "${session[@]}" ctest --test-dir build-agent --output-on-failure -R 'En
 # tests against the sanitized program, where the leaks of GTK and WebKitGTK
 # are not the program's to fix (leak checking off) but any memory error or
 # undefined behaviour fails the test that met it.
-# (The dynamic-type check is left out: see tests/e2e/sanitized_compiler.sh.)
+# (The dynamic-type check is left out: see tests/e2e/sanitized_compiler.sh.
+# A build folder made without that launcher is made afresh: CMake would not
+# compile its objects again for it.)
+if [ -f build-asan/CMakeCache.txt ] && ! grep -q sanitized_compiler.sh build-asan/CMakeCache.txt; then
+  rm -rf build-asan
+fi
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMARO_SANITIZE=ON \
   -DCMAKE_CXX_COMPILER_LAUNCHER="$PWD/tests/e2e/sanitized_compiler.sh" >/dev/null
 cmake --build build-asan -j"$(nproc)" --target core_tests forms_tests controls_tests e2e_tests
