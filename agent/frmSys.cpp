@@ -8,6 +8,7 @@
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
+#include "core/shared_window.h"
 #include "core/startup.h"
 #include "core/url_helpers.h"
 #include "member/frmAdmin.h"
@@ -28,9 +29,9 @@ constexpr uint32_t kRed = Rgb(255, 0, 0);
 // and for the page title.
 constexpr uint32_t kHighlight = Rgb(0, 120, 215);
 
-std::unique_ptr<frmSys>& SharedInstance() {
-  static std::unique_ptr<frmSys> instance;
-  return instance;
+SharedWindow<frmSys>& Shared() {
+  static SharedWindow<frmSys> shared;
+  return shared;
 }
 
 ControlStyle Text(uint32_t color) {
@@ -88,13 +89,9 @@ bool IsNumericText(const std::string& text) {
   return ReadWholeNumber(text, &value) && std::isfinite(value);
 }
 
-frmSys& frmSys::Instance() {
-  auto& instance = SharedInstance();
-  if (!instance || instance->closed_) instance = std::make_unique<frmSys>();
-  return *instance;
-}
+frmSys& frmSys::Instance() { return Shared().Instance(); }
 
-void frmSys::ReleaseInstance() { SharedInstance().reset(); }
+void frmSys::ReleaseInstance() { Shared().Release(); }
 
 void ShowAgentConsole() { frmSys::Instance().Show(); }
 
@@ -283,12 +280,14 @@ void frmSys::OpenChatLink() {
 void frmSys::lbl8_Click() {
   std::optional<std::string> answer =
       Svc().dialogs->InputBox("请输入新的程序版本号：", "版本设定", VersionText());
-  if (!answer || answer->empty()) return;
+  // Closed while the box was up: nothing is set.
+  if (closed_ || !answer || answer->empty()) return;
   const std::string stamp = TimerStamp();
   // The answer is percent-encoded: a blank or "&" in it would otherwise cut
   // or change the query.
   const std::string reply = HttpGet(
       std::string(kServiceBase) + "SetVer.asp?ver=" + UrlEncode(*answer) + "&t=" + stamp, false);
+  if (closed_) return;
   if (reply.find("ok") != std::string::npos)
     PlainMessage("版本设定成功！");
   else

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/platform.h"
 #include "core/ui.h"
 
 namespace lumaro {
@@ -14,9 +15,11 @@ namespace lumaro {
 class frmSys {
  public:
   // The shared instance: created (and loaded) on first use, and afresh once
-  // the previous one has closed.
+  // the previous one has closed. A closed one is freed once none of its
+  // handlers runs.
   static frmSys& Instance();
-  // Drops the shared instance (tests; the end of the program).
+  // Lets go of the shared instance (tests; the end of the program); it is
+  // freed once none of its handlers runs.
   static void ReleaseInstance();
 
   // Creates the window with its controls and runs the window load.
@@ -26,6 +29,8 @@ class frmSys {
 
   void Show();
   IWindow& Window() { return *window_; }
+  // The window has closed (by Close() or its close box).
+  bool Closed() const { return closed_; }
 
   // Event handlers.
   void Form_Load();
@@ -93,6 +98,15 @@ class frmSys {
   bool CheckNewAccount(IDocument& doc, BeforeNavigateArgs& args);
   bool CheckSettings(IDocument& doc, BeforeNavigateArgs& args);
   void DivertChatLink(BeforeNavigateArgs& args);
+  // A failed check: the message, the caret into `field` (none when empty),
+  // and the navigation stopped. A field that cannot take the focus throws,
+  // which ends in the handler's recovery.
+  bool Reject(IDocument& doc, BeforeNavigateArgs& args, const std::string& message,
+              const std::string& field, MsgIcon icon = MsgIcon::None);
+  // After a wait (a message box, a fetch): true when the console has closed
+  // meanwhile, with the navigation cancelled; the handler then ends without
+  // touching the page or saying more.
+  bool ClosedMeanwhile(BeforeNavigateArgs& args);
 
   std::unique_ptr<IWindow> window_;
   bool closed_ = false;

@@ -26,17 +26,6 @@ void Message(const std::string& message, MsgIcon icon) {
   Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), icon, MsgButtons::Ok);
 }
 
-// A failed check: the message, the caret into `field` (none when empty),
-// and the navigation stopped. A field that cannot take the focus throws,
-// which ends in the handler's recovery.
-bool Reject(IDocument& doc, BeforeNavigateArgs& args, const std::string& message,
-            const std::string& field, MsgIcon icon = MsgIcon::None) {
-  Message(message, icon);
-  if (!field.empty()) doc.Focus(field);
-  args.cancel = true;
-  return true;
-}
-
 }  // namespace
 
 AgentPost ReadAgentPost(const std::string& postText) {
@@ -58,11 +47,29 @@ void frmSys::web_BeforeNavigate2(BeforeNavigateArgs& args) {
     Guard(args);
   } catch (const std::exception&) {
     args.cancel = true;
-    Message("提交失败", MsgIcon::None);
+    if (!closed_) Message("提交失败", MsgIcon::None);
   }
 }
 
+bool frmSys::ClosedMeanwhile(BeforeNavigateArgs& args) {
+  if (!closed_) return false;
+  args.cancel = true;
+  return true;
+}
+
+bool frmSys::Reject(IDocument& doc, BeforeNavigateArgs& args, const std::string& message,
+                    const std::string& field, MsgIcon icon) {
+  Message(message, icon);
+  args.cancel = true;
+  if (ClosedMeanwhile(args)) return true;
+  if (!field.empty()) doc.Focus(field);
+  return true;
+}
+
 void frmSys::Guard(BeforeNavigateArgs& args) {
+  // A navigation held while another handler of the console ran, and raised
+  // after the console had closed, goes nowhere.
+  if (ClosedMeanwhile(args)) return;
   const std::string address = LowerCaseText(args.url);
   IDocument& doc = web->Document();
 
@@ -132,6 +139,7 @@ bool frmSys::CheckNewAccount(IDocument& doc, BeforeNavigateArgs& args) {
   // Only the answer "no" blocks: a failed or empty answer lets the post go.
   const std::string reply = HttpGet(
       std::string(kServiceBase) + "checkUser.ASP?USER=" + UrlEncode(LowerCaseText(name)), true);
+  if (ClosedMeanwhile(args)) return true;
   if (LowerCaseText(reply) == "no")
     return Reject(doc, args, "输入的帐号已被其它用户使用，请重新指定其它帐号!", "lname");
   return false;

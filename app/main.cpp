@@ -1,6 +1,7 @@
 // Lumaro: the desktop client of the web-visitor statistics service.
 #include <cstdio>
 
+#include "core/dispatch_gate.h"
 #include "core/startup.h"
 #include "member/frmAdmin.h"
 #include "platform/gtk_platform.h"
@@ -21,12 +22,12 @@ int main(int argc, char** argv) {
   openers.showLogin = [] { lumaro::ShowLoginWindow(); };
   openers.showUpdate = [] { lumaro::ShowUpdateWindow(); };
 
-  // The member console's links open these as fresh modal windows.
+  // The member console's links open these as fresh modal windows over the
+  // console whose link it was.
   lumaro::MemberWindows& member = lumaro::MemberWindowOpeners();
-  auto console = [] { return &lumaro::frmAdmin::Instance().Window(); };
-  member.siteChecker = [console] { lumaro::OpenSiteCodeChecker(console()); };
-  member.memoViewer = [console] { lumaro::OpenMemoViewer(console()); };
-  member.visitorViewer = [console] { lumaro::OpenVisitorViewer(console()); };
+  member.siteChecker = [](lumaro::IWindow& owner) { lumaro::OpenSiteCodeChecker(&owner); };
+  member.memoViewer = [](lumaro::IWindow& owner) { lumaro::OpenMemoViewer(&owner); };
+  member.visitorViewer = [](lumaro::IWindow& owner) { lumaro::OpenVisitorViewer(&owner); };
 
   lumaro::Main();
   // The first window is up: the browser that the consoles need is loaded
@@ -35,6 +36,9 @@ int main(int argc, char** argv) {
   // The program ends when its last window has closed.
   lumaro::RunUntilLastWindowCloses();
   lumaro::ReleaseSharedWindows();
+  // Windows that closed while a handler of theirs ran and are still held go
+  // now, while the platform that made them exists.
+  lumaro::DispatchGate::Get().Reset();
   lumaro::ShutdownGtkPlatform();
   return 0;
 }

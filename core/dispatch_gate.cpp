@@ -126,8 +126,9 @@ bool DispatchGate::FreeRetired() {
 }
 
 bool DispatchGate::HasDue() const {
-  for (const Retiree& r : retired_)
-    if (!r.busy || !r.busy()) return true;
+  if (!InPageCall())
+    for (const Retiree& r : retired_)
+      if (!r.busy || !r.busy()) return true;
   for (const Item& item : items_)
     if (Due(item)) return true;
   return false;

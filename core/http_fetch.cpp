@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <stdexcept>
 
@@ -19,6 +20,12 @@ double g_timeLimit = 30.0;
 // Longest single blocking wait of the pump while a request is in flight;
 // the request's socket wakes the pump earlier.
 constexpr double kLookInterval = 0.25;
+
+// Counts the requests sent. All fetches share one request object and one
+// result, so a fetch sent while another waits (from a handler that ran in
+// that wait) abandons the waiting one's request: the waiting fetch sees the
+// count move past its own and knows its answer will never come.
+uint64_t g_requestsSent = 0;
 
 }  // namespace
 
@@ -60,11 +67,15 @@ void CheckRequest() {
   std::shared_ptr<IHttpRequest> request = gHttpRequest;
   if (!request) return;
   if (request->ReadyState() != 4) return;
+  const uint64_t sent = g_requestsSent;
   try {
     int state = request->ReadyState();
     int status = request->Status();
     if (status == 200 && state == 4) {
       for (int i = 0; i < 10; ++i) PumpEvents();
+      // A fetch sent meanwhile has re-opened the request (and may be done
+      // with it): its body and the result are that fetch's now.
+      if (g_requestsSent != sent) return;
       std::string text = BytesToString(request->ResponseBody());
       // The raw body goes as soon as it is decoded: a large reply is held
       // at most twice.
@@ -98,6 +109,10 @@ std::string HttpGet(const std::string& url, bool stamp) {
   }
   if (address.empty()) return "";
   std::shared_ptr<IHttpRequest> request = gHttpRequest;
+  const uint64_t mine = ++g_requestsSent;
+  // Another fetch was sent while this one waited: this request is gone, and
+  // the result that comes belongs to that fetch, never to this caller.
+  auto abandoned = [mine] { return g_requestsSent != mine; };
   try {
     if (request) request->Open("GET", address);
   } catch (...) {
@@ -108,6 +123,7 @@ std::string HttpGet(const std::string& url, bool stamp) {
   }
   request.reset();  // gHttpRequest keeps it while it is under way
   PumpEvents();
+  if (abandoned()) return "ERROR";
   gHttpResult = "";
   IClock& clock = *Svc().clock;
   const double start = clock.MonotonicSeconds();
@@ -116,14 +132,24 @@ std::string HttpGet(const std::string& url, bool stamp) {
       CheckRequest();
     } catch (...) {
     }
+    if (abandoned()) return "ERROR";
     if (!gHttpResult.empty()) break;
     double elapsed = clock.MonotonicSeconds() - start;
     if (elapsed >= g_timeLimit) {
       gHttpResult = "ERROR";
+      // The object stays for the next fetch to reuse; its transfer, which
+      // nobody waits for any more, ends now.
+      if (std::shared_ptr<IHttpRequest> late = gHttpRequest) {
+        try {
+          late->Abort();
+        } catch (...) {
+        }
+      }
       break;
     }
     // Sleeps until the request's socket, a window event or a timer is ready.
     if (Svc().pump) Svc().pump->WaitForEvents(std::min(kLookInterval, g_timeLimit - elapsed));
+    if (abandoned()) return "ERROR";
   }
   return gHttpResult;
 }

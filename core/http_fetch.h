@@ -13,7 +13,9 @@ std::string TimerStamp();
 // GET of `url`; with `stamp` the first "&t=" and everything after it are
 // dropped and "&t=" + TimerStamp() appended. Returns the decoded body, " " for
 // an empty body, "ERROR" for a failure or after the time limit, "" for an
-// empty url. Blocks its caller while window events keep running.
+// empty url. Blocks its caller while window events keep running. All fetches
+// share one request object: a fetch sent by a handler that runs during the
+// wait abandons this one's request, and this one then returns "ERROR".
 std::string HttpGet(const std::string& url, bool stamp);
 
 // One look at the request in flight (sets gHttpResult when it has completed).

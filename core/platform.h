@@ -26,7 +26,13 @@ class IHttpRequest {
   virtual int Status() = 0;
   // The raw bytes of the reply body.
   virtual const std::string& ResponseBody() = 0;
+  // Leaves a request that is under way at once (its connection is closed);
+  // it then counts as failed (readyState 4, status 0).
+  virtual void Abort() {}
 };
+
+// The largest reply body a request keeps: a longer reply fails.
+inline constexpr size_t kMaxReplyBytes = size_t(8) << 20;
 
 class IHttpFactory {
  public:
@@ -75,8 +81,14 @@ class IFiles {
 class IShell {
  public:
   virtual ~IShell() = default;
-  // Hands the address to the desktop's web browser. The result is not known.
-  virtual void OpenInBrowser(const std::string& address) = 0;
+  // Hands a web address (http or https) to the desktop's web browser. False
+  // when it is no web address or the browser could not be started; whether
+  // the page then opened is not known.
+  virtual bool OpenInBrowser(const std::string& address) = 0;
+  // Hands an address of the messenger's own scheme (kChatAppScheme) to the
+  // program the desktop has for it. False for any other address, or when
+  // nothing could be started.
+  virtual bool OpenChatApp(const std::string& address) = 0;
 };
 
 class IInstanceGuard {

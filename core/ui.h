@@ -43,6 +43,10 @@ struct ControlStyle {
   // A browser the user never sees (it lies under other controls): Tab passes
   // it by, so that the keyboard never lands in its page.
   bool unseen = false;
+  // A browser whose pages' downloads (the service's exports) are saved in
+  // the user's download folder without asking; other browsers ask the user
+  // where to save a download.
+  bool savesDownloads = false;
 };
 
 class IControl {
@@ -125,7 +129,6 @@ class IDocument {
 struct BeforeNavigateArgs {
   std::string url;       // as requested
   std::string postText;  // the form body, "" when there is none
-  bool topLevel = true;  // false for a frame's navigation
   bool cancel = false;
 };
 

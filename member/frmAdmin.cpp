@@ -4,6 +4,7 @@
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
+#include "core/shared_window.h"
 #include "core/startup.h"
 #include "core/url_helpers.h"
 
@@ -20,9 +21,9 @@ constexpr uint32_t kNavy = Rgb(0, 0, 128);
 constexpr uint32_t kWhite = Rgb(255, 255, 255);
 constexpr uint32_t kRed = Rgb(255, 0, 0);
 
-std::unique_ptr<frmAdmin>& SharedInstance() {
-  static std::unique_ptr<frmAdmin> instance;
-  return instance;
+SharedWindow<frmAdmin>& Shared() {
+  static SharedWindow<frmAdmin> shared;
+  return shared;
 }
 
 ControlStyle Text(uint32_t color) {
@@ -58,13 +59,9 @@ ControlStyle Picture(const std::string& asset, bool stretch = false) {
 
 }  // namespace
 
-frmAdmin& frmAdmin::Instance() {
-  auto& instance = SharedInstance();
-  if (!instance || instance->closed_) instance = std::make_unique<frmAdmin>();
-  return *instance;
-}
+frmAdmin& frmAdmin::Instance() { return Shared().Instance(); }
 
-void frmAdmin::ReleaseInstance() { SharedInstance().reset(); }
+void frmAdmin::ReleaseInstance() { Shared().Release(); }
 
 void ShowMemberConsole() { frmAdmin::Instance().Show(); }
 

@@ -13,9 +13,11 @@ namespace lumaro {
 class frmAdmin {
  public:
   // The shared instance: created (and loaded) on first use, and afresh once
-  // the previous one has closed.
+  // the previous one has closed. A closed one is freed once none of its
+  // handlers runs.
   static frmAdmin& Instance();
-  // Drops the shared instance (tests; the end of the program).
+  // Lets go of the shared instance (tests; the end of the program); it is
+  // freed once none of its handlers runs.
   static void ReleaseInstance();
 
   // Creates the window with its controls and runs the window load.
@@ -25,6 +27,8 @@ class frmAdmin {
 
   void Show();
   IWindow& Window() { return *window_; }
+  // The window has closed (by Close() or its close box).
+  bool Closed() const { return closed_; }
 
   // Event handlers.
   void Form_Load();
@@ -76,12 +80,17 @@ class frmAdmin {
   bool CheckSiteForm(IDocument& doc, BeforeNavigateArgs& args);
   bool CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args);
   bool CheckPasswordChange(IDocument& doc, BeforeNavigateArgs& args);
-  void CheckRankUpdate(IDocument& doc, BeforeNavigateArgs& args);
+  bool CheckRankUpdate(IDocument& doc, BeforeNavigateArgs& args);
   bool CheckAdForm(IDocument& doc, BeforeNavigateArgs& args);
   // Shows `message`, puts the caret into the page field and cancels.
   bool RejectAt(IDocument& doc, BeforeNavigateArgs& args, const std::string& field,
                 const std::string& message, bool information);
+  // After a wait (a message box, a modal window, a fetch): true when the
+  // console has closed meanwhile, with the navigation cancelled; the handler
+  // then ends without touching the page or saying more.
+  bool ClosedMeanwhile(BeforeNavigateArgs& args);
   void OpenSiteChecker(const std::string& id);
+  void OpenWindow(const std::function<void(IWindow&)>& opener);
 
   void ShowWelcomePage();
   // Sets the title area and loads kServiceBase + page + the stamp.
@@ -95,13 +104,14 @@ class frmAdmin {
 };
 
 // How the guard opens the windows it shows in place of a request: each
-// opener creates a new window, shows it modally and returns once it has
-// closed. The hand-off variable (gCheckTarget, gMemoTarget, gVisitorTarget)
-// is set before the opener runs. An opener that is not set opens nothing.
+// opener creates a new window, shows it modally over `owner` (the console
+// whose guard opens it) and returns once it has closed. The hand-off
+// variable (gCheckTarget, gMemoTarget, gVisitorTarget) is set before the
+// opener runs. An opener that is not set opens nothing.
 struct MemberWindows {
-  std::function<void()> siteChecker;    // frmCheckCode
-  std::function<void()> memoViewer;     // frmViewMemo
-  std::function<void()> visitorViewer;  // frmViewQQ
+  std::function<void(IWindow& owner)> siteChecker;    // frmCheckCode
+  std::function<void(IWindow& owner)> memoViewer;     // frmViewMemo
+  std::function<void(IWindow& owner)> visitorViewer;  // frmViewQQ
 };
 MemberWindows& MemberWindowOpeners();
 

@@ -73,9 +73,14 @@ MemberWindows& MemberWindowOpeners() {
   return openers;
 }
 
+void frmAdmin::OpenWindow(const std::function<void(IWindow&)>& opener) {
+  // A copy: the opener may be replaced while its window is up.
+  if (auto open = opener) open(*window_);
+}
+
 void frmAdmin::OpenSiteChecker(const std::string& id) {
   gCheckTarget = id;
-  if (auto& open = MemberWindowOpeners().siteChecker) open();
+  OpenWindow(MemberWindowOpeners().siteChecker);
 }
 
 void frmAdmin::web_BeforeNavigate2(BeforeNavigateArgs& args) {
@@ -83,8 +88,14 @@ void frmAdmin::web_BeforeNavigate2(BeforeNavigateArgs& args) {
     Guard(args);
   } catch (const std::exception&) {
     args.cancel = true;
-    Plain("提交失败");
+    if (!closed_) Plain("提交失败");
   }
+}
+
+bool frmAdmin::ClosedMeanwhile(BeforeNavigateArgs& args) {
+  if (!closed_) return false;
+  args.cancel = true;
+  return true;
 }
 
 bool frmAdmin::RejectAt(IDocument& doc, BeforeNavigateArgs& args, const std::string& field,
@@ -93,12 +104,16 @@ bool frmAdmin::RejectAt(IDocument& doc, BeforeNavigateArgs& args, const std::str
     Information(message);
   else
     Plain(message);
-  doc.Focus(field);  // a field that cannot take the focus ends in the recovery
   args.cancel = true;
+  if (ClosedMeanwhile(args)) return true;
+  doc.Focus(field);  // a field that cannot take the focus ends in the recovery
   return true;
 }
 
 void frmAdmin::Guard(BeforeNavigateArgs& args) {
+  // A navigation held while another handler of the console ran, and raised
+  // after the console had closed, goes nowhere and opens nothing.
+  if (ClosedMeanwhile(args)) return;
   const std::string address = LowerCaseText(args.url);
 
   if (Contains(address, "checkcode.asp")) {
@@ -110,12 +125,13 @@ void frmAdmin::Guard(BeforeNavigateArgs& args) {
   if (Contains(address, "viewmemo.asp")) {
     args.cancel = true;
     gMemoTarget = args.url;
-    if (auto& open = MemberWindowOpeners().memoViewer) open();
+    OpenWindow(MemberWindowOpeners().memoViewer);
     return;
   }
   if (Contains(address, "delnet.asp")) {
     MsgResult answer = Svc().dialogs->MessageBox("确定要删除当前网站吗?", std::string(kNoticeTitle),
                                                  MsgIcon::Information, MsgButtons::YesNo);
+    if (ClosedMeanwhile(args)) return;
     if (answer != MsgResult::Yes) {
       args.cancel = true;
       return;
@@ -124,7 +140,7 @@ void frmAdmin::Guard(BeforeNavigateArgs& args) {
   if (Contains(address, "viewqq.asp")) {
     args.cancel = true;
     gVisitorTarget = GetUrlParam(args.url, "id=");
-    if (auto& open = MemberWindowOpeners().visitorViewer) open();
+    OpenWindow(MemberWindowOpeners().visitorViewer);
     return;
   }
 
@@ -138,7 +154,9 @@ void frmAdmin::Guard(BeforeNavigateArgs& args) {
   if (Contains(address, "savepwd.asp")) {
     if (CheckPasswordChange(doc, args)) return;
   }
-  if (Contains(address, "uppos.asp")) CheckRankUpdate(doc, args);
+  if (Contains(address, "uppos.asp")) {
+    if (CheckRankUpdate(doc, args)) return;
+  }
   if (Contains(address, "savead.asp")) {
     if (CheckAdForm(doc, args)) return;
   }
@@ -182,6 +200,7 @@ bool frmAdmin::CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args) {
   } else if (transtype == "2") {
     Plain("测试完成!");
     args.cancel = true;
+    if (ClosedMeanwhile(args)) return true;
   } else if (transtype == "5") {
     // Module save: the fields must be there; the post goes on to the service.
     ReadModuleFields(doc);
@@ -203,9 +222,10 @@ bool frmAdmin::CheckPasswordChange(IDocument& doc, BeforeNavigateArgs& args) {
   return false;
 }
 
-void frmAdmin::CheckRankUpdate(IDocument& doc, BeforeNavigateArgs& args) {
+bool frmAdmin::CheckRankUpdate(IDocument& doc, BeforeNavigateArgs& args) {
   args.cancel = true;
   if (!doc.Exists("id")) Information("请勾选需要更新的关键词!");
+  return ClosedMeanwhile(args);
 }
 
 bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
@@ -222,6 +242,7 @@ bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
   if (transtype == "2") {
     Plain("测试完成!");
     args.cancel = true;
+    if (ClosedMeanwhile(args)) return true;
   } else if (transtype == "4") {
     // A template whose type has no "c" is one of the system's own.
     if (!Contains(doc.Value("ttype"), "c")) {
@@ -232,10 +253,14 @@ bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
   } else if (transtype == "5") {
     // The post is stopped, so the schedule goes to the service on its own,
     // at the address as assembled (no time stamp); the member hears of it
-    // only when it could not be sent.
+    // only when it could not be sent. A fetch started by another handler
+    // while this one waits takes the request over: this save then reads as
+    // failed, never as that fetch's answer.
     const std::string address = ModuleSaveAddress(doc);
     args.cancel = true;
-    if (HttpGet(address, false) == "ERROR") Plain("提交失败");
+    const std::string answer = HttpGet(address, false);
+    if (ClosedMeanwhile(args)) return true;
+    if (answer == "ERROR") Plain("提交失败");
   }
   return false;
 }

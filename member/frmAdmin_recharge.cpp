@@ -23,9 +23,10 @@ double Finite(double value) {
 bool frmAdmin::m_doc_onclick() {
   if (!m_doc) return true;
   try {
-    const std::string id = m_doc->ActiveElementId();
-    if (LowerCaseText(id) != "tryid") return true;
-    if (m_doc->Value(id) == "0") {
+    if (LowerCaseText(m_doc->ActiveElementId()) != "tryid") return true;
+    // The focused element's own value: the choice is made with radio buttons
+    // that share the id, and a lookup by id would find the first of them.
+    if (m_doc->ActiveElementValue() == "0") {
       m_doc->SetDisplay("IDT", "none");
       m_doc->SetInnerHtml("idM1", "0元");
       m_doc->SetValue("BTN", "申请试用");

@@ -70,6 +70,7 @@ class MissingDocument : public IDocument {
   std::string BodyText() override { Fail(); }
   void SubmitFirstForm() override { Fail(); }
   std::string ActiveElementId() override { Fail(); }
+  std::string ActiveElementValue() override { Fail(); }
 
  private:
   [[noreturn]] static void Fail() { throw DocumentError("no browser"); }

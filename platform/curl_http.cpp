@@ -4,6 +4,7 @@
 #include <glib-unix.h>
 #include <glib.h>
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -27,6 +28,10 @@ struct CurlHttpFactory::Multi {
 
 namespace {
 
+constexpr long kConnectTimeoutMs = 30000;
+// A transfer nobody waits for any more ends by itself.
+constexpr long kTransferTimeoutMs = 120000;
+
 int SocketCallback(CURL*, curl_socket_t socket, int what, void* userp, void*);
 int TimerCallback(CURLM*, long timeoutMs, void* userp);
 
@@ -44,6 +49,7 @@ class CurlRequest : public IHttpRequest {
   int ReadyState() override { return state_; }
   int Status() override { return status_; }
   const std::string& ResponseBody() override { return body_; }
+  void Abort() override;
 
   // Called by the multi handle when the transfer has ended.
   void Finished(CURLcode result);
@@ -67,6 +73,14 @@ void CurlRequest::Abandon() {
   curl_easy_cleanup(easy_);
   easy_ = nullptr;
   inMulti_ = false;
+}
+
+void CurlRequest::Abort() {
+  if (!easy_) return;
+  Abandon();
+  std::string().swap(body_);
+  status_ = 0;
+  state_ = 4;
 }
 
 void CurlRequest::Open(const std::string& method, const std::string& url) {
@@ -125,6 +139,12 @@ void CurlRequest::Send(const std::string& body) {
   curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // A server that does not answer the connection is given up as the whole
+  // fetch would be; a reply larger than the program keeps is refused as soon
+  // as it is announced, and cut off when it is not.
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+  curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, kTransferTimeoutMs);
+  curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(kMaxReplyBytes));
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlRequest::Write);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
   if (g_ascii_strcasecmp(method_.c_str(), "GET") == 0) {
@@ -152,14 +172,14 @@ void CurlRequest::Send(const std::string& body) {
 size_t CurlRequest::Write(char* data, size_t size, size_t count, void* userp) {
   auto* self = static_cast<CurlRequest*>(userp);
   const size_t n = size * count;
-  if (self->body_.empty()) {
-    // One allocation for a body of announced length.
-    curl_off_t length = -1;
-    if (curl_easy_getinfo(self->easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
-        length > 0 && length < (curl_off_t(1) << 31))
-      self->body_.reserve(size_t(length));
+  // Past the cap the transfer fails (a return short of `n` ends it); the
+  // body grows with what arrives, never by what the server announces.
+  if (n > kMaxReplyBytes - std::min(self->body_.size(), kMaxReplyBytes)) return 0;
+  try {
+    self->body_.append(data, n);
+  } catch (...) {
+    return 0;  // no memory for it: the fetch fails, nothing is thrown through curl
   }
-  self->body_.append(data, n);
   return n;
 }
 
@@ -167,7 +187,7 @@ void CurlRequest::Finished(CURLcode result) {
   long code = 0;
   if (result == CURLE_OK) curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &code);
   status_ = result == CURLE_OK ? int(code) : 0;
-  if (result != CURLE_OK) body_.clear();
+  if (result != CURLE_OK) std::string().swap(body_);
   state_ = 4;
   // The transfer is over: release its connection slot now.
   curl_multi_remove_handle(multi_->handle, easy_);
@@ -237,7 +257,13 @@ int SocketCallback(CURL*, curl_socket_t socket, int what, void* userp, void*) {
   int condition = G_IO_HUP | G_IO_ERR;
   if (what & CURL_POLL_IN) condition |= G_IO_IN;
   if (what & CURL_POLL_OUT) condition |= G_IO_OUT;
-  multi->watches[socket] = g_unix_fd_add(socket, GIOCondition(condition), OnSocketReady, multi);
+  const guint id = g_unix_fd_add(socket, GIOCondition(condition), OnSocketReady, multi);
+  try {
+    multi->watches[socket] = id;
+  } catch (...) {
+    g_source_remove(id);
+    return -1;  // curl fails the transfers of this socket
+  }
   return 0;
 }
 

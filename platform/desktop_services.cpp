@@ -1,5 +1,7 @@
 #include "platform/desktop_services.h"
 
+#include "build_config.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <glib.h>
@@ -9,6 +11,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -72,7 +75,12 @@ std::string LocalFiles::DataDir() {
 }
 
 bool FolderWritable(const std::string& folder) {
-  return !folder.empty() && access(folder.c_str(), W_OK) == 0;
+  if (folder.empty() || access(folder.c_str(), W_OK) != 0) return false;
+  // Files that hold a password are kept only where nobody else can swap
+  // them: a folder of this user's that no one else may write to.
+  struct stat st{};
+  return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+         (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 namespace {
@@ -130,14 +138,21 @@ std::string ChooseDataDir(const std::string& executableDir,
 }
 
 std::optional<std::string> LocalFiles::ReadFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only a regular file of reasonable size: never through a link, never a
+  // pipe or device that would block or never end.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
+  struct stat st{};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > off_t(kMaxFileBytes)) {
+    close(fd);
+    return std::nullopt;
+  }
   std::string bytes;
   char buffer[65536];
   for (;;) {
     ssize_t n = read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
+    if (n < 0 || bytes.size() + size_t(std::max<ssize_t>(n, 0)) > kMaxFileBytes) {
       close(fd);
       return std::nullopt;
     }
@@ -149,12 +164,21 @@ std::optional<std::string> LocalFiles::ReadFile(const std::string& path) {
 }
 
 bool LocalFiles::WriteFile(const std::string& path, const std::string& bytes, bool ownerOnly) {
-  const mode_t mode = ownerOnly ? 0600 : 0644;
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  return WriteFileWhole(path, bytes, ownerOnly ? 0600 : 0644);
+}
+
+bool WriteFileWhole(const std::string& path, const std::string& bytes, unsigned mode) {
+  // Written beside the file under a fresh name (created here, never an
+  // existing file or link), synced, then renamed over the old one: the file
+  // is the old one or the new one whole, and a link at its place is
+  // replaced rather than followed.
+  const size_t slash = path.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? std::string(".") : (slash == 0 ? "/" : path.substr(0, slash));
+  std::string temp = path + ".XXXXXX";
+  int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  // A file that existed before keeps its old mode on open: a file meant for
-  // its owner alone (it may hold a password) is narrowed explicitly.
-  bool ok = !ownerOnly || fchmod(fd, 0600) == 0;
+  bool ok = fchmod(fd, mode_t(mode)) == 0;
   size_t done = 0;
   while (ok && done < bytes.size()) {
     ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
@@ -162,20 +186,75 @@ bool LocalFiles::WriteFile(const std::string& path, const std::string& bytes, bo
     if (n <= 0) ok = false;
     else done += size_t(n);
   }
+  if (ok && fsync(fd) != 0) ok = false;
   if (close(fd) != 0) ok = false;
-  return ok;
+  if (ok && rename(temp.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) {
+    unlink(temp.c_str());
+    return false;
+  }
+  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------- shell
 
-void XdgShell::OpenInBrowser(const std::string& address) {
-  // An argument vector, never a shell: the address is one argument whatever
-  // it contains. The child is reaped by GLib; failures are not reported.
+bool IsWebAddress(const std::string& address) {
+  GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
+  if (!uri) return false;
+  const char* scheme = g_uri_get_scheme(uri);
+  const char* host = g_uri_get_host(uri);
+  const bool web = scheme &&
+                   (g_ascii_strcasecmp(scheme, "http") == 0 ||
+                    g_ascii_strcasecmp(scheme, "https") == 0) &&
+                   host && *host;
+  g_uri_unref(uri);
+  return web;
+}
+
+bool IsChatAppAddress(const std::string& address) {
+  if (address.empty() || address.size() > 2048) return false;
+  for (unsigned char c : address)
+    if (c <= 0x20 || c >= 0x7F) return false;
+  GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
+  if (!uri) return false;
+  const char* scheme = g_uri_get_scheme(uri);
+  const char* host = g_uri_get_host(uri);
+  const std::string wanted(kChatAppScheme);
+  const bool chat = scheme && g_ascii_strcasecmp(scheme, wanted.c_str()) == 0 && host &&
+                    g_ascii_strcasecmp(host, "message") == 0;
+  g_uri_unref(uri);
+  return chat;
+}
+
+namespace {
+
+// Starts xdg-open with the address as its one argument (an argument vector,
+// never a shell). The child is reaped by GLib. False when it could not be
+// started (xdg-utils missing).
+bool StartXdgOpen(const std::string& address) {
   gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(address.c_str()), nullptr};
-  g_spawn_async(nullptr, argv, nullptr,
-                GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL |
-                            G_SPAWN_STDERR_TO_DEV_NULL),
-                nullptr, nullptr, nullptr, nullptr);
+  return g_spawn_async(nullptr, argv, nullptr,
+                       GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL |
+                                   G_SPAWN_STDERR_TO_DEV_NULL),
+                       nullptr, nullptr, nullptr, nullptr);
+}
+
+}  // namespace
+
+bool XdgShell::OpenInBrowser(const std::string& address) {
+  // Only web pages go to the desktop: any other scheme would start whatever
+  // program the desktop has for it (a file manager, a mail program with an
+  // attachment, a remote share).
+  return IsWebAddress(address) && StartXdgOpen(address);
+}
+
+bool XdgShell::OpenChatApp(const std::string& address) {
+  return IsChatAppAddress(address) && StartXdgOpen(address);
 }
 
 // ---------------------------------------------------------------- instance
@@ -186,9 +265,11 @@ std::string DefaultLockPath() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   struct stat st{};
   if (runtime && *runtime == '/' && stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) &&
-      st.st_uid == getuid())
+      st.st_uid == geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0)
     return std::string(runtime) + "/lumaro.lock";
-  return "/tmp/lumaro-" + std::to_string(getuid()) + ".lock";
+  const std::string data = UserDataDir();
+  if (!data.empty()) return data + "/lumaro.lock";
+  return "/tmp/lumaro-" + std::to_string(geteuid()) + ".lock";
 }
 
 }  // namespace
@@ -200,8 +281,15 @@ bool FlockInstanceGuard::AnotherInstanceRunning() {
   checked_ = true;
   // O_NOFOLLOW: in a shared folder such as /tmp, a planted link must not
   // make this program create or lock another file.
-  fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
   if (fd_ < 0) return another_ = false;  // no lock to be had: let this copy run
+  // A lock file that is not this user's own regular file proves nothing.
+  struct stat st{};
+  if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+    close(fd_);
+    fd_ = -1;
+    return another_ = false;
+  }
   while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
     if (errno == EINTR) continue;
     another_ = errno == EWOULDBLOCK;

@@ -20,8 +20,9 @@ class LocalFiles : public IFiles {
  public:
   std::string ExecutableDir() override;
   std::string ExecutableName() override;
-  // The executable's folder while this user may write there (a copy run from
-  // its build or unpacked folder), else the user's data folder
+  // The executable's folder while it is this user's own and nobody else may
+  // write there (a copy run from its build or unpacked folder), else the
+  // user's data folder
   // (UserDataDir); decided on the first call and kept for the run, so that
   // the remembered sign-in is read from where it is written.
   std::string DataDir() override;
@@ -32,8 +33,17 @@ class LocalFiles : public IFiles {
   std::optional<std::string> dataDir_;
 };
 
-// True when this process may create files in `folder` (access W_OK).
+// True when this process may create files in `folder` (access W_OK) and the
+// folder is this user's own, writable by nobody else.
 bool FolderWritable(const std::string& folder);
+
+// The largest file ReadFile reads.
+inline constexpr size_t kMaxFileBytes = size_t(1) << 20;
+
+// Writes `bytes` to `path` whole or not at all (a new file beside it, synced
+// and renamed over it, with `mode`); a link at `path` is replaced, never
+// followed. False on any failure, which leaves the old file as it was.
+bool WriteFileWhole(const std::string& path, const std::string& bytes, unsigned mode);
 
 // The user's data folder of this program: $XDG_DATA_HOME/lumaro when that is
 // an absolute path, else ~/.local/share/lumaro ($HOME, or the home folder of
@@ -47,10 +57,20 @@ std::string UserDataDir();
 std::string ChooseDataDir(const std::string& executableDir,
                           const std::function<bool(const std::string&)>& writable);
 
-// Opens addresses with `xdg-open`, started directly with an argument vector.
+// Whether `address` is an absolute http or https address with a host.
+bool IsWebAddress(const std::string& address);
+
+// Whether `address` is one of the messenger's own ("tencent://message/...",
+// printable ASCII, of bounded length).
+bool IsChatAppAddress(const std::string& address);
+
+// Opens web addresses (IsWebAddress) and the messenger's addresses
+// (IsChatAppAddress) with `xdg-open`, started directly with an argument
+// vector; anything else is not handed to the desktop.
 class XdgShell : public IShell {
  public:
-  void OpenInBrowser(const std::string& address) override;
+  bool OpenInBrowser(const std::string& address) override;
+  bool OpenChatApp(const std::string& address) override;
 };
 
 // An exclusive flock on a per-user lock file, held until the process ends.
@@ -58,7 +78,8 @@ class XdgShell : public IShell {
 // browser of OpenInBrowser) do not keep the lock after this copy exits.
 class FlockInstanceGuard : public IInstanceGuard {
  public:
-  // The lock file: $XDG_RUNTIME_DIR/lumaro.lock, or /tmp/lumaro-<uid>.lock.
+  // The lock file: $XDG_RUNTIME_DIR/lumaro.lock when that folder is this
+  // user's own, else lumaro.lock in the user's data folder (UserDataDir).
   FlockInstanceGuard();
   explicit FlockInstanceGuard(std::string lockPath) : path_(std::move(lockPath)) {}
   bool AnotherInstanceRunning() override;

@@ -165,10 +165,10 @@ std::vector<GdkWindow*> InputWindowsOf(GtkWidget* widget) {
   return found;
 }
 
-void RaiseClick(IControl* control) {
+void RaiseClick(IControl* control, const std::shared_ptr<WindowShared>& shared) {
   // The handler may destroy the control: copy it first.
   std::function<void()> handler = control->onClick;
-  if (handler) Guarded(handler);
+  if (handler) RunHandler(shared, handler);
 }
 
 void ApplyCursor(GtkWidget* widget, gpointer) {
@@ -263,8 +263,10 @@ void EnsureControlStyles() {
 
 // ---------------------------------------------------------------- clicks
 
-void ClickSource::Attach(Connections& signals, GtkWidget* widget, IControl* control) {
+void ClickSource::Attach(Connections& signals, GtkWidget* widget, IControl* control,
+                         std::shared_ptr<WindowShared> shared) {
   control_ = control;
+  shared_ = std::move(shared);
   gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
   signals.Connect(widget, "button-press-event", OnPress, this);
   signals.Connect(widget, "button-release-event", OnRelease, this);
@@ -308,7 +310,7 @@ gboolean ClickSource::OnRelease(GtkWidget* widget, GdkEventButton* event, gpoint
   if (x < 0 || y < 0 || x >= a.width || y >= a.height) return FALSE;
   self->lastWasClick_ = true;
   // The handler may destroy the control (and this object).
-  RaiseClick(self->control_);
+  RaiseClick(self->control_, std::shared_ptr<WindowShared>(self->shared_));
   return TRUE;
 }
 
@@ -330,7 +332,7 @@ GtkLabelControl::GtkLabelControl(std::string name, const Rect& r, std::string te
   atk_object_set_name(gtk_widget_get_accessible(box), SpokenName(text_, style_).c_str());
   signals_.Connect(box, "draw", OnDraw, this);
   signals_.Connect(box, "activate", OnActivate, this);
-  click_.Attach(signals_, box, this);
+  click_.Attach(signals_, box, this, shared_);
   UseCursor(signals_, box, style_.handCursor);
   UpdateSize();
 }
@@ -354,7 +356,8 @@ void GtkLabelControl::Detach() {
 }
 
 void GtkLabelControl::OnActivate(GtkWidget*, gpointer data) {
-  RaiseClick(static_cast<GtkLabelControl*>(data));
+  auto* self = static_cast<GtkLabelControl*>(data);
+  RaiseClick(self, self->shared_);
 }
 
 void GtkLabelControl::SetEnabled(bool enabled) {
@@ -430,7 +433,7 @@ GtkPictureControl::GtkPictureControl(std::string name, const Rect& r, const Cont
   SetOuter(widget, "", button ? ATK_ROLE_PUSH_BUTTON : (panel_ ? ATK_ROLE_PANEL : ATK_ROLE_IMAGE));
   signals_.Connect(widget, "draw", OnDraw, this);
   if (!panel_) signals_.Connect(widget, "activate", OnActivate, this);
-  click_.Attach(signals_, widget, this);
+  click_.Attach(signals_, widget, this, shared_);
   UseCursor(signals_, widget, style_.handCursor);
 }
 
@@ -444,7 +447,8 @@ void GtkPictureControl::Detach() {
 }
 
 void GtkPictureControl::OnActivate(GtkWidget*, gpointer data) {
-  RaiseClick(static_cast<GtkPictureControl*>(data));
+  auto* self = static_cast<GtkPictureControl*>(data);
+  RaiseClick(self, self->shared_);
 }
 
 gboolean GtkPictureControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
@@ -531,7 +535,7 @@ void GtkCheckBoxControl::OnToggled(GtkToggleButton* button, gpointer data) {
   self->checked_ = gtk_toggle_button_get_active(button);
   if (self->settingChecked_) return;
   std::function<void()> handler = self->onClick;
-  if (handler) Guarded(handler);
+  if (handler) RunHandler(std::shared_ptr<WindowShared>(self->shared_), handler);
 }
 
 // ---------------------------------------------------------------- timer
@@ -579,9 +583,14 @@ gboolean GtkTimer::OnTick(gpointer data) {
   if (tick->alive.expired()) return G_SOURCE_REMOVE;
   GtkTimer* timer = tick->timer;
   const guint id = timer->source_;
-  // The handler may disable, re-arm or destroy the timer: copy it first.
-  std::function<void()> handler = timer->onTick;
-  if (handler) Guarded(handler);
+  // While a page call waits, the tick runs once it has returned.
+  std::weak_ptr<bool> alive = tick->alive;
+  DispatchGate::Get().Tick(timer, alive, [timer, alive] {
+    if (alive.expired() || !timer->enabled_ || timer->shared_->closed) return;
+    // The handler may disable, re-arm or destroy the timer: copy it first.
+    std::function<void()> handler = timer->onTick;
+    if (handler) RunHandler(std::shared_ptr<WindowShared>(timer->shared_), handler);
+  });
   if (tick->alive.expired()) return G_SOURCE_REMOVE;
   return id != 0 && timer->source_ == id ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "core/dispatch_gate.h"
 #include "core/ui.h"
 #include "platform/gtk_internal.h"
 
@@ -21,7 +22,18 @@ struct WindowShared {
   bool destroyed = false;
   // The window has closed: timers no longer run.
   bool closed = false;
+  // Which of the window's handlers are on the stack; its browser events
+  // wait for them.
+  DispatchGate::WindowRef gate = DispatchGate::NewWindow();
 };
+
+// Runs a handler of the window: nothing may be thrown through GTK, and the
+// window's browser events wait until it has returned.
+template <class Fn>
+void RunHandler(const std::shared_ptr<WindowShared>& shared, Fn&& fn) {
+  DispatchGate::HandlerScope scope(shared ? shared->gate : nullptr);
+  Guarded(std::forward<Fn>(fn));
+}
 
 // The part of a control the window deals with, whatever its interface.
 class NativeControl {
@@ -115,12 +127,14 @@ void DrawFocusFrame(GtkWidget* widget, cairo_t* cr);
 // widget). The second click of a double click is not a click.
 class ClickSource {
  public:
-  void Attach(Connections& signals, GtkWidget* widget, IControl* control);
+  void Attach(Connections& signals, GtkWidget* widget, IControl* control,
+              std::shared_ptr<WindowShared> shared);
 
  private:
   static gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer data);
   static gboolean OnRelease(GtkWidget* widget, GdkEventButton* event, gpointer data);
   IControl* control_ = nullptr;
+  std::shared_ptr<WindowShared> shared_;
   bool pressed_ = false;
   bool doubled_ = false;
   bool lastWasClick_ = false;

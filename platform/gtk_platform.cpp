@@ -10,6 +10,7 @@
 #include "platform/gtk_internal.h"
 #include "platform/gtk_pump.h"
 #include "platform/gtk_window.h"
+#include "platform/input_gate.h"
 
 namespace lumaro {
 
@@ -23,6 +24,7 @@ bool InitGtkPlatform(int* argc, char*** argv) {
     opened = gtk_init_check(argc, argv);
   }
   if (!opened) return false;
+  gtkp::InstallInputGate();
   if (GdkPixbuf* icon = AssetPixbuf("lumaro.svg", 48, 48)) gtk_window_set_default_icon(icon);
   return true;
 }

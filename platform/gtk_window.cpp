@@ -47,6 +47,11 @@ class GtkWindowImpl : public IWindow {
   void ShowModal(IWindow* owner) override;
   void Close() override;
   bool IsOpen() const override { return shown_ && !closed_; }
+  // A handler of the window is on the stack, or its own modal loop runs
+  // (the caller of ShowModal is waiting in it).
+  bool Busy() const override {
+    return DispatchGate::Running(shared_->gate) || !modalLoops_.empty();
+  }
 
   bool SetOuterWidth(int twips) override;
   bool SetOuterHeight(int twips) override;
@@ -356,7 +361,7 @@ void GtkWindowImpl::Close() {
     RunWhenIdle(alive_, [this] { DestroyNative(); });
   }
   std::function<void()> closed = onClosed;
-  if (closed) Guarded(closed);
+  if (closed) RunHandler(shared_, closed);
 }
 
 void GtkWindowImpl::DestroyNative() {
@@ -418,7 +423,7 @@ void GtkWindowImpl::QueueResize() {
     resizeQueued_ = false;
     if (closed_) return;
     std::function<void()> handler = onResize;
-    if (handler) Guarded(handler);
+    if (handler) RunHandler(shared_, handler);
   });
 }
 
@@ -475,7 +480,7 @@ gboolean GtkWindowImpl::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data
     // The handler may close the window.
     std::function<void()> escape = self->onEscape;
     if (!escape) return FALSE;
-    Guarded(escape);
+    RunHandler(std::shared_ptr<WindowShared>(self->shared_), escape);
     return TRUE;
   }
   if (!(event->state & GDK_MOD1_MASK)) return FALSE;

@@ -309,12 +309,12 @@ void ProgButtonHost::Deliver(GdkEvent* event) {
 void ProgButtonHost::Run(const std::function<void()>& input) {
   std::weak_ptr<bool> alive = alive_;
   busy_ = true;
-  Guarded(input);
+  RunHandler(std::shared_ptr<WindowShared>(shared_), input);
   if (alive.expired()) return;
   while (!queued_.empty()) {
     std::function<void()> next = std::move(queued_.front());
     queued_.pop_front();
-    Guarded(next);
+    RunHandler(std::shared_ptr<WindowShared>(shared_), next);
     if (alive.expired()) return;
   }
   busy_ = false;
@@ -407,7 +407,7 @@ bool ProgButtonHost::MatchesAccessKey(guint keyval) const {
 }
 
 void ProgButtonHost::AccessKeyPressed() {
-  Guarded([&] { model_->NotifyAccessKey(); });
+  RunHandler(std::shared_ptr<WindowShared>(shared_), [&] { model_->NotifyAccessKey(); });
 }
 
 }  // namespace lumaro::gtkp

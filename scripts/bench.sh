@@ -11,3 +11,4 @@ build/bench/progbutton_bench
 run build/bench/http_bench
 run build/bench/startup_bench
 run build/bench/console_bench
+run build/bench/typing_bench

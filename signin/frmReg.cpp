@@ -1,13 +1,13 @@
 #include "signin/frmReg.h"
 
 #include <exception>
-#include <vector>
 
 #include "build_config.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
 #include "core/platform.h"
+#include "core/shared_window.h"
 #include "core/url_helpers.h"
 #include "signin/frmlogin.h"
 #include "windows/form_text.h"
@@ -18,17 +18,9 @@ namespace {
 
 constexpr const char* kFailed = "注册失败，请稍后再试!";
 
-std::unique_ptr<frmReg>& SharedInstance() {
-  static std::unique_ptr<frmReg> instance;
-  return instance;
-}
-
-// Closed instances that were replaced while one of their handlers was still
-// running (a register action waiting for the availability answer, or the
-// modal display that had not returned yet). They are dropped once idle.
-std::vector<std::unique_ptr<frmReg>>& Retired() {
-  static std::vector<std::unique_ptr<frmReg>> retired;
-  return retired;
+SharedWindow<frmReg>& Shared() {
+  static SharedWindow<frmReg> shared;
+  return shared;
 }
 
 std::string FormAddress() { return std::string(kServiceBase) + "edituser.asp"; }
@@ -49,21 +41,9 @@ ControlStyle WhiteText(bool bold = false, double pointSize = 0) {
 
 }  // namespace
 
-frmReg& frmReg::Instance() {
-  auto& retired = Retired();
-  std::erase_if(retired, [](const std::unique_ptr<frmReg>& old) { return old->running_ == 0; });
-  auto& instance = SharedInstance();
-  if (!instance || instance->closed_) {
-    if (instance && instance->running_ > 0) retired.push_back(std::move(instance));
-    instance = std::make_unique<frmReg>();
-  }
-  return *instance;
-}
+frmReg& frmReg::Instance() { return Shared().Instance(); }
 
-void frmReg::ReleaseInstance() {
-  SharedInstance().reset();
-  Retired().clear();
-}
+void frmReg::ReleaseInstance() { Shared().Release(); }
 
 frmReg::frmReg() {
   WindowSpec design;
@@ -145,10 +125,7 @@ frmReg::frmReg() {
   Form_Load();
 }
 
-void frmReg::ShowModal(IWindow* owner) {
-  Running running(this);
-  window_->ShowModal(owner);
-}
+void frmReg::ShowModal(IWindow* owner) { window_->ShowModal(owner); }
 
 void frmReg::Form_Load() { web->Navigate2(FormAddress()); }
 
@@ -158,11 +135,24 @@ void frmReg::cmdExit_Click() { window_->Close(); }
 
 void frmReg::Refuse(const std::string& message, ITextBox* box) {
   Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
-  if (box) box->SetFocus();
+  // Closed while the message was up: the boxes are no longer the user's.
+  if (box && !closed_) box->SetFocus();
+}
+
+void frmReg::Failed() {
+  Svc().dialogs->MessageBox(kFailed, std::string(kNoticeTitle), MsgIcon::Information,
+                            MsgButtons::Ok);
+  if (closed_) return;
+  try {
+    web->Navigate2(FormAddress());
+  } catch (const std::exception&) {
+  }
 }
 
 void frmReg::Register() {
-  Running running(this);
+  // One click, one registration: the clicks of a burst that come while the
+  // post is under way find nothing to do.
+  if (posting_) return;
   const unsigned run = ++registerRuns_;
   try {
     if (txtuser->Text().empty()) return Refuse("请输入用户名", nullptr);
@@ -187,6 +177,8 @@ void frmReg::Register() {
       return Refuse("请输入正确的联系手机号码!", txtMobile);
 
     const std::string token = DigestToken(gOemCode);
+    // The post is under way from the first field written.
+    posting_ = true;
     // Every field is set before the post, so a page that lacks one fails
     // here and nothing is posted.
     IDocument& doc = web->Document();
@@ -209,23 +201,23 @@ void frmReg::Register() {
     for (const auto& [name, value] : fields) doc.SetValue(name, value);
     doc.SubmitFirstForm();
   } catch (const std::exception&) {
-    Svc().dialogs->MessageBox(kFailed, std::string(kNoticeTitle), MsgIcon::Information,
-                              MsgButtons::Ok);
     // The hidden page was no usable form: an error page left by a load that
     // failed while the service could not be reached, or a page without the
     // fields. A fresh form lets a later try work with the text still in the
     // boxes; without it the window could never register again.
-    if (!closed_) {
-      try {
-        web->Navigate2(FormAddress());
-      } catch (const std::exception&) {
-      }
-    }
+    posting_ = false;
+    Failed();
   }
 }
 
 void frmReg::web_DocumentComplete(const std::string& url) {
-  if (LowerCaseText(url).find("usersave.asp") == std::string::npos) return;
+  if (LowerCaseText(url).find("usersave.asp") != std::string::npos) JudgeAnswer();
+  // Whatever page has completed, the post made before it has had its answer
+  // or will have none: the next click registers again.
+  posting_ = false;
+}
+
+void frmReg::JudgeAnswer() {
   // The body's markup as the service sent it: "ok" alone is success, and
   // anything else, markup and blanks included, is shown as it stands.
   std::string body;
@@ -233,14 +225,13 @@ void frmReg::web_DocumentComplete(const std::string& url) {
     body = web->Document().BodyInnerHtml();
   } catch (const std::exception&) {
     // An answer without a readable body: nothing to judge; offer the form again.
-    Svc().dialogs->MessageBox(kFailed, std::string(kNoticeTitle), MsgIcon::Information,
-                              MsgButtons::Ok);
-    web->Navigate2(FormAddress());
+    Failed();
     return;
   }
   if (body == "ok") {
     Svc().dialogs->MessageBox("注册成功,请返回登录系统！  请牵记您的用户名及密码",
                               std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
+    // The account exists now, whether or not this window is still open.
     if (frmlogin* login = frmlogin::OpenInstance()) {
       login->txtuser->SetText(txtuser->Text());
       login->txtpass->SetText("");
@@ -249,6 +240,7 @@ void frmReg::web_DocumentComplete(const std::string& url) {
     return;
   }
   Svc().dialogs->MessageBox(body, std::string(kNoticeTitle), MsgIcon::Information, MsgButtons::Ok);
+  if (closed_) return;
   web->Navigate2(FormAddress());
 }
 

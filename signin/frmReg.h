@@ -12,9 +12,11 @@ namespace lumaro {
 class frmReg {
  public:
   // The shared instance: created (and loaded) on first use, and afresh once
-  // the previous one has closed.
+  // the previous one has closed. A closed one is freed once none of its
+  // handlers runs.
   static frmReg& Instance();
-  // Drops the shared instance (tests; the end of the program).
+  // Lets go of the shared instance (tests; the end of the program); it is
+  // freed once none of its handlers runs.
   static void ReleaseInstance();
 
   // Creates the window with its controls and runs the window load.
@@ -25,6 +27,8 @@ class frmReg {
   // Shows the window modally over `owner`; returns when it has closed.
   void ShowModal(IWindow* owner);
   IWindow& Window() { return *window_; }
+  // The window has closed (by Close() or its close box).
+  bool Closed() const { return closed_; }
 
   // Event handlers.
   void Form_Load();
@@ -51,23 +55,20 @@ class frmReg {
   void Register();
   // Shows a check's message and puts the caret into `box` (when given).
   void Refuse(const std::string& message, ITextBox* box);
-
-  // Marks a handler of this window as running while it lives, so that the
-  // window is kept until the handler has returned (see Instance()).
-  struct Running {
-    explicit Running(frmReg* form) : form(form) { ++form->running_; }
-    ~Running() { --form->running_; }
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-    frmReg* form;
-  };
+  // Judges the page that answered the registration post.
+  void JudgeAnswer();
+  // Shows the failure message and fetches an empty form again.
+  void Failed();
 
   std::unique_ptr<IWindow> window_;
   bool closed_ = false;
-  int running_ = 0;
   // Counts register actions; an action that finds a newer one has run
   // while it waited leaves the rest to that one.
   unsigned registerRuns_ = 0;
+  // A registration post is under way: from the first field written until
+  // its answer page has been judged, the post failed, or another page has
+  // completed in the browser. Register clicks meanwhile are ignored.
+  bool posting_ = false;
 };
 
 }  // namespace lumaro

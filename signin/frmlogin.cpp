@@ -8,6 +8,7 @@
 #include "core/http_fetch.h"
 #include "core/md5.h"
 #include "core/platform.h"
+#include "core/shared_window.h"
 #include "core/startup.h"
 #include "core/url_helpers.h"
 #include "agent/frmSys.h"
@@ -28,9 +29,9 @@ constexpr const char* kReady = "可以登录";
 constexpr const char* kSigningIn = "正在登录，请等待....";
 constexpr const char* kRefused = "用户名或密码不正确，登录失败，请重试!";
 
-std::unique_ptr<frmlogin>& SharedInstance() {
-  static std::unique_ptr<frmlogin> instance;
-  return instance;
+SharedWindow<frmlogin>& Shared() {
+  static SharedWindow<frmlogin> shared;
+  return shared;
 }
 
 ControlStyle Named(const std::string& name) {
@@ -56,18 +57,11 @@ ControlStyle Image(const std::string& asset, bool hand = false, const std::strin
 
 }  // namespace
 
-frmlogin& frmlogin::Instance() {
-  auto& instance = SharedInstance();
-  if (!instance || instance->closed_) instance = std::make_unique<frmlogin>();
-  return *instance;
-}
+frmlogin& frmlogin::Instance() { return Shared().Instance(); }
 
-frmlogin* frmlogin::OpenInstance() {
-  auto& instance = SharedInstance();
-  return instance && !instance->closed_ ? instance.get() : nullptr;
-}
+frmlogin* frmlogin::OpenInstance() { return Shared().OpenInstance(); }
 
-void frmlogin::ReleaseInstance() { SharedInstance().reset(); }
+void frmlogin::ReleaseInstance() { Shared().Release(); }
 
 void ShowLoginWindow() { frmlogin::Instance().Show(); }
 
@@ -234,6 +228,7 @@ void frmlogin::SignIn() {
 
   if (!SignInAccepted(reply)) {
     dialogs.MessageBox(kRefused, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
+    if (closed_) return;
     lblInfo->SetText(kRefused);
     cmdLogin->SetEnabled(true);
     return;

@@ -12,11 +12,13 @@ namespace lumaro {
 class frmlogin {
  public:
   // The shared instance: created (and loaded) on first use, and afresh once
-  // the previous one has closed.
+  // the previous one has closed. A closed one is freed once none of its
+  // handlers runs.
   static frmlogin& Instance();
   // The shared instance while it exists and has not closed, else nullptr.
   static frmlogin* OpenInstance();
-  // Drops the shared instance (tests; the end of the program).
+  // Lets go of the shared instance (tests; the end of the program); it is
+  // freed once none of its handlers runs.
   static void ReleaseInstance();
 
   // Creates the window with its controls and runs the window load.
@@ -26,6 +28,8 @@ class frmlogin {
 
   void Show();
   IWindow& Window() { return *window_; }
+  // The window has closed (by Close() or its close box).
+  bool Closed() const { return closed_; }
 
   // Event handlers.
   void Form_Load();

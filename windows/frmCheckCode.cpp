@@ -8,6 +8,7 @@
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
+#include "core/shared_window.h"
 
 namespace lumaro {
 
@@ -69,6 +70,7 @@ void frmCheckCode::ShowModal(IWindow* owner) { window_->ShowModal(owner); }
 
 void frmCheckCode::Form_Load() {
   std::shared_ptr<bool> live = live_;
+  target_ = gCheckTarget;
   try {
     web1->SetSilent(true);
   } catch (const std::exception&) {
@@ -80,7 +82,7 @@ void frmCheckCode::Form_Load() {
   }
   // Waits up to the request's time limit while other events run; the window
   // is not shown before the answer is in.
-  std::string answer = HttpGet(std::string(kServiceBase) + "GetNet.asp?id=" + gCheckTarget, true);
+  std::string answer = HttpGet(std::string(kServiceBase) + "GetNet.asp?id=" + target_, true);
   if (!*live) return;
   try {
     // The answer is the address as it comes; "ERROR" or " " loads no page.
@@ -107,7 +109,7 @@ void frmCheckCode::tmrT_Timer() {
     // request's time limit.
     if (mStopped) return;
     std::string answer =
-        HttpGet(std::string(kServiceBase) + "queryFlag.asp?id=" + gCheckTarget, true);
+        HttpGet(std::string(kServiceBase) + "queryFlag.asp?id=" + target_, true);
     // Closed meanwhile (stop button or close box): the reply is dropped and
     // nothing re-arms.
     if (!*live) return;
@@ -140,8 +142,9 @@ void frmCheckCode::cmdStop_Click() {
 }
 
 void OpenSiteCodeChecker(IWindow* owner) {
-  frmCheckCode checker;
-  checker.ShowModal(owner);
+  auto checker = std::make_shared<frmCheckCode>();
+  checker->ShowModal(owner);
+  RetireWindow(std::move(checker));
 }
 
 }  // namespace lumaro

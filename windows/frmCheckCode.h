@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/ui.h"
 
@@ -50,6 +51,10 @@ class frmCheckCode {
   std::unique_ptr<IWindow> window_;
   bool mStopped = false;
   int16_t mStep = 0;
+  // The site record this checker checks: gCheckTarget as it was at load.
+  // Another checker opened while this one waits sets gCheckTarget anew,
+  // which must not change the site polled here.
+  std::string target_;
   // True while this instance exists and its window is open. A handler that
   // waits (and so lets other handlers run) keeps a copy and looks at it when
   // the wait is over: once it is false, neither the object nor its window
@@ -58,7 +63,7 @@ class frmCheckCode {
 };
 
 // Opens a fresh checker on gCheckTarget, modally over `owner` (may be null),
-// and releases it once it has closed.
+// and releases it once it has closed and none of its handlers runs.
 void OpenSiteCodeChecker(IWindow* owner);
 
 }  // namespace lumaro

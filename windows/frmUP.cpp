@@ -5,14 +5,15 @@
 #include "controls/progbutton.h"
 #include "build_config.h"
 #include "core/platform.h"
+#include "core/shared_window.h"
 
 namespace lumaro {
 
 namespace {
 
-std::unique_ptr<frmUP>& SharedInstance() {
-  static std::unique_ptr<frmUP> instance;
-  return instance;
+SharedWindow<frmUP>& Shared() {
+  static SharedWindow<frmUP> shared;
+  return shared;
 }
 
 // The file name without its last extension ("lumaro.exe" -> "lumaro"); a
@@ -25,13 +26,9 @@ std::string WithoutExtension(const std::string& name) {
 
 }  // namespace
 
-frmUP& frmUP::Instance() {
-  auto& instance = SharedInstance();
-  if (!instance || instance->closed_) instance = std::make_unique<frmUP>();
-  return *instance;
-}
+frmUP& frmUP::Instance() { return Shared().Instance(); }
 
-void frmUP::ReleaseInstance() { SharedInstance().reset(); }
+void frmUP::ReleaseInstance() { Shared().Release(); }
 
 void ShowUpdateWindow() { frmUP::Instance().Show(); }
 

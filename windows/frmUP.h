@@ -13,9 +13,10 @@ class ProgButton;
 class frmUP {
  public:
   // The shared instance: created on first use, and afresh once the previous
-  // one has closed.
+  // one has closed. A closed one is freed once none of its handlers runs.
   static frmUP& Instance();
-  // Drops the shared instance (tests; the end of the program).
+  // Lets go of the shared instance (tests; the end of the program); it is
+  // freed once none of its handlers runs.
   static void ReleaseInstance();
 
   frmUP();
@@ -24,6 +25,8 @@ class frmUP {
 
   void Show();
   IWindow& Window() { return *window_; }
+  // The window has closed (by Close() or its close box).
+  bool Closed() const { return closed_; }
 
   void Command1_Click();
   void Command2_Click();

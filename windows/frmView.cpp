@@ -4,6 +4,7 @@
 
 #include "core/globals.h"
 #include "core/platform.h"
+#include "core/shared_window.h"
 
 namespace lumaro {
 
@@ -12,20 +13,16 @@ namespace {
 constexpr int kClientWidth = 10200;
 constexpr int kClientHeight = 7995;
 
-std::unique_ptr<frmView>& SharedInstance() {
-  static std::unique_ptr<frmView> instance;
-  return instance;
+SharedWindow<frmView>& Shared() {
+  static SharedWindow<frmView> shared;
+  return shared;
 }
 
 }  // namespace
 
-frmView& frmView::Instance() {
-  auto& instance = SharedInstance();
-  if (!instance || instance->closed_) instance = std::make_unique<frmView>();
-  return *instance;
-}
+frmView& frmView::Instance() { return Shared().Instance(); }
 
-void frmView::ReleaseInstance() { SharedInstance().reset(); }
+void frmView::ReleaseInstance() { Shared().Release(); }
 
 frmView::frmView() {
   WindowSpec design;

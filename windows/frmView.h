@@ -11,9 +11,11 @@ namespace lumaro {
 class frmView {
  public:
   // The shared instance: created (and loaded) on first use, and afresh once
-  // the previous one has closed.
+  // the previous one has closed. A closed one is freed once none of its
+  // handlers runs.
   static frmView& Instance();
-  // Drops the shared instance (tests; the end of the program).
+  // Lets go of the shared instance (tests; the end of the program); it is
+  // freed once none of its handlers runs.
   static void ReleaseInstance();
 
   // Creates the window with its controls and runs the window load, which
@@ -25,6 +27,8 @@ class frmView {
   // Shows the window without waiting.
   void Show();
   IWindow& Window() { return *window_; }
+  // The window has closed (by Close() or its close box).
+  bool Closed() const { return closed_; }
   // The browser a new-window request is sent into.
   IBrowser* Browser() { return web; }
 

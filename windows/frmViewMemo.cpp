@@ -2,6 +2,7 @@
 
 #include "core/globals.h"
 #include "core/platform.h"
+#include "core/shared_window.h"
 
 namespace lumaro {
 
@@ -33,8 +34,9 @@ void frmViewMemo::Form_Load() {
 }
 
 void OpenMemoViewer(IWindow* owner) {
-  frmViewMemo viewer;
-  viewer.ShowModal(owner);
+  auto viewer = std::make_shared<frmViewMemo>();
+  viewer->ShowModal(owner);
+  RetireWindow(std::move(viewer));
 }
 
 }  // namespace lumaro

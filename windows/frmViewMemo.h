@@ -29,7 +29,8 @@ class frmViewMemo {
 };
 
 // Opens a fresh memo viewer on gMemoTarget, modally over `owner` (may be
-// null), and releases it once it has closed.
+// null), and releases it once it has closed and none of its handlers
+// runs.
 void OpenMemoViewer(IWindow* owner);
 
 }  // namespace lumaro

@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
+#include "core/shared_window.h"
 #include "windows/form_text.h"
 #include "windows/frmOpen.h"
 
@@ -82,8 +83,9 @@ void frmViewQQ::Web_BeforeNavigate2(BeforeNavigateArgs& args) {
     IWindow* owner = window_.get();
     // Waits here until the opener has closed; nothing of this window is
     // touched after that.
-    frmOpen opener;
-    opener.ShowModal(owner);
+    auto opener = std::make_shared<frmOpen>();
+    opener->ShowModal(owner);
+    RetireWindow(std::move(opener));
   }
 }
 
@@ -96,8 +98,9 @@ void frmViewQQ::webData_DownloadSaved(const std::string& path) {
 }
 
 void OpenVisitorViewer(IWindow* owner) {
-  frmViewQQ viewer;
-  viewer.ShowModal(owner);
+  auto viewer = std::make_shared<frmViewQQ>();
+  viewer->ShowModal(owner);
+  RetireWindow(std::move(viewer));
 }
 
 std::string ExportFileName(const std::string& suggested) {

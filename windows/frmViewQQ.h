@@ -38,7 +38,8 @@ class frmViewQQ {
 };
 
 // Opens a fresh visitor viewer on gVisitorTarget, modally over `owner` (may
-// be null), and releases it once it has closed.
+// be null), and releases it once it has closed and none of its handlers
+// runs.
 void OpenVisitorViewer(IWindow* owner);
 
 // For the browser's handling of an export download in webData: the file

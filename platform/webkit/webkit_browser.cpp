@@ -7,6 +7,10 @@
 #include <cstring>
 #include <exception>
 
+#include "core/dispatch_gate.h"
+#include "platform/desktop_services.h"
+#include "platform/input_gate.h"
+
 namespace lumaro::gtkp {
 
 namespace {
@@ -16,6 +20,9 @@ constexpr const char* kChannel = "lumaro";
 // A report of a click or submission older than this belongs to no navigation.
 constexpr gint64 kIntentLifetimeUs = 10 * G_USEC_PER_SEC;
 constexpr size_t kMaxIntents = 16;
+// Longest wait for a page to take in a key or a click before the next one
+// is handed to it.
+constexpr guint kCatchUpLimitMs = 1000;
 
 // Runs in this program's script world of every frame. It reports link
 // clicks and form submissions (with the submitted fields) just before the
@@ -30,36 +37,6 @@ constexpr const char* kHookScript = R"JS(
   window.__lumaroHooks = true;
   function post(message) { try { channel.postMessage(message); } catch (e) {} }
   function isTop() { return window === window.top; }
-  function hasNamedFrame(w, name, depth) {
-    if (depth > 10) return false;
-    var count = 0;
-    try { count = w.frames.length; } catch (e) { return false; }
-    for (var i = 0; i < count; i++) {
-      var f = null;
-      try { f = w.frames[i]; } catch (e) { continue; }
-      try { if (f.name === name) return true; } catch (e) {}
-      if (hasNamedFrame(f, name, depth + 1)) return true;
-    }
-    return false;
-  }
-  // Where a link or form with this target opens: true the top page,
-  // false a frame, null a new window.
-  function targetIsTop(target) {
-    var t = target || '';
-    var key = t.toLowerCase();
-    if (key === '' || key === '_self') return isTop();
-    if (key === '_top') return true;
-    if (key === '_parent') return window.parent === window.top;
-    if (key === '_blank') return null;
-    try { if (window.name === t) return isTop(); } catch (e) {}
-    try { if (window.top.name === t) return true; } catch (e) {}
-    if (hasNamedFrame(window.top, t, 0)) return false;
-    return null;
-  }
-  function baseTarget() {
-    var base = document.querySelector('base[target]');
-    return base ? base.getAttribute('target') : '';
-  }
   function formFields(form, submitter) {
     var data;
     try {
@@ -82,12 +59,10 @@ constexpr const char* kHookScript = R"JS(
     var method = (has('formmethod') ? submitter.formMethod : form.method) || 'get';
     if (method.toLowerCase() === 'dialog') return;
     var action = has('formaction') ? submitter.formAction : form.action;
-    var target = has('formtarget') ? submitter.formTarget
-                                   : (form.getAttribute('target') || baseTarget());
     var charset = (form.acceptCharset || '').split(/[\s,]+/).filter(Boolean)[0] ||
                   document.characterSet;
     post({k: 'nav', url: String(action), method: method.toUpperCase(), form: true,
-          fields: formFields(form, submitter), charset: charset, top: targetIsTop(target)});
+          fields: formFields(form, submitter), charset: charset});
   }
   window.addEventListener('submit', function (e) { reportForm(e.target, e.submitter); }, true);
   window.addEventListener('__lumaro_submit', function (e) { reportForm(e.target, null); }, true);
@@ -95,8 +70,7 @@ constexpr const char* kHookScript = R"JS(
     if (e.button !== 0 || !e.target || !e.target.closest) return;
     var link = e.target.closest('a[href], area[href]');
     if (!link || typeof link.href !== 'string' || /^javascript:/i.test(link.href)) return;
-    post({k: 'nav', url: link.href, method: 'GET', form: false, fields: null, charset: '',
-          top: targetIsTop(link.getAttribute('target') || baseTarget())});
+    post({k: 'nav', url: link.href, method: 'GET', form: false, fields: null, charset: ''});
   }, true);
   if (isTop()) {
     document.addEventListener('click', function () { post({k: 'click'}); });
@@ -141,12 +115,10 @@ std::string SafeFileName(const char* suggested) {
   return name;
 }
 
+std::string DownloadFolder();
+
 gboolean OnDecideDestination(WebKitDownload* download, gchar* suggested, gpointer) {
-  std::string dir = DownloadDirectory();
-  if (dir.empty()) {
-    const char* special = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
-    dir = special ? special : std::string(g_get_home_dir()) + "/Downloads";
-  }
+  std::string dir = DownloadFolder();
   g_mkdir_with_parents(dir.c_str(), 0700);
   // The server's name, without any folder part; an existing file is kept.
   const std::string name = SafeFileName(suggested);
@@ -201,8 +173,7 @@ void OnDownloadFinished(WebKitDownload* download, gpointer) {
     return;
   }
   if (owner->alive.expired()) return;
-  std::function<void(const std::string&)> handler = owner->browser->onDownloadSaved;
-  if (handler) Guarded([&] { handler(saved); });
+  owner->browser->RaiseDownloadSaved(saved);
 }
 
 void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
@@ -220,9 +191,53 @@ void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
 
 // One web context for the program: its pages share the service's session
 // cookies, and nothing is written to disk.
+// Whether the web processes can run in WebKit's sandbox here: it needs
+// bubblewrap and the kernel's namespaces, which some machines (containers,
+// kernels without unprivileged user namespaces) do not offer. WebKit would
+// fail to start its web process then; the program runs without the sandbox
+// and says so.
+bool SandboxWorks() {
+  gchar* bwrap = g_find_program_in_path("bwrap");
+  if (!bwrap) {
+    g_printerr("lumaro: no bubblewrap (bwrap): web pages run without WebKit's sandbox\n");
+    return false;
+  }
+  gchar* argv[] = {bwrap,
+                   const_cast<gchar*>("--ro-bind"), const_cast<gchar*>("/"), const_cast<gchar*>("/"),
+                   const_cast<gchar*>("--unshare-pid"), const_cast<gchar*>("--unshare-ipc"),
+                   const_cast<gchar*>("--unshare-uts"), const_cast<gchar*>("--proc"),
+                   const_cast<gchar*>("/proc"), const_cast<gchar*>("--dev"),
+                   const_cast<gchar*>("/dev"), const_cast<gchar*>("true"), nullptr};
+  gint status = -1;
+  const gboolean ran = g_spawn_sync(
+      nullptr, argv, nullptr,
+      GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+      nullptr, nullptr, nullptr, nullptr, &status, nullptr);
+  g_free(bwrap);
+  const bool works = ran && g_spawn_check_wait_status(status, nullptr);
+  if (!works)
+    g_printerr("lumaro: bubblewrap cannot make a sandbox here: web pages run without WebKit's sandbox\n");
+  return works;
+}
+
+std::string DownloadFolder() {
+  std::string dir = DownloadDirectory();
+  if (dir.empty()) {
+    const char* special = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
+    dir = special ? special : std::string(g_get_home_dir()) + "/Downloads";
+  }
+  return dir;
+}
+
 WebKitWebContext* SharedContext() {
   static WebKitWebContext* context = [] {
     WebKitWebContext* c = webkit_web_context_new_ephemeral();
+    if (SandboxWorks()) {
+      webkit_web_context_set_sandbox_enabled(c, TRUE);
+      const std::string downloads = DownloadFolder();
+      g_mkdir_with_parents(downloads.c_str(), 0700);
+      webkit_web_context_add_path_to_sandbox(c, downloads.c_str(), FALSE);
+    }
     g_signal_connect(c, "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
     return c;
   }();
@@ -234,7 +249,8 @@ WebKitSettings* SharedSettings() {
     WebKitSettings* s = webkit_settings_new();
     // Pages without a declared character set are the service's GBK pages.
     webkit_settings_set_default_charset(s, "GBK");
-    webkit_settings_set_javascript_can_open_windows_automatically(s, TRUE);
+    // Windows open only from the user's click, never from a page by itself.
+    webkit_settings_set_javascript_can_open_windows_automatically(s, FALSE);
     webkit_settings_set_enable_developer_extras(s, FALSE);
     webkit_settings_set_hardware_acceleration_policy(s, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     return s;
@@ -325,10 +341,6 @@ std::string WithoutQuery(const std::string& url) {
   return WithoutFragment(url).substr(0, WithoutFragment(url).find('?'));
 }
 
-bool StartsWith(const std::string& text, const char* prefix) {
-  return g_str_has_prefix(text.c_str(), prefix);
-}
-
 void WaitBriefly(double seconds) {
   GSource* timeout = g_timeout_source_new(guint(std::max(1.0, seconds * 1000)));
   g_source_set_callback(timeout, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr,
@@ -337,6 +349,19 @@ void WaitBriefly(double seconds) {
   g_main_context_iteration(nullptr, TRUE);
   g_source_destroy(timeout);
   g_source_unref(timeout);
+}
+
+// With LUMARO_TRACE_LOADS naming a file, every finished page load is
+// appended to it as "<monotonic clock in microseconds> <address>", and every
+// document key-up once its handler has returned as "<microseconds> keyup":
+// what the benchmarks time page loads and typing by.
+void TraceLoad(const char* uri) {
+  static const char* path = g_getenv("LUMARO_TRACE_LOADS");
+  if (!path || !*path) return;
+  if (FILE* f = std::fopen(path, "a")) {
+    std::fprintf(f, "%" G_GINT64_FORMAT " %s\n", g_get_monotonic_time(), uri ? uri : "");
+    std::fclose(f);
+  }
 }
 
 }  // namespace
@@ -505,6 +530,7 @@ void WebkitBrowser::InstallView(WebKitWebView* view) {
 
   gtk_container_add(GTK_CONTAINER(holder_), GTK_WIDGET(view_));
   gtk_widget_show(GTK_WIDGET(view_));
+  SetPageCatchUp(GTK_WIDGET(view_), CatchUp);
   AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(view_));
   atk_object_set_name(accessible,
                       (style_.accessibleName.empty() ? name_ : style_.accessibleName).c_str());
@@ -514,7 +540,6 @@ void WebkitBrowser::RemoveView() {
   viewSignals_.DisconnectAll();
   intents_.clear();
   skipFinish_ = false;
-  hostNavigations_ = 0;
   if (content_) {
     webkit_user_content_manager_unregister_script_message_handler_in_world(content_, kChannel,
                                                                            kWorld);
@@ -542,23 +567,21 @@ void WebkitBrowser::Navigate(const std::string& url) {
   if (!Live() || !view_) return;
   const std::string address = BrowserAddress(url);
   if (address.empty()) return;  // nothing to load
-  ++hostNavigations_;
-  hostNavigationTime_ = g_get_monotonic_time();
+  // The program loads web pages only: an address from the service or a page
+  // that names another scheme (file:, javascript:, a desktop handler) is not
+  // followed.
+  if (!IsWebAddress(address) && address != "about:blank") return;
   webkit_web_view_load_uri(view_, address.c_str());
 }
 
 bool WebkitBrowser::GoBack() {
   if (!Live() || !view_ || !webkit_web_view_can_go_back(view_)) return false;
-  ++hostNavigations_;
-  hostNavigationTime_ = g_get_monotonic_time();
   webkit_web_view_go_back(view_);
   return true;
 }
 
 bool WebkitBrowser::GoForward() {
   if (!Live() || !view_ || !webkit_web_view_can_go_forward(view_)) return false;
-  ++hostNavigations_;
-  hostNavigationTime_ = g_get_monotonic_time();
   webkit_web_view_go_forward(view_);
   return true;
 }
@@ -620,12 +643,17 @@ std::string WebkitBrowser::Evaluate(const std::string& script, double timeoutSec
       },
       new std::shared_ptr<State>(state));
 
-  // Other events (timers, other windows) go on while the page answers.
-  const gint64 deadline = g_get_monotonic_time() + gint64(timeoutSeconds * G_USEC_PER_SEC);
-  while (!state->done) {
-    const gint64 left = deadline - g_get_monotonic_time();
-    if (left <= 0) break;
-    WaitBriefly(double(left) / G_USEC_PER_SEC);
+  // A page call: the user's input, the program's timers and the browsers'
+  // events wait until it has returned (the gate holds them), so that the
+  // handler making it sees the page as it left it.
+  {
+    DispatchGate::PageCall call;
+    const gint64 deadline = g_get_monotonic_time() + gint64(timeoutSeconds * G_USEC_PER_SEC);
+    while (!state->done) {
+      const gint64 left = deadline - g_get_monotonic_time();
+      if (left <= 0) break;
+      WaitBriefly(double(left) / G_USEC_PER_SEC);
+    }
   }
   if (!state->done) g_cancellable_cancel(cancellable);
   g_object_unref(cancellable);
@@ -637,9 +665,7 @@ std::string WebkitBrowser::Evaluate(const std::string& script, double timeoutSec
 
 // --------------------------------------------------------------- events
 
-void WebkitBrowser::Classify(const std::string& uri, const std::string& method,
-                             WebKitNavigationType type, bool redirect, bool* topLevel,
-                             std::string* postText) {
+std::string WebkitBrowser::PostTextFor(const std::string& uri, const std::string& method) {
   const gint64 now = g_get_monotonic_time();
   while (!intents_.empty() && now - intents_.front().time > kIntentLifetimeUs)
     intents_.pop_front();
@@ -657,53 +683,47 @@ void WebkitBrowser::Classify(const std::string& uri, const std::string& method,
       match = method == "GET" && WithoutQuery(intent.url) == WithoutQuery(uri);
     }
     if (!match) continue;
-    *topLevel = intent.top != 0;
     // The fields are sent as urlencoded text; only a post carries them as
     // its body.
-    if (intent.form && method == "POST") *postText = EncodeFormBody(intent.fields, intent.charset);
+    std::string body;
+    if (intent.form && method == "POST") body = EncodeFormBody(intent.fields, intent.charset);
     intents_.erase(std::next(it).base());
-    lastTopLevel_ = *topLevel;
-    return;
+    return body;
   }
-
-  if (hostNavigations_ > 0 && now - hostNavigationTime_ < kIntentLifetimeUs &&
-      (type == WEBKIT_NAVIGATION_TYPE_OTHER || type == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD)) {
-    --hostNavigations_;
-    *topLevel = true;
-  } else if (redirect) {
-    *topLevel = lastTopLevel_;
-  } else if (StartsWith(uri, "about:") || StartsWith(uri, "data:") || StartsWith(uri, "blob:")) {
-    *topLevel = false;  // a frame's placeholder document
-  } else {
-    *topLevel = !IsFrameSource(uri);
-  }
-  lastTopLevel_ = *topLevel;
+  return {};
 }
 
-// Whether a frame element of the current page (or of its frames) loads
-// `uri`: the navigation is that frame's first load.
-bool WebkitBrowser::IsFrameSource(const std::string& uri) {
-  if (!view_ || !webkit_web_view_get_uri(view_)) return false;
-  static const char* kScan = R"JS(
-    (function (url) {
-      function scan(doc, depth) {
-        if (!doc || depth > 10) return false;
-        var frames = doc.querySelectorAll('iframe, frame');
-        for (var i = 0; i < frames.length; i++) {
-          if (frames[i].src === url) return true;
-          var inner = null;
-          try { inner = frames[i].contentDocument; } catch (e) {}
-          if (inner && scan(inner, depth + 1)) return true;
-        }
-        return false;
-      }
-      return scan(document, 0) ? '1' : '0';
-    }))JS";
-  try {
-    return Evaluate(std::string(kScan) + "(" + JsString(uri) + ")", 2) == "1";
-  } catch (const DocumentError&) {
-    return false;
+void WebkitBrowser::Raise(std::function<void()> event) {
+  DispatchGate::Get().Raise(shared_->gate, std::move(event));
+}
+
+void WebkitBrowser::CatchUp(GtkWidget* widget, uint64_t token) {
+  WebKitWebView* view = WEBKIT_WEB_VIEW(widget);
+  const char* uri = webkit_web_view_get_uri(view);
+  if (!uri || !*uri || !webkit_web_view_get_is_web_process_responsive(view)) {
+    DispatchGate::Get().PageCaughtUp(token);
+    return;
   }
+  // The page answers a script only after the input sent before it. A page
+  // that does not answer in time (busy, gone) is not waited for longer.
+  auto* held = new uint64_t(token);
+  webkit_web_view_evaluate_javascript(
+      view, "0", -1, kWorld, nullptr, nullptr,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        auto* token = static_cast<uint64_t*>(data);
+        JSCValue* value =
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
+        if (value) g_object_unref(value);
+        DispatchGate::Get().PageCaughtUp(*token);
+        delete token;
+      },
+      held);
+  g_timeout_add_full(G_PRIORITY_DEFAULT, kCatchUpLimitMs,
+                     [](gpointer data) -> gboolean {
+                       DispatchGate::Get().PageCaughtUp(*static_cast<uint64_t*>(data));
+                       return G_SOURCE_REMOVE;
+                     },
+                     new uint64_t(token), [](gpointer p) { delete static_cast<uint64_t*>(p); });
 }
 
 gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
@@ -715,28 +735,35 @@ gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision
   const WebKitNavigationType navType = webkit_navigation_action_get_navigation_type(action);
   // A reload repeats a page that was let through already.
   if (navType == WEBKIT_NAVIGATION_TYPE_RELOAD) return FALSE;
+  if (!self->onBeforeNavigate2) return FALSE;
   WebKitURIRequest* request = webkit_navigation_action_get_request(action);
   const char* uri = webkit_uri_request_get_uri(request);
   const char* method = webkit_uri_request_get_http_method(request);
 
-  std::function<void(BeforeNavigateArgs&)> handler = self->onBeforeNavigate2;
-  if (!handler) return FALSE;
-  BeforeNavigateArgs args;
-  args.url = uri ? uri : "";
-  self->Classify(args.url, method ? method : "GET", navType,
-                 webkit_navigation_action_is_redirect(action), &args.topLevel, &args.postText);
+  // Taken now: the reports it is matched with belong to this moment.
+  auto args = std::make_shared<BeforeNavigateArgs>();
+  args->url = uri ? uri : "";
+  args->postText = self->PostTextFor(args->url, method ? method : "GET");
 
-  // The handler may run modal windows and read the page before it decides;
-  // the page keeps running meanwhile. The browser may even be gone after.
+  // The decision is held until the handler has decided; the handler may
+  // run modal windows and read the page first, and it may wait for a
+  // handler of its window that is running now. The browser may be gone by
+  // the time it decides.
   g_object_ref(decision);
-  g_object_ref(view);
-  Guarded([&] { handler(args); });
-  if (args.cancel)
-    webkit_policy_decision_ignore(decision);
-  else
-    webkit_policy_decision_use(decision);
-  g_object_unref(view);
-  g_object_unref(decision);
+  std::weak_ptr<bool> alive = self->alive_;
+  self->Raise([self, alive, args, decision] {
+    // A window that closed meanwhile (its page closed it while a handler
+    // waited) follows no more navigations.
+    const bool gone = alive.expired() || self->shared_->closed;
+    std::function<void(BeforeNavigateArgs&)> handler = gone ? nullptr : self->onBeforeNavigate2;
+    if (handler) Guarded([&] { handler(*args); });
+    if (gone || alive.expired() || args->cancel)
+      webkit_policy_decision_ignore(decision);
+    else
+      webkit_policy_decision_use(decision);
+    g_object_unref(decision);
+  });
+  (void)view;
   return TRUE;
 }
 
@@ -744,17 +771,38 @@ GtkWidget* WebkitBrowser::OnCreate(WebKitWebView* view, WebKitNavigationAction* 
                                    gpointer data) {
   auto* self = static_cast<WebkitBrowser*>(data);
   std::weak_ptr<bool> alive = self->alive_;
+  if (DispatchGate::Get().WouldQueue(self->shared_->gate)) {
+    // A handler of this window is running: the page gets no window now, and
+    // the address opens where the handler says once it has returned.
+    WebKitURIRequest* request = action ? webkit_navigation_action_get_request(action) : nullptr;
+    const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+    const std::string address = uri ? uri : "";
+    self->Raise([self, alive, address] {
+      if (alive.expired() || self->shared_->closed) return;
+      NewWindowArgs args;
+      std::function<void(NewWindowArgs&)> handler = self->onNewWindow2;
+      if (handler) Guarded([&] { handler(args); });
+      if (args.cancel || alive.expired() || address.empty()) return;
+      if (auto* target = dynamic_cast<WebkitBrowser*>(args.target)) {
+        target->Navigate(address);
+      } else if (!args.target && self->view_) {
+        GtkWidget* popup = OpenPopup(self->view_);
+        webkit_web_view_load_uri(WEBKIT_WEB_VIEW(popup), address.c_str());
+        PopupReady(WEBKIT_WEB_VIEW(popup), gtk_widget_get_toplevel(popup));
+      }
+    });
+    return nullptr;
+  }
   NewWindowArgs args;
   std::function<void(NewWindowArgs&)> handler = self->onNewWindow2;
-  if (handler) Guarded([&] { handler(args); });
-  if (args.cancel) return nullptr;
+  if (handler) RunHandler(self->shared_, [&] { handler(args); });
+  if (args.cancel || alive.expired()) return nullptr;
   if (!args.target) return OpenPopup(view);
   auto* target = dynamic_cast<WebkitBrowser*>(args.target);
   if (!target || !target->Live()) return nullptr;
   if (target == self) {
     // The page opens in this very browser.
-    if (!alive.expired() && action)
-      webkit_web_view_load_request(view, webkit_navigation_action_get_request(action));
+    if (action) webkit_web_view_load_request(view, webkit_navigation_action_get_request(action));
     return nullptr;
   }
   return GTK_WIDGET(target->TakeNewWindow(view));
@@ -764,21 +812,6 @@ void WebkitBrowser::OnReadyToShow(WebKitWebView* view, gpointer) {
   gtk_widget_show(GTK_WIDGET(view));
 }
 
-namespace {
-
-// With LUMARO_TRACE_LOADS naming a file, every finished page load is
-// appended to it as "<monotonic clock in microseconds> <address>": what the
-// benchmarks time page loads by.
-void TraceLoad(const char* uri) {
-  static const char* path = g_getenv("LUMARO_TRACE_LOADS");
-  if (!path || !*path) return;
-  if (FILE* f = std::fopen(path, "a")) {
-    std::fprintf(f, "%" G_GINT64_FORMAT " %s\n", g_get_monotonic_time(), uri ? uri : "");
-    std::fclose(f);
-  }
-}
-
-}  // namespace
 
 void WebkitBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
   auto* self = static_cast<WebkitBrowser*>(data);
@@ -807,18 +840,25 @@ gboolean WebkitBrowser::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GE
 void WebkitBrowser::OnClose(WebKitWebView*, gpointer data) {
   auto* self = static_cast<WebkitBrowser*>(data);
   std::weak_ptr<bool> alive = self->alive_;
-  bool cancel = false;
-  std::function<void(bool&)> handler = self->onWindowClosing;
-  if (handler) Guarded([&] { handler(cancel); });
-  if (cancel || alive.expired()) return;
-  std::function<void()> close = self->closeWindow_;
-  if (close) close();
+  // A page closing its window while a handler of that window waits closes
+  // it once the handler has returned.
+  self->Raise([self, alive] {
+    if (alive.expired() || self->shared_->closed) return;
+    bool cancel = false;
+    std::function<void(bool&)> handler = self->onWindowClosing;
+    if (handler) Guarded([&] { handler(cancel); });
+    if (cancel || alive.expired()) return;
+    std::function<void()> close = self->closeWindow_;
+    if (close) close();
+  });
 }
 
 gboolean WebkitBrowser::OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer) {
   // Pages' alerts, confirmations and prompts are shown even by a silent
   // browser: silence only keeps script errors quiet, and WebKit reports
-  // those in no dialog anyway.
+  // those in no dialog anyway. A page that asks the user while the program
+  // waits for it needs the user's input to answer.
+  DispatchGate::Get().LetInputThrough();
   return FALSE;
 }
 
@@ -836,11 +876,6 @@ void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptR
     JSCValue* form = jsc_value_object_get_property(message, "form");
     intent.form = form && jsc_value_to_boolean(form);
     if (form) g_object_unref(form);
-    JSCValue* top = jsc_value_object_get_property(message, "top");
-    intent.top = !top || jsc_value_is_null(top) || jsc_value_is_undefined(top)
-                     ? -1
-                     : (jsc_value_to_boolean(top) ? 1 : 0);
-    if (top) g_object_unref(top);
     JSCValue* fields = jsc_value_object_get_property(message, "fields");
     if (fields && jsc_value_is_array(fields)) {
       JSCValue* lengthValue = jsc_value_object_get_property(fields, "length");
@@ -869,20 +904,36 @@ void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptR
   } else if (kind == "frameload") {
     self->RaiseDocumentComplete(Property(message, "url"));
   } else if (kind == "click") {
-    self->RaiseSimple(self->onDocumentClick);
+    self->RaiseDocumentEvent(&IBrowser::onDocumentClick);
   } else if (kind == "keyup") {
-    self->RaiseSimple(self->onDocumentKeyUp);
+    self->RaiseDocumentEvent(&IBrowser::onDocumentKeyUp);
   }
 }
 
 void WebkitBrowser::RaiseDocumentComplete(const std::string& url) {
-  std::function<void(const std::string&)> handler = onDocumentComplete;
-  if (handler) Guarded([&] { handler(url); });
+  std::weak_ptr<bool> alive = alive_;
+  Raise([this, alive, url] {
+    std::function<void(const std::string&)> handler =
+        alive.expired() || shared_->closed ? nullptr : onDocumentComplete;
+    if (handler) Guarded([&] { handler(url); });
+  });
 }
 
-void WebkitBrowser::RaiseSimple(const std::function<void()>& event) {
-  std::function<void()> handler = event;
-  if (handler) Guarded([&] { handler(); });
+void WebkitBrowser::RaiseDocumentEvent(std::function<void()> IBrowser::*event) {
+  std::weak_ptr<bool> alive = alive_;
+  Raise([this, alive, event] {
+    std::function<void()> handler = alive.expired() || shared_->closed ? nullptr : this->*event;
+    if (handler) Guarded(handler);
+    if (event == &IBrowser::onDocumentKeyUp) TraceLoad("keyup");
+  });
+}
+
+void WebkitBrowser::RaiseDownloadSaved(const std::string& path) {
+  std::weak_ptr<bool> alive = alive_;
+  Raise([this, alive, path] {
+    std::function<void(const std::string&)> handler = alive.expired() ? nullptr : onDownloadSaved;
+    if (handler) Guarded([&] { handler(path); });
+  });
 }
 
 // ================================================================ document
@@ -968,6 +1019,14 @@ void WebkitDocument::SubmitFirstForm() {
 
 std::string WebkitDocument::ActiveElementId() {
   return Call("var a = document.activeElement; return a && a.id ? String(a.id) : '';", "");
+}
+
+std::string WebkitDocument::ActiveElementValue() {
+  return Call("var a = document.activeElement;"
+              "if (!a || a === document.body) throw new Error('nothing is focused');"
+              "var v = valued(a).value;"
+              "return v === null || v === undefined ? '' : String(v);",
+              "");
 }
 
 }  // namespace lumaro::gtkp

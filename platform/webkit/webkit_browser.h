@@ -7,6 +7,9 @@
 //   world of its own, out of the page's reach) reports each link click and
 //   form submission to the host just before the navigation it causes; the
 //   report is matched to the navigation by address and used once.
+// - Every event waits for the handler of the browser's window that is
+//   running, and for any page call in progress (core/dispatch_gate.h); a
+//   navigation is held undecided meanwhile.
 // - NewWindow2: the view's `create`; a page meant for another browser is
 //   given a new view related to the opener, swapped into that browser.
 // - DocumentComplete: load-changed FINISHED for the top page (not after a
@@ -44,6 +47,7 @@ class WebkitDocument : public IDocument {
   std::string BodyText() override;
   void SubmitFirstForm() override;
   std::string ActiveElementId() override;
+  std::string ActiveElementValue() override;
 
  private:
   // Runs `body` as a function of (name, arg) with `find` available; throws
@@ -85,13 +89,17 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   // view.
   WebKitWebView* TakeNewWindow(WebKitWebView* opener);
 
+  // A download of this browser's page has been saved at `path`.
+  void RaiseDownloadSaved(const std::string& path);
+
  private:
+  // A link click or form submission the page reported, waiting for the
+  // navigation it causes.
   struct Intent {
     std::string url, method;
     bool form = false;
     std::vector<std::pair<std::string, std::string>> fields;
     std::string charset;
-    int top = -1;  // 1 top page, 0 frame, -1 unknown
     gint64 time = 0;
   };
 
@@ -99,10 +107,14 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   void InstallView(WebKitWebView* view);
   void RemoveView();
 
-  // What BeforeNavigate2 reports for a navigation: its frame and body.
-  void Classify(const std::string& uri, const std::string& method, WebKitNavigationType type,
-                bool redirect, bool* topLevel, std::string* postText);
-  bool IsFrameSource(const std::string& uri);
+  // The form body a navigation carries ("" for none): that of the report
+  // it answers.
+  std::string PostTextFor(const std::string& uri, const std::string& method);
+  // Raises a browser event through the gate: now, or once the window's
+  // running handler (or a page call) has returned.
+  void Raise(std::function<void()> event);
+  // Makes sure the page has taken in the input handed to it.
+  static void CatchUp(GtkWidget* widget, uint64_t token);
 
   static gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
                                  WebKitPolicyDecisionType type, gpointer data);
@@ -117,7 +129,7 @@ class WebkitBrowser : public GtkControl<IBrowser> {
                               gpointer data);
 
   void RaiseDocumentComplete(const std::string& url);
-  void RaiseSimple(const std::function<void()>& event);
+  void RaiseDocumentEvent(std::function<void()> IBrowser::*event);
 
   WebkitDocument document_{this};
   std::function<void()> closeWindow_;
@@ -127,9 +139,6 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   Connections viewSignals_;
   bool silent_ = false;
   bool skipFinish_ = false;
-  int hostNavigations_ = 0;
-  gint64 hostNavigationTime_ = 0;
-  bool lastTopLevel_ = true;
   std::deque<Intent> intents_;
   AliveToken alive_ = NewAliveToken();
 };

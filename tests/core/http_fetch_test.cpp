@@ -87,6 +87,8 @@ TEST_F(HttpFetch, ARequestThatNeverCompletesEndsAfterTheLimitAndItsObjectIsReuse
   EXPECT_GE(waited, 30.0);
   EXPECT_LT(waited, 30.5);
   EXPECT_NE(gHttpRequest, nullptr) << "the unfinished request keeps its object";
+  EXPECT_EQ(env.http.aborted, std::vector<std::string>{"http://s/slow"})
+      << "the transfer nobody waits for goes on";
   env.http.ReplyText("http://s/fast", "ok");
   EXPECT_EQ(HttpGet("http://s/fast", false), "ok");
   EXPECT_EQ(env.http.created, 1) << "the next fetch reuses the abandoned object";
@@ -104,19 +106,55 @@ TEST_F(HttpFetch, WaitsWithoutSpinningAndKeepsEventsRunning) {
   EXPECT_GT(ticks, 20);
 }
 
-TEST_F(HttpFetch, ASecondFetchDuringTheWaitAbandonsTheFirst) {
-  FakeReply slow;
-  slow.looks = 5;
-  slow.body = "first";
-  env.http.Reply("http://s/first", slow);
-  env.http.ReplyText("http://s/second", "second");
-  bool started = false;
-  env.pump.onPump = [&] {
-    if (started || env.pump.waits == 0) return;
-    started = true;
-    EXPECT_EQ(HttpGet("http://s/second", false), "second");
+// A handler that runs while a fetch waits sends a fetch of its own: that
+// one re-opens the shared request, so the waiting fetch never gets its own
+// answer. It fails rather than hand its caller the other fetch's answer,
+// whether its request was still under way or had completed and was being
+// read; the other fetch keeps its own result, and an unfinished request of
+// that fetch keeps its object for the next one.
+TEST_F(HttpFetch, AFetchWhoseRequestAnotherFetchTookOverFails) {
+  struct Case {
+    const char* what;
+    int looks;  // of the first request before it completes
+    // When the second fetch is sent: on the first wait for the answer, or
+    // on the first of the pumps made once the answer is in (before the body
+    // is read).
+    bool onWait;
+    bool secondAnswers;
+  } cases[] = {
+      {"while the first is under way", 5, true, true},
+      {"while the first's completed answer is read", 0, false, true},
+      {"while the first's answer is read, and never answered", 0, false, false},
   };
-  EXPECT_EQ(HttpGet("http://s/first", false), "second");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeReply first;
+    first.looks = c.looks;
+    first.body = "first";
+    env.http.Reply("http://s/first", first);
+    FakeReply second;
+    second.body = "second";
+    second.never = !c.secondAnswers;
+    env.http.Reply("http://s/second", second);
+    env.pump.pumps = 0;
+    env.pump.waits = 0;
+    std::string inner;
+    bool sent = false;
+    env.pump.onPump = [&] {
+      const bool now = c.onWait ? env.pump.waits == 1 : env.pump.pumps == 3;
+      if (sent || !now) return;
+      sent = true;
+      inner = HttpGet("http://s/second", false);
+    };
+    EXPECT_EQ(HttpGet("http://s/first", false), "ERROR");
+    env.pump.onPump = nullptr;
+    const std::string expected = c.secondAnswers ? "second" : "ERROR";
+    EXPECT_EQ(inner, expected);
+    EXPECT_EQ(gHttpResult, expected);
+    EXPECT_EQ(gHttpRequest != nullptr, !c.secondAnswers);
+    // The next fetch gets its own answer.
+    EXPECT_EQ(HttpGet("http://s/first", false), "first");
+  }
 }
 
 TEST_F(HttpFetch, BytesToStringPairsEveryHighByte) {

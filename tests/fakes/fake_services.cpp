@@ -1,6 +1,7 @@
 #include "fakes/fake_services.h"
 
 #include "core/ansi.h"
+#include "core/dispatch_gate.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 
@@ -13,6 +14,10 @@ void FakePump::RunPosted() {
     event();
   }
   if (onPump) onPump();
+  // What the gate held back and may run now (browser events whose window's
+  // handler has returned, windows retired while one of theirs ran).
+  while (DispatchGate::Get().RunNext()) {
+  }
 }
 
 void FakePump::PumpEvents() {
@@ -54,6 +59,14 @@ int FakeHttpRequest::ReadyState() {
 int FakeHttpRequest::Status() {
   if (state_ != 4) return 0;
   return reply_.fail ? 0 : reply_.status;
+}
+
+void FakeHttpRequest::Abort() {
+  if (state_ != 1) return;
+  http_.aborted.push_back(url_);
+  state_ = 4;
+  reply_ = FakeReply{};
+  reply_.status = 0;
 }
 
 const std::string& FakeHttpRequest::ResponseBody() {
@@ -137,6 +150,7 @@ std::vector<std::string> FakeDialogs::Texts() const {
 }
 
 FakeEnvironment::FakeEnvironment() : previous_(Svc()), previousLimit_(HttpTimeLimit()) {
+  DispatchGate::Get().Reset();
   ResetGlobals();
   Services s;
   s.pump = &pump;
@@ -152,6 +166,9 @@ FakeEnvironment::FakeEnvironment() : previous_(Svc()), previousLimit_(HttpTimeLi
 }
 
 FakeEnvironment::~FakeEnvironment() {
+  // Windows still held by the gate go while the fake UI that made them
+  // exists; nothing a test left waiting reaches the next test.
+  DispatchGate::Get().Reset();
   ResetGlobals();
   InstallServices(previous_);
   SetHttpTimeLimit(previousLimit_);

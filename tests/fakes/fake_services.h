@@ -40,7 +40,8 @@ class FakeClock : public IClock {
 };
 
 // A pump whose blocking wait advances the fake clock instead of sleeping.
-// Hooks run on every pump or wait, as window events would.
+// Hooks run on every pump or wait, as window events would; then the dispatch
+// gate runs whatever it holds that is due.
 class FakePump : public IEventPump {
  public:
   explicit FakePump(FakeClock& clock) : clock_(clock) {}
@@ -81,6 +82,7 @@ class FakeHttpRequest : public IHttpRequest {
   int ReadyState() override;
   int Status() override;
   const std::string& ResponseBody() override;
+  void Abort() override;
 
  private:
   FakeHttp& http_;
@@ -104,6 +106,8 @@ class FakeHttp : public IHttpFactory {
   // Every address sent, oldest first.
   std::vector<std::string> sent;
   int created = 0;
+  // Addresses whose transfer was left under way (Abort), oldest first.
+  std::vector<std::string> aborted;
   // Addresses sent that contain `part`.
   size_t CountSent(const std::string& part) const;
 
@@ -173,7 +177,8 @@ class FakeDialogs : public IDialogs {
   const ShownMessage* Last() const { return shown.empty() ? nullptr : &shown.back(); }
 };
 
-// Installs every fake for the lifetime of the object and resets the globals.
+// Installs every fake for the lifetime of the object and resets the globals
+// and the dispatch gate.
 class FakeEnvironment {
  public:
   FakeEnvironment();

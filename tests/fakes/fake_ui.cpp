@@ -38,6 +38,12 @@ FakeDocument::Element& FakeDocument::AddElement(const std::string& name,
   return elements_.back();
 }
 
+FakeDocument::Element& FakeDocument::AppendElement(const std::string& name,
+                                                   std::optional<std::string> value) {
+  elements_.push_back(Element{name, name, std::move(value), true, "", ""});
+  return elements_.back();
+}
+
 void FakeDocument::RemoveElement(const std::string& name) {
   std::erase_if(elements_, [&](const Element& e) { return e.name == name; });
 }
@@ -81,6 +87,7 @@ void FakeDocument::Focus(const std::string& name) {
   Element& e = Need(name);
   if (!e.focusable) throw DocumentError(name + " cannot take the focus");
   activeElement_ = e.id;
+  activeNth_ = 0;
   focusCalls_.push_back(name);
 }
 
@@ -104,6 +111,18 @@ void FakeDocument::SubmitFirstForm() {
 std::string FakeDocument::ActiveElementId() {
   Check();
   return activeElement_;
+}
+
+std::string FakeDocument::ActiveElementValue() {
+  Check();
+  size_t seen = 0;
+  for (const Element& e : elements_) {
+    if (activeElement_.empty() || e.id != activeElement_) continue;
+    if (seen++ != activeNth_) continue;
+    if (!e.value) throw DocumentError(e.id + " has no value");
+    return *e.value;
+  }
+  throw DocumentError("no element has the focus");
 }
 
 // ----------------------------------------------------------------- browser
@@ -138,39 +157,58 @@ FakeDocument& FakeBrowser::NewDocument() {
   return doc_;
 }
 
+void FakeBrowser::Raise(std::function<void()> event) {
+  std::weak_ptr<char> alive = alive_;
+  DispatchGate::Get().Raise(window_, [alive, event = std::move(event)] {
+    if (alive.lock()) event();
+  });
+}
+
 BeforeNavigateArgs FakeBrowser::FireBeforeNavigate2(const std::string& url,
                                                     const std::string& postText, bool topLevel) {
-  BeforeNavigateArgs args;
-  args.url = url;
-  args.postText = postText;
-  args.topLevel = topLevel;
-  if (onBeforeNavigate2) onBeforeNavigate2(args);
-  return args;
+  auto args = std::make_shared<BeforeNavigateArgs>();
+  args->url = url;
+  args->postText = postText;
+  Raise([this, args] {
+    std::weak_ptr<char> alive = alive_;
+    if (auto handler = onBeforeNavigate2) handler(*args);
+    if (alive.lock()) decided_.push_back(*args);
+  });
+  return *args;
 }
 
 void FakeBrowser::FireDocumentComplete(const std::string& url, bool topLevel) {
   if (topLevel) location_ = url;
-  if (onDocumentComplete) onDocumentComplete(url);
+  Raise([this, url] {
+    if (auto handler = onDocumentComplete) handler(url);
+  });
 }
 
 NewWindowArgs FakeBrowser::FireNewWindow2() {
   NewWindowArgs args;
-  if (onNewWindow2) onNewWindow2(args);
+  DispatchGate::HandlerScope scope(window_);
+  if (auto handler = onNewWindow2) handler(args);
   return args;
 }
 
 bool FakeBrowser::FireWindowClosing() {
-  bool cancel = false;
-  if (onWindowClosing) onWindowClosing(cancel);
-  return cancel;
+  auto cancel = std::make_shared<bool>(false);
+  Raise([this, cancel] {
+    if (auto handler = onWindowClosing) handler(*cancel);
+  });
+  return *cancel;
 }
 
 void FakeBrowser::FireDocumentClick() {
-  if (onDocumentClick) onDocumentClick();
+  Raise([this] {
+    if (auto handler = onDocumentClick) handler();
+  });
 }
 
 void FakeBrowser::FireDocumentKeyUp() {
-  if (onDocumentKeyUp) onDocumentKeyUp();
+  Raise([this] {
+    if (auto handler = onDocumentKeyUp) handler();
+  });
 }
 
 // ------------------------------------------------------------------ window
@@ -252,6 +290,7 @@ IBrowser* FakeWindow::AddBrowser(const std::string& name, const Rect& r,
                                  const ControlStyle& style) {
   auto& rec = AddRecord(name, FakeControlKind::Browser, r, style);
   auto c = std::make_unique<FakeBrowser>(name, r, style);
+  c->AttachTo(gate_);
   rec.control = c.get();
   auto* raw = c.get();
   owned_.push_back(std::move(c));
@@ -285,8 +324,10 @@ void FakeWindow::ShowModal(IWindow* owner) {
   open_ = true;
   ++modalCount_;
   modalOwner_ = owner;
+  ++modalDepth_;
   if (factory_) factory_->RunModal(*this);
-  if (open_) Close();
+  if (open_) UserClose();
+  --modalDepth_;
 }
 
 void FakeWindow::Close() {
@@ -294,6 +335,16 @@ void FakeWindow::Close() {
   open_ = false;
   ++closeCount_;
   if (onClosed) onClosed();
+}
+
+void FakeWindow::UserClose() {
+  DispatchGate::HandlerScope scope(gate_);
+  Close();
+}
+
+void FakeWindow::RunHandler(const std::function<void()>& body) {
+  DispatchGate::HandlerScope scope(gate_);
+  body();
 }
 
 bool FakeWindow::SetOuterWidth(int twips) {
@@ -361,6 +412,7 @@ bool FakeWindow::Click(const std::string& name) {
   const FakeControlRecord* r = Record(name);
   if (!r) throw std::out_of_range("no control named " + name + " in " + spec_.name);
   if (!open_) return false;
+  DispatchGate::HandlerScope scope(gate_);
   if (r->progButton) {
     ProgButton* b = r->progButton;
     b->NotifyMouseDown(1, 0, 2, 2);
@@ -391,6 +443,7 @@ bool FakeWindow::FireTimer(const std::string& name) {
   FakeTimer* t = Timer(name);
   if (!t) throw std::out_of_range("no timer named " + name + " in " + spec_.name);
   if (!open_ || !t->Enabled()) return false;
+  DispatchGate::HandlerScope scope(gate_);
   if (t->onTick) {
     auto handler = t->onTick;
     handler();
@@ -399,6 +452,7 @@ bool FakeWindow::FireTimer(const std::string& name) {
 }
 
 void FakeWindow::UserResize(int outerWidth, int outerHeight) {
+  DispatchGate::HandlerScope scope(gate_);
   outerWidth_ = outerWidth;
   outerHeight_ = outerHeight;
   if (onResize) onResize();

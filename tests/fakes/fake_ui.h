@@ -10,6 +10,12 @@
 // "shown". The handler acts inside the window (types, clicks) and usually
 // closes it; if it does not, the window is closed afterwards, as if the user
 // had used the close box.
+//
+// Handlers run as the platform runs them: every click, timer tick, resize,
+// close box and browser event the fake raises is a handler scope of its
+// window in the dispatch gate, so the window is Busy() inside it, and a
+// browser event raised while a handler of the same window runs waits in the
+// gate until the pump delivers it (FakePump runs the gate).
 #pragma once
 
 #include <functional>
@@ -20,6 +26,7 @@
 #include <vector>
 
 #include "controls/progbutton.h"
+#include "core/dispatch_gate.h"
 #include "core/ui.h"
 
 namespace lumaro {
@@ -126,6 +133,9 @@ class FakeDocument : public IDocument {
   // Adds an element (or replaces the first one with that name).
   Element& AddElement(const std::string& name, std::optional<std::string> value = std::string(),
                       bool focusable = true);
+  // Adds one more element under a name that may already be taken (radio
+  // buttons of one group); lookups by name still find the first.
+  Element& AppendElement(const std::string& name, std::optional<std::string> value = std::string());
   void RemoveElement(const std::string& name);
   // nullptr when absent.
   Element* Find(const std::string& name);
@@ -136,8 +146,13 @@ class FakeDocument : public IDocument {
   int formsSubmitted() const { return formsSubmitted_; }
   // Runs on every SubmitFirstForm that succeeds.
   std::function<void()> onSubmit;
-  // Focus state: "" for none. Focus(name) sets it to the element's id.
-  void SetActiveElement(const std::string& id) { activeElement_ = id; }
+  // Focus state: "" for none. Focus(name) sets it to the element's id. The
+  // focused element itself is the `nth` (from 0) of those with that id, so
+  // that one of several elements sharing an id can hold the focus.
+  void SetActiveElement(const std::string& id, size_t nth = 0) {
+    activeElement_ = id;
+    activeNth_ = nth;
+  }
   // Names passed to Focus that succeeded, in order.
   const std::vector<std::string>& focusCalls() const { return focusCalls_; }
   // Makes the next operations throw after `count` more successful ones
@@ -155,6 +170,7 @@ class FakeDocument : public IDocument {
   std::string BodyText() override;
   void SubmitFirstForm() override;
   std::string ActiveElementId() override;
+  std::string ActiveElementValue() override;
 
  private:
   void Check();
@@ -166,6 +182,7 @@ class FakeDocument : public IDocument {
   bool hasForm_ = true;
   int formsSubmitted_ = 0;
   std::string activeElement_;
+  size_t activeNth_ = 0;
   std::vector<std::string> focusCalls_;
   int failAfter_ = -1;
 };
@@ -203,24 +220,40 @@ class FakeBrowser : public FakeControlImpl<IBrowser> {
   void SetCanGoBack(bool can) { canGoBack_ = can; }
   void SetCanGoForward(bool can) { canGoForward_ = can; }
 
-  // Raise the browser's events as the real control would.
+  // Raise the browser's events as the real control would. While a handler
+  // of the browser's window runs, an event waits in the dispatch gate and
+  // runs when the pump delivers it; what it returns then is the state before
+  // any handler has seen it (see decided() for the navigations).
   BeforeNavigateArgs FireBeforeNavigate2(const std::string& url, const std::string& postText = "",
                                          bool topLevel = true);
   // Sets the location (for a top-level load) and raises onDocumentComplete.
   void FireDocumentComplete(const std::string& url, bool topLevel = true);
+  // Runs at once (the new window's target is needed there and then).
   NewWindowArgs FireNewWindow2();
-  // Returns the cancel flag the handler left.
+  // Returns the cancel flag the handler left (false while it waits).
   bool FireWindowClosing();
   void FireDocumentClick();
   void FireDocumentKeyUp();
+  // Navigations as their handler left them, in the order they were decided.
+  const std::vector<BeforeNavigateArgs>& decided() const { return decided_; }
+
+  // The window whose handlers hold this browser's events.
+  void AttachTo(DispatchGate::WindowRef window) { window_ = std::move(window); }
 
  private:
+  // Raises `event` through the gate; dropped if the browser is gone by the
+  // time it is delivered.
+  void Raise(std::function<void()> event);
+
   bool silent_ = false;
   std::vector<Call> calls_;
   std::string location_;
   bool canGoBack_ = true, canGoForward_ = true;
   int moves_ = 0;
   FakeDocument doc_;
+  std::vector<BeforeNavigateArgs> decided_;
+  DispatchGate::WindowRef window_;
+  std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
 
 // What a window was given for one control.
@@ -267,6 +300,9 @@ class FakeWindow : public IWindow {
   void ShowModal(IWindow* owner) override;
   void Close() override;
   bool IsOpen() const override { return open_; }
+  // A handler of the window is on the stack, or its modal display has not
+  // returned yet.
+  bool Busy() const override { return DispatchGate::Running(gate_) || modalDepth_ > 0; }
 
   bool SetOuterWidth(int twips) override;
   bool SetOuterHeight(int twips) override;
@@ -304,7 +340,11 @@ class FakeWindow : public IWindow {
   // While set, SetOuterWidth/SetOuterHeight fail (minimized or maximized).
   void SetSizeLocked(bool locked) { sizeLocked_ = locked; }
   // The user clicked the close box.
-  void UserClose() { Close(); }
+  void UserClose();
+  // Runs `body` as one handler of the window (any event the platform raises).
+  void RunHandler(const std::function<void()>& body);
+  // The window's state in the dispatch gate.
+  const DispatchGate::WindowRef& gateRef() const { return gate_; }
 
   int showCount() const { return showCount_; }
   int modalCount() const { return modalCount_; }
@@ -328,7 +368,9 @@ class FakeWindow : public IWindow {
   bool sizeLocked_ = false;
   int outerWidth_, outerHeight_;
   int showCount_ = 0, modalCount_ = 0, closeCount_ = 0;
+  int modalDepth_ = 0;
   IWindow* modalOwner_ = nullptr;
+  DispatchGate::WindowRef gate_ = DispatchGate::NewWindow();
 };
 
 class FakeUiFactory : public IUiFactory {

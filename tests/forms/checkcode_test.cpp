@@ -161,6 +161,37 @@ TEST_F(CheckCodeTest, AnEmptySiteRecordStillSendsBothRequests) {
   EXPECT_EQ(Requests(), (std::vector<std::string>{Base() + "GetNet.asp?id=&t=36000", Poll("")}));
 }
 
+// A second checker opened while this one waits for its site address (its
+// link sets gCheckTarget anew) does not change the site polled here: the
+// second site's success is never reported for this one.
+TEST_F(CheckCodeTest, PollsTheSiteItWasOpenedForToTheEnd) {
+  FakeReply site = env.http.Lookup(Base() + "GetNet.asp");
+  bool opened = false;
+  site.onSend = [&] {
+    if (opened) return;
+    opened = true;
+    env.pump.Post([&] {
+      gCheckTarget = "99";
+      OpenSiteCodeChecker(&owner_);
+    });
+  };
+  env.http.Reply(Base() + "GetNet.asp", site);
+  Reply(Base() + "queryFlag.asp?id=99", "ok");
+  int shown = 0;
+  std::vector<std::string> polls;
+  ui.OnModal("frmCheckCode", [&](FakeWindow& w) {
+    if (++shown == 1) return;  // the second checker: closed unused
+    env.http.sent.clear();
+    for (int poll = 0; poll < 3; ++poll) EXPECT_TRUE(w.FireTimer("tmrT"));
+    polls = Requests();
+    EXPECT_TRUE(w.IsOpen());
+  });
+  OpenSiteCodeChecker(&owner_);
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(polls, std::vector<std::string>(3, Poll("88")));
+  EXPECT_TRUE(Boxes().empty());
+}
+
 TEST_F(CheckCodeTest, TheBarRunsTenToHundredThenOneToNinetyOneInStepsOfTen) {
   Run([&](FakeWindow& w) {
     ProgButton* bar = w.Button("pbar");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
 
 #include "build_config.h"
 #include "core/globals.h"
@@ -20,9 +21,15 @@ class GuardTest : public FormsTest {
     window_ = ui.Find("frmAdmin");
     web_ = window_->Browser("web");
     auto& openers = MemberWindowOpeners();
-    openers.siteChecker = [this] { opened_.push_back("checker:" + gCheckTarget); };
-    openers.memoViewer = [this] { opened_.push_back("memo:" + gMemoTarget); };
-    openers.visitorViewer = [this] { opened_.push_back("visitor:" + gVisitorTarget); };
+    auto note = [this](const char* what, const std::string* target) {
+      return [this, what, target](IWindow& owner) {
+        opened_.push_back(what + *target);
+        owners_.push_back(&owner);
+      };
+    };
+    openers.siteChecker = note("checker:", &gCheckTarget);
+    openers.memoViewer = note("memo:", &gMemoTarget);
+    openers.visitorViewer = note("visitor:", &gVisitorTarget);
   }
   ~GuardTest() override { MemberWindowOpeners() = {}; }
 
@@ -40,6 +47,7 @@ class GuardTest : public FormsTest {
   FakeWindow* window_;
   FakeBrowser* web_;
   std::vector<std::string> opened_;
+  std::vector<IWindow*> owners_;  // the window each opener was given
 };
 
 TEST_F(GuardTest, NativeWindowsOpenInPlaceOfTheirPages) {
@@ -63,9 +71,12 @@ TEST_F(GuardTest, NativeWindowsOpenInPlaceOfTheirPages) {
     EXPECT_EQ(args.cancel, c.cancel);
     if (*c.opened) {
       EXPECT_EQ(opened_, std::vector<std::string>{c.opened});
+      // Opened over the console whose link it was.
+      EXPECT_EQ(owners_, std::vector<IWindow*>{window_});
     } else {
       EXPECT_TRUE(opened_.empty());
     }
+    owners_.clear();
   }
   EXPECT_TRUE(Boxes().empty());
 }
@@ -272,6 +283,56 @@ TEST_F(GuardTest, AdModuleSaveSendsTheScheduleInsteadOfThePost) {
   EXPECT_EQ(Texts(), (std::vector<std::string>{"提交失败", "提交失败"}));
 }
 
+// Another handler sends a fetch of its own while the schedule is being
+// sent (the two share one request): the save never gets its own answer and
+// is reported as failed, not judged by the other fetch's answer.
+TEST_F(GuardTest, AModuleSaveWhoseRequestAnotherFetchTookOverIsReportedAsFailed) {
+  FakeDocument& doc = web_->NewDocument();
+  for (int h = 0; h < 24; ++h) doc.AddElement("tmr" + std::to_string(h), std::string("1"));
+  doc.AddElement("ttype", std::string("c3"));
+  Reply(Base() + "queryFlag.asp", "ok");
+  FakeReply slow;
+  slow.looks = 3;
+  slow.body = "ok";
+  env.http.Reply(Base() + "savemodule.asp", slow);
+  std::string other;
+  bool sent = false;
+  env.pump.onPump = [&] {
+    if (env.pump.waits != 1 || std::exchange(sent, true)) return;
+    other = HttpGet(Base() + "queryFlag.asp?id=1", true);
+  };
+  const double start = env.clock.now_;
+  EXPECT_TRUE(Go("http://s/savead.asp", "transtype=5").cancel);
+  env.pump.onPump = nullptr;
+  EXPECT_EQ(other, "ok");
+  EXPECT_EQ(Texts(), std::vector<std::string>{"提交失败"});
+  EXPECT_LT(env.clock.now_ - start, 1.0) << "failed by the time limit, not at once";
+}
+
+// While the delete question is up, the page closes the console and goes on
+// to a site check link. The delete handler ends there (a Yes would have
+// gone on to the visitor viewer), and the link, held until that handler has
+// returned, opens nothing over the closed console.
+TEST_F(GuardTest, AConsoleClosedWhileTheDeleteQuestionIsUpEndsItsNavigationsQuietly) {
+  AnswerNext(MsgResult::Yes);
+  BeforeNavigateArgs held;
+  env.dialogs.whileOpen = [&](const ShownMessage&) {
+    window_->UserClose();
+    held = web_->FireBeforeNavigate2("http://s/checkcode.asp?id=5");
+  };
+  EXPECT_TRUE(Go("http://s/delnet.asp?id=4&back=viewqq.asp").cancel);
+  env.dialogs.whileOpen = nullptr;
+  EXPECT_FALSE(held.cancel) << "decided while the delete handler ran";
+  EXPECT_EQ(web_->decided().size(), 1u);
+
+  env.pump.PumpEvents();
+  ASSERT_EQ(web_->decided().size(), 2u);
+  EXPECT_EQ(web_->decided().back().url, "http://s/checkcode.asp?id=5");
+  EXPECT_TRUE(web_->decided().back().cancel);
+  EXPECT_TRUE(opened_.empty());
+  EXPECT_EQ(Texts(), std::vector<std::string>{"确定要删除当前网站吗?"});
+}
+
 TEST_F(GuardTest, LaterStepsStillRunAfterAnEarlierOneMatched) {
   // A delete confirmed with Yes whose address also names the check page is
   // still stopped by the last step.
@@ -292,7 +353,9 @@ TEST_F(GuardTest, CheckerOpensBeforeTheCancelAndViewersAfterIt) {
   std::vector<std::string> seen;
   auto& openers = MemberWindowOpeners();
   auto note = [&](const char* what) {
-    return [&seen, &args, what] { seen.push_back(std::string(what) + (args.cancel ? ":cancelled" : ":pending")); };
+    return [&seen, &args, what](IWindow&) {
+      seen.push_back(std::string(what) + (args.cancel ? ":cancelled" : ":pending"));
+    };
   };
   openers.siteChecker = note("checker");
   openers.memoViewer = note("memo");

@@ -52,6 +52,34 @@ TEST_F(RechargeTest, ClickOnTheChoiceShowsTrialOrPaidTerm) {
   EXPECT_EQ(El(doc, "idM1").innerHtml, "0元");
 }
 
+// The term is chosen with two radio buttons that share the id "tryID": the
+// one that has the focus decides, not the first of them.
+TEST_F(RechargeTest, TheFocusedRadioButtonOfTheChoiceDecides) {
+  struct Case {
+    const char* first;
+    const char* second;
+    size_t focused;
+    const char* button;
+    const char* display;
+    const char* price;
+  } cases[] = {
+      {"0", "1", 1, "开通", "block", "9元"},
+      {"0", "1", 0, "申请试用", "none", "0元"},
+      {"1", "0", 1, "申请试用", "none", "0元"},
+      {"1", "0", 0, "开通", "block", "9元"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.first << c.second << " focused " << c.focused);
+    FakeDocument& doc = LoadPage(c.first, "3");
+    doc.AppendElement("tryID", std::string(c.second));
+    doc.SetActiveElement("tryID", c.focused);
+    web_->FireDocumentClick();
+    EXPECT_EQ(El(doc, "BTN").value, c.button);
+    EXPECT_EQ(El(doc, "IDT").display, c.display);
+    EXPECT_EQ(El(doc, "idM1").innerHtml, c.price);
+  }
+}
+
 TEST_F(RechargeTest, ClickElsewhereOrBeforeAnyPageDoesNothing) {
   frmAdmin::ReleaseInstance();
   ShowMemberConsole();

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <utility>
 
 #include "build_config.h"
 #include "core/globals.h"
@@ -222,8 +224,9 @@ TEST_F(RegistrationTest, ReopenedDuringTheWaitTheOldActionEndsQuietly) {
   EXPECT_EQ(liveDuringWait, 2);
   EXPECT_EQ(Doc(w).formsSubmitted(), 0);
   EXPECT_TRUE(Boxes().empty());
-  // Once it has returned, the old window goes with the next opening.
-  frmReg::Instance();
+  // Once it has returned, the old window goes.
+  EXPECT_EQ(live(), 2);
+  env.pump.PumpEvents();
   EXPECT_EQ(live(), 1);
 }
 
@@ -238,6 +241,65 @@ TEST_F(RegistrationTest, ClickDuringTheAvailabilityWaitPostsOnce) {
   EXPECT_EQ(CheckRequests().size(), 2u);
   EXPECT_EQ(Doc(w).formsSubmitted(), 1);
   EXPECT_TRUE(Boxes().empty());
+}
+
+// One click is one registration: clicks that come while the post is under
+// way (one of them while the form is being posted) are ignored, until the
+// answer page has been judged or, when no answer comes, another page has
+// completed in the hidden browser.
+TEST_F(RegistrationTest, ABurstOfRegisterClicksPostsOnce) {
+  Reply(Base() + "checkUser.ASP", "yes");
+  struct Case {
+    const char* what;
+    std::function<void(FakeBrowser&)> end;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"answer judged",
+       [](FakeBrowser& web) {
+         web.NewDocument().SetBodyHtml("帐号已存在");
+         web.FireDocumentComplete(Base() + "usersave.asp");
+       },
+       {"帐号已存在"}},
+      {"no answer, another page completed",
+       [](FakeBrowser& web) { web.FireDocumentComplete(Base() + "edituser.asp"); }, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    frmReg::ReleaseInstance();
+    env.dialogs.shown.clear();
+    FakeWindow& w = Open();
+    Fill(w, "bob", "m", "p", "p", "1", "13800000000");
+    FakeDocument& form = Doc(w);
+    form.onSubmit = [&w, clicked = false]() mutable {
+      if (!std::exchange(clicked, true)) w.Click("Label14");
+    };
+    const size_t asked = CheckRequests().size();
+    for (int click = 0; click < 4; ++click) w.Click("Label14");
+    EXPECT_EQ(form.formsSubmitted(), 1);
+    EXPECT_EQ(CheckRequests().size(), asked + 1);
+    EXPECT_TRUE(Boxes().empty());
+
+    c.end(*w.Browser("web"));
+    EXPECT_EQ(env.dialogs.Texts(), c.messages);
+    // The next click registers again.
+    FakeDocument& fresh = w.Browser("web")->NewDocument();
+    for (const char* f : kPageFields) fresh.AddElement(f, std::string());
+    w.Click("Label14");
+    EXPECT_EQ(CheckRequests().size(), asked + 2);
+    EXPECT_EQ(fresh.formsSubmitted(), 1);
+  }
+
+  // A post that failed is over at once: the next click tries again.
+  frmReg::ReleaseInstance();
+  env.dialogs.shown.clear();
+  FakeWindow& w = Open();
+  Fill(w, "bob", "m", "p", "p", "1", "13800000000");
+  Doc(w).SetHasForm(false);
+  const size_t asked = CheckRequests().size();
+  w.Click("Label14");
+  w.Click("Label14");
+  EXPECT_EQ(CheckRequests().size(), asked + 2);
+  EXPECT_EQ(env.dialogs.Texts(), std::vector<std::string>(2, "注册失败，请稍后再试!"));
 }
 
 TEST_F(RegistrationTest, CancelDuringTheWaitPostsNothing) {

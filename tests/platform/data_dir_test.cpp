@@ -143,6 +143,16 @@ TEST(DataDirTest, FolderWritableAsksTheSystem) {
   EXPECT_TRUE(FolderWritable(root.path()));
   EXPECT_FALSE(FolderWritable(root.path() + "/missing"));
   EXPECT_FALSE(FolderWritable(""));
+  // A folder others may write to could have the remembered sign-in swapped.
+  for (mode_t shared : {0775, 0757, 01777}) {
+    const std::string folder = root.path() + "/shared" + std::to_string(shared);
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(chmod(folder.c_str(), shared), 0);
+    EXPECT_FALSE(FolderWritable(folder)) << std::oct << shared;
+  }
+  const std::string own = root.path() + "/own";
+  ASSERT_EQ(mkdir(own.c_str(), 0755), 0);
+  EXPECT_TRUE(FolderWritable(own));
   const std::string locked = root.path() + "/locked";
   ASSERT_EQ(mkdir(locked.c_str(), 0555), 0);
   // The superuser may write into any folder of a writable file system.

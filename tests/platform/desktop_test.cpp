@@ -1,10 +1,17 @@
 // Clock, files, shell and the single-instance lock.
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 #include <fstream>
+#include <thread>
 
 #include "platform/desktop_services.h"
 #include "platform/platform_fixture.h"
@@ -87,6 +94,94 @@ TEST(FilesTest, OwnerOnlyFilesAreNarrowedEvenWhenTheyExistedBefore) {
   EXPECT_EQ(ModeOf(dir.path() + "/new.txt"), 0600u);
 }
 
+// Names of the entries of a folder.
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(folder.c_str())) {
+    while (dirent* e = readdir(d))
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(FilesTest, ALinkInPlaceOfTheFileIsReplacedNotFollowed) {
+  TempDir dir;
+  LocalFiles files;
+  const std::string victim = dir.path() + "/victim";
+  const std::string path = dir.path() + "/ini.txt";
+  ASSERT_TRUE(files.WriteFile(victim, "someone else's", false));
+  ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
+  EXPECT_EQ(files.ReadFile(path), std::nullopt) << "a link is not read";
+  ASSERT_TRUE(files.WriteFile(path, "demo\r\n", true));
+  struct stat st{};
+  ASSERT_EQ(lstat(path.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(files.ReadFile(path), "demo\r\n");
+  EXPECT_EQ(files.ReadFile(victim), "someone else's");
+  EXPECT_EQ(ModeOf(victim), 0644u);
+}
+
+// A write that fails part-way (here: the file size limit, as a full disk
+// would) leaves the old file whole and no partial file beside it.
+TEST(FilesTest, AFailedWriteLeavesTheOldFileAsItWas) {
+  TempDir dir;
+  LocalFiles files;
+  const std::string path = dir.path() + "/ini.txt";
+  ASSERT_TRUE(files.WriteFile(path, "old", true));
+  struct sigaction ignore{}, previous{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &previous);
+  rlimit before{};
+  getrlimit(RLIMIT_FSIZE, &before);
+  rlimit small = before;
+  small.rlim_cur = 8;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool written = files.WriteFile(path, std::string(4096, 'n'), true);
+  setrlimit(RLIMIT_FSIZE, &before);
+  sigaction(SIGXFSZ, &previous, nullptr);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(files.ReadFile(path), "old");
+  EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"ini.txt"});
+}
+
+TEST(FilesTest, OnlyRegularFilesOfBoundedSizeAreRead) {
+  TempDir dir;
+  LocalFiles files;
+  const std::string fifo = dir.path() + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(files.ReadFile(fifo), std::nullopt) << "a pipe is not waited on";
+  EXPECT_EQ(files.ReadFile(dir.path()), std::nullopt);
+  const std::string big = dir.path() + "/big";
+  ASSERT_TRUE(files.WriteFile(big, std::string(kMaxFileBytes + 1, 'x'), false));
+  EXPECT_EQ(files.ReadFile(big), std::nullopt);
+  ASSERT_TRUE(files.WriteFile(big, std::string(kMaxFileBytes, 'x'), false));
+  EXPECT_EQ(files.ReadFile(big)->size(), kMaxFileBytes);
+}
+
+TEST(ShellTest, OnlyWebAddressesCountAsWebAddresses) {
+  struct Case {
+    const char* address;
+    bool web;
+  } cases[] = {
+      {"http://www.lumaro.example.cn/lumaro.exe", true},
+      {"HTTPS://a.example/x?y=1", true},
+      {"http://127.0.0.1:18080/", true},
+      {"mailto:a@b.c?attach=/etc/passwd", false},
+      {"smb://host/share", false},
+      {"sftp://host/file", false},
+      {"file:///etc/passwd", false},
+      {"javascript:alert(1)", false},
+      {"tencent://message/?uin=1", false},
+      {"http:///no-host", false},
+      {"www.lumaro.example.cn", false},
+      {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsWebAddress(c.address), c.web) << c.address;
+}
+
 // The address reaches xdg-open as one argument, untouched by any shell.
 TEST(ShellTest, OpenInBrowserPassesTheAddressAsOneArgument) {
   REQUIRE_DISPLAY();
@@ -102,6 +197,9 @@ TEST(ShellTest, OpenInBrowserPassesTheAddressAsOneArgument) {
   setenv("PATH", (dir.path() + ":" + oldPath).c_str(), 1);
 
   const std::string address = "http://127.0.0.1:1/1/lumaro.exe?a=1&b=$(touch x);echo 'y' z";
+  // Other schemes never get there.
+  XdgShell().OpenInBrowser("smb://host/share");
+  XdgShell().OpenInBrowser("mailto:a@b.c?attach=/etc/passwd");
   XdgShell().OpenInBrowser(address);
   setenv("PATH", oldPath.c_str(), 1);
 
@@ -154,8 +252,8 @@ TEST(InstanceGuardTest, DefaultLockIsPerUser) {
   FlockInstanceGuard guard;
   const std::string& path = guard.LockPath();
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  EXPECT_TRUE(path == "/tmp/lumaro-" + std::to_string(getuid()) + ".lock" ||
-              (runtime && path == std::string(runtime) + "/lumaro.lock"))
+  EXPECT_TRUE((runtime && path == std::string(runtime) + "/lumaro.lock") ||
+              path == UserDataDir() + "/lumaro.lock")
       << path;
 }
 

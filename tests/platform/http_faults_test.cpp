@@ -194,14 +194,19 @@ TEST_F(HttpFaultsTest, HttpGetKeepsItsResultConventionWhateverTheServiceDoes) {
     EXPECT_EQ(HttpGet(Url("GetVer.asp?vID=2"), true), c.result);
   }
 
-  // A 10 MB body is decoded whole.
-  service_.SetFault("GetVer.asp", Make(Fault::Huge, size_t(10) << 20));
+  // A body up to the cap is decoded whole; one past it is no reply at all,
+  // whether or not its length was announced.
+  service_.SetFault("GetVer.asp", Make(Fault::Huge, kMaxReplyBytes));
   const std::string huge = HttpGet(Url("GetVer.asp?vID=2"), true);
   const std::string line = "统计数据Lumaro访客记录0123456789\r\n";
-  ASSERT_GT(huge.size(), size_t(10) << 20);
+  ASSERT_GT(huge.size(), kMaxReplyBytes / 2);
   EXPECT_EQ(huge.compare(0, line.size(), line), 0);
   EXPECT_NE(huge.find(line, huge.size() - 2 * line.size()), std::string::npos)
       << "the end of the body is missing";
+  service_.SetFault("GetVer.asp", Make(Fault::Huge, kMaxReplyBytes + 1));
+  EXPECT_EQ(HttpGet(Url("GetVer.asp?vID=2"), true), "ERROR");
+  service_.SetFault("GetVer.asp", Make(Fault::Huge, size_t(40) << 20));
+  EXPECT_EQ(HttpGet(Url("GetVer.asp?vID=2"), true), "ERROR");
 
   // Nothing listening.
   service_.Stop();

@@ -1,0 +1,111 @@
+// A window with one browser for the platform tests, recording the
+// browser's events, and a way to run a script in the page's own world.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <webkit2/webkit2.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/platform.h"
+#include "core/ui.h"
+#include "platform/gtk_window.h"
+#include "platform/platform_fixture.h"
+#include "platform/ui_helpers.h"
+#include "platform/webkit/webkit_browser.h"
+
+namespace lumaro::platform_test {
+
+// Runs a script in the page's own world and returns its result as text.
+inline std::string PageScript(IBrowser* browser, const std::string& script) {
+  WebKitWebView* view = dynamic_cast<gtkp::WebkitBrowser*>(browser)->View();
+  struct State {
+    bool done = false;
+    std::string text;
+  } state;
+  webkit_web_view_evaluate_javascript(
+      view, script.c_str(), -1, nullptr, nullptr, nullptr,
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        auto* s = static_cast<State*>(data);
+        GError* error = nullptr;
+        JSCValue* value =
+            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+        if (error) {
+          s->text = std::string("error: ") + error->message;
+          g_error_free(error);
+        } else {
+          gchar* t = jsc_value_to_string(value);
+          s->text = t;
+          g_free(t);
+          g_object_unref(value);
+        }
+        s->done = true;
+      },
+      &state);
+  RunUntil([&] { return state.done; }, 10);
+  return state.text;
+}
+
+struct Navigation {
+  std::string url, postText;
+};
+
+// One window with one browser, recording its events.
+struct Harness {
+  std::unique_ptr<IWindow> window;
+  IBrowser* web = nullptr;
+  std::vector<Navigation> navigations;
+  std::vector<std::string> completes;
+  std::function<void(BeforeNavigateArgs&)> decide;  // optional
+
+  explicit Harness(const std::string& name = "frmAdmin") {
+    WindowSpec design;
+    design.name = name;
+    design.caption = name;
+    design.clientWidth = 9000;
+    design.clientHeight = 7500;
+    design.frame = FrameKind::Sizable;
+    window = Svc().ui->CreateWindow(design);
+    web = window->AddBrowser("web", {0, 0, 9000, 7500});
+    web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) {
+      navigations.push_back({args.url, args.postText});
+      if (decide) decide(args);
+    };
+    web->onDocumentComplete = [this](const std::string& url) { completes.push_back(url); };
+    ShowAndSettle(window.get());
+  }
+  ~Harness() { window->Close(); }
+
+  bool Load(const std::string& url) {
+    completes.clear();
+    web->Navigate(url);
+    return WaitComplete(url);
+  }
+  bool WaitComplete(const std::string& url, double seconds = 10) {
+    return RunUntil(
+        [&] { return std::find(completes.begin(), completes.end(), url) != completes.end(); },
+        seconds);
+  }
+  // A real click at the centre of the element with this id.
+  void ClickElement(const std::string& id) {
+    std::string at = PageScript(
+        web, "(function(){var r=document.getElementById('" + id +
+                 "').getBoundingClientRect();return Math.round(r.left+r.width/2)+','+"
+                 "Math.round(r.top+r.height/2);})()");
+    int x = 0, y = 0;
+    ASSERT_EQ(sscanf(at.c_str(), "%d,%d", &x, &y), 2) << at;
+    ClickWidget(NativeControlOf(window.get(), "web"), x, y);
+  }
+  const Navigation* Find(const std::string& url) const {
+    for (const auto& n : navigations)
+      if (n.url == url) return &n;
+    return nullptr;
+  }
+};
+
+}  // namespace lumaro::platform_test
