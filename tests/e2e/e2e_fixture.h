@@ -48,7 +48,12 @@ class EndToEnd : public ::testing::Test {
     ASSERT_TRUE(service_->Start()) << "the stand-in service could not listen on " << ServicePort();
   }
   void TearDown() override {
-    // Ends every client first: a sanitizer's report of a program that was
+    auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string shot = std::string(info->test_suite_name()) + "." + info->name();
+    // The screen as the failure left it, while the clients still run.
+    const bool failedBefore = HasFailure();
+    if (failedBefore) Screenshot(shot);
+    // Then every client is ended: a sanitizer's report of a program that was
     // still running can only be complete after that.
     for (auto& client : clients_) client->Kill();
     for (size_t i = 0; i < clients_.size(); ++i) {
@@ -59,8 +64,7 @@ class EndToEnd : public ::testing::Test {
       if (!report.empty()) ADD_FAILURE() << "client " << i + 1 << ": sanitizer report:\n" << report;
     }
     if (HasFailure()) {
-      auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-      Screenshot(std::string(info->test_suite_name()) + "." + info->name());
+      if (!failedBefore) Screenshot(shot);
       PrintWhatHappened();
     }
     clients_.clear();
