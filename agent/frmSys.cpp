@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "build_config.h"
+#include "core/address_kinds.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
@@ -270,10 +271,14 @@ void frmSys::Image8_Click() { OpenChatLink(); }
 void frmSys::OpenChatLink() {
   const std::string address = std::string(kChatLinkBase) + "/msgrd?v=3&uin=" + gOemSupportQQ +
                               "&site=qq&menu=yes";
+  // The number comes from the service's reply as it is; an address it has
+  // made into anything but a chat link (a control character) is not handed
+  // on.
+  if (!IsChatLink(address)) return;
   try {
+    // Nothing is shown when the desktop's browser cannot be started.
     Svc().shell->OpenInBrowser(address);
   } catch (const std::exception&) {
-    // Nothing is shown when the desktop's browser cannot be started.
   }
 }
 

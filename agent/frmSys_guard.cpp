@@ -1,13 +1,15 @@
 // Checks made before the agent console's browser follows a link or posts a
 // form: field validation of the agent forms, the availability of a new
-// account name, chat links handed to the desktop's browser, and pages that
-// ask for a new window sent into the shared detail viewer.
+// account name, the messenger's chat links handed to the desktop's browser
+// (nothing else a page asks for goes there), and pages that ask for a new
+// window sent into the shared detail viewer.
 #include <cmath>
 #include <exception>
 #include <stdexcept>
 
 #include "agent/frmSys.h"
 #include "build_config.h"
+#include "core/address_kinds.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
 #include "core/url_helpers.h"
@@ -88,7 +90,10 @@ void frmSys::Guard(BeforeNavigateArgs& args) {
   if (Contains(address, "saveset.asp")) {
     if (CheckSettings(doc, args)) return;
   }
-  if (Contains(address, LowerCaseText(std::string(kChatLinkHost)))) DivertChatLink(args);
+  // Only a chat link itself goes to the desktop: an address that merely
+  // carries the messenger's host somewhere else (in its path, query or user
+  // part, or on another scheme or port) is loaded like any other.
+  if (IsChatLink(args.url)) DivertChatLink(args);
 }
 
 bool frmSys::CheckOpeningDays(IDocument& doc, BeforeNavigateArgs& args) {
@@ -158,10 +163,10 @@ bool frmSys::CheckSettings(IDocument& doc, BeforeNavigateArgs& args) {
 void frmSys::DivertChatLink(BeforeNavigateArgs& args) {
   args.cancel = true;
   try {
-    // The address as the page gave it, not the lower-cased copy.
+    // The address as the page gave it, not the lower-cased copy. Nothing is
+    // shown when the desktop's browser cannot be started.
     Svc().shell->OpenInBrowser(args.url);
   } catch (const std::exception&) {
-    // Nothing is shown when the desktop's browser cannot be started.
   }
 }
 

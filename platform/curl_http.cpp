@@ -1,5 +1,7 @@
 #include "platform/curl_http.h"
 
+#include "platform/web_text/reply_body.h"
+
 #include <curl/curl.h>
 #include <glib-unix.h>
 #include <glib.h>
@@ -174,12 +176,7 @@ size_t CurlRequest::Write(char* data, size_t size, size_t count, void* userp) {
   const size_t n = size * count;
   // Past the cap the transfer fails (a return short of `n` ends it); the
   // body grows with what arrives, never by what the server announces.
-  if (n > kMaxReplyBytes - std::min(self->body_.size(), kMaxReplyBytes)) return 0;
-  try {
-    self->body_.append(data, n);
-  } catch (...) {
-    return 0;  // no memory for it: the fetch fails, nothing is thrown through curl
-  }
+  if (!gtkp::AppendCapped(self->body_, data, n, kMaxReplyBytes)) return 0;
   return n;
 }
 

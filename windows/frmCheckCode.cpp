@@ -5,12 +5,25 @@
 
 #include "build_config.h"
 #include "controls/progbutton.h"
+#include "core/address_kinds.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 
 namespace lumaro {
+
+namespace {
+
+// An http or https address, blanks and line ends around it allowed.
+bool IsSiteAddress(const std::string& answer) {
+  const size_t begin = answer.find_first_not_of(" \t\r\n");
+  if (begin == std::string::npos) return false;
+  const size_t end = answer.find_last_not_of(" \t\r\n");
+  return IsHttpAddress(answer.substr(begin, end - begin + 1));
+}
+
+}  // namespace
 
 frmCheckCode::frmCheckCode() {
   WindowSpec design;
@@ -84,10 +97,14 @@ void frmCheckCode::Form_Load() {
   // is not shown before the answer is in.
   std::string answer = HttpGet(std::string(kServiceBase) + "GetNet.asp?id=" + target_, true);
   if (!*live) return;
-  try {
-    // The answer is the address as it comes; "ERROR" or " " loads no page.
-    web1->Navigate2(answer);
-  } catch (const std::exception&) {
+  // The answer is the site's address as it comes. A failed or empty answer
+  // ("ERROR", " ") or anything but a web address names no site: the browser
+  // stays empty and the check goes on polling.
+  if (IsSiteAddress(answer)) {
+    try {
+      web1->Navigate2(answer);
+    } catch (const std::exception&) {
+    }
   }
   tmrDraw->SetEnabled(true);
   tmrT->SetEnabled(true);

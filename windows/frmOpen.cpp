@@ -1,5 +1,8 @@
 #include "windows/frmOpen.h"
 
+#include <exception>
+
+#include "core/address_kinds.h"
 #include "core/globals.h"
 #include "core/platform.h"
 
@@ -25,9 +28,11 @@ frmOpen::frmOpen() {
   Web = w.AddBrowser("Web", {240, 165, 3300, 2430}, page);
   tmrGiveUp = w.AddTimer("tmrGiveUp", kGiveUpMs, true);
 
+  Web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) { Web_BeforeNavigate2(args); };
   Web->onWindowClosing = [this](bool& cancel) { Web_WindowClosing(cancel); };
   tmrGiveUp->onTick = [this] { tmrGiveUp_Timer(); };
   w.onEscape = [this] { Form_Escape(); };
+  w.onClosed = [this] { closed_ = true; };
 
   Form_Load();
 }
@@ -39,7 +44,27 @@ void frmOpen::Form_Load() {
   Web->Navigate2(gOpenTarget);
 }
 
-void frmOpen::Web_WindowClosing(bool&) { window_->Close(); }
+void frmOpen::Web_BeforeNavigate2(BeforeNavigateArgs& args) {
+  if (!IsChatAppLink(args.url)) return;
+  // The messenger's chat-link page hands the chat over this way; the browser
+  // has nothing to load for it.
+  args.cancel = true;
+  // A hand-over that arrives once the window is closing is not repeated.
+  if (closed_) return;
+  try {
+    // A desktop without the messenger program refuses it; the window closes
+    // all the same, there is nothing more it could do.
+    Svc().shell->OpenChatApp(args.url);
+  } catch (const std::exception&) {
+  }
+  PageClosed();
+}
+
+void frmOpen::Web_WindowClosing(bool&) { PageClosed(); }
+
+void frmOpen::PageClosed() {
+  if (!closed_) window_->Close();
+}
 
 void frmOpen::tmrGiveUp_Timer() { window_->Close(); }
 

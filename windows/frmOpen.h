@@ -1,5 +1,7 @@
 // The chat-link opener: an almost invisible window that loads a messenger
-// chat link in a browser of its own and closes when that page closes itself.
+// chat link in a browser of its own and closes when that page closes itself,
+// or when it hands the chat over to the messenger program (an address of the
+// messenger's own scheme, the only one that goes to the desktop from here).
 #pragma once
 
 #include <memory>
@@ -25,6 +27,9 @@ class frmOpen {
   IWindow& Window() { return *window_; }
 
   void Form_Load();
+  // An address of the messenger's own scheme goes to the desktop instead of
+  // the browser, and the window closes as if the page had closed itself.
+  void Web_BeforeNavigate2(BeforeNavigateArgs& args);
   // The page closes itself by script: the window closes with it.
   void Web_WindowClosing(bool& cancel);
   // The page has not closed itself in time.
@@ -36,7 +41,11 @@ class frmOpen {
   ITimer* tmrGiveUp = nullptr;
 
  private:
+  // The page is done: the window closes and the modal display ends.
+  void PageClosed();
+
   std::unique_ptr<IWindow> window_;
+  bool closed_ = false;
 };
 
 }  // namespace lumaro

@@ -78,14 +78,19 @@ std::string frmUP::DownloadAddress() {
 }
 
 void frmUP::Command1_Click() {
+  bool started = false;
   try {
-    std::string address = DownloadAddress();
-    Svc().shell->OpenInBrowser(address);
-    window_->Close();
+    started = Svc().shell->OpenInBrowser(DownloadAddress());
   } catch (const std::exception&) {
+  }
+  if (!started) {
+    // No browser took the address: the window stays, so that the user can
+    // try again.
     Svc().dialogs->MessageBox("下载程序出错，请稍候再试！", std::string(kNoticeTitle),
                               MsgIcon::Information, MsgButtons::Ok);
+    return;
   }
+  window_->Close();
 }
 
 void frmUP::Command2_Click() { window_->Close(); }

@@ -30,10 +30,12 @@ frmViewQQ::frmViewQQ() {
   window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
-  // Created first, so that Web covers it.
+  // Created first, so that Web covers it. The exports it loads are saved
+  // without asking: the user never sees its page to answer from.
   ControlStyle exports;
   exports.accessibleName = "导出";
   exports.unseen = true;
+  exports.savesDownloads = true;
   webData = w.AddBrowser("webData", {3435, 2265, 2025, 2520}, exports);
   ControlStyle page;
   page.accessibleName = "访客详情";

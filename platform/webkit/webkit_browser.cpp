@@ -9,7 +9,10 @@
 
 #include "core/dispatch_gate.h"
 #include "platform/desktop_services.h"
+#include "platform/gtk_window.h"
 #include "platform/input_gate.h"
+#include "platform/web_text/download_name.h"
+#include "platform/web_text/js_string.h"
 
 namespace lumaro::gtkp {
 
@@ -104,24 +107,39 @@ std::string& DownloadDirectory() {
 
 // --------------------------------------------------------------- context
 
-std::string SafeFileName(const char* suggested) {
-  gchar* base = g_path_get_basename(suggested && *suggested ? suggested : "download");
-  std::string name = base;
-  g_free(base);
-  for (char& c : name)
-    if (c == '/' || c == '\\' || (unsigned char)c < 0x20) c = '_';
-  while (!name.empty() && name[0] == '.') name.erase(0, 1);
-  if (name.empty()) name = "download";
-  return name;
-}
-
 std::string DownloadFolder();
 
-gboolean OnDecideDestination(WebKitDownload* download, gchar* suggested, gpointer) {
-  std::string dir = DownloadFolder();
-  g_mkdir_with_parents(dir.c_str(), 0700);
-  // The server's name, without any folder part; an existing file is kept.
-  const std::string name = SafeFileName(suggested);
+// The largest download kept; a longer one is cancelled and its file removed.
+constexpr guint64 kMaxDownloadBytes = guint64(64) << 20;
+
+// The browser whose page started a download, for telling it where the file
+// went; the browser may be gone by the time the download ends.
+struct DownloadOwner {
+  WebkitBrowser* browser = nullptr;
+  std::weak_ptr<bool> alive;
+  bool savesSilently = false;
+  bool failed = false;
+  bool created = false;  // the destination file was made by this download
+};
+
+constexpr const char* kOwnerKey = "lumaro-download-owner";
+constexpr const char* kBrowserKey = "lumaro-browser";
+
+DownloadOwner* OwnerOf(WebKitDownload* download) {
+  return static_cast<DownloadOwner*>(g_object_get_data(G_OBJECT(download), kOwnerKey));
+}
+
+// Where exports go: the download folder, or the home folder when that
+// cannot be made.
+std::string ExportFolder() {
+  const std::string dir = DownloadFolder();
+  if (g_mkdir_with_parents(dir.c_str(), 0700) == 0 && g_file_test(dir.c_str(), G_FILE_TEST_IS_DIR))
+    return dir;
+  return g_get_home_dir();
+}
+
+// `name` in `dir`, numbered when a file of that name is there already.
+std::string FreePath(const std::string& dir, const std::string& name) {
   std::string path = dir + "/" + name;
   for (int n = 1; g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && n < 1000; ++n) {
     size_t dot = name.rfind('.');
@@ -129,6 +147,10 @@ gboolean OnDecideDestination(WebKitDownload* download, gchar* suggested, gpointe
     std::string ext = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
     path = dir + "/" + stem + " (" + std::to_string(n) + ")" + ext;
   }
+  return path;
+}
+
+void SaveTo(WebKitDownload* download, const std::string& path) {
   gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
   if (uri) {
     webkit_download_set_destination(download, uri);
@@ -136,55 +158,120 @@ gboolean OnDecideDestination(WebKitDownload* download, gchar* suggested, gpointe
   } else {
     webkit_download_cancel(download);
   }
+}
+
+// Asks the user where to save a download; cancelling saves nothing.
+void AskWhereToSave(WebKitDownload* download, const std::string& name) {
+  GtkWidget* chooser = gtk_file_chooser_dialog_new(
+      "保存文件", CurrentParentWindow(), GTK_FILE_CHOOSER_ACTION_SAVE, "取消",
+      GTK_RESPONSE_CANCEL, "保存", GTK_RESPONSE_ACCEPT, nullptr);
+  gtk_window_set_modal(GTK_WINDOW(chooser), TRUE);
+  GtkFileChooser* files = GTK_FILE_CHOOSER(chooser);
+  gtk_file_chooser_set_do_overwrite_confirmation(files, TRUE);
+  const std::string folder = DownloadFolder();
+  if (g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR))
+    gtk_file_chooser_set_current_folder(files, folder.c_str());
+  gtk_file_chooser_set_current_name(files, name.c_str());
+  const gint answer = gtk_dialog_run(GTK_DIALOG(chooser));
+  gchar* path = answer == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(files) : nullptr;
+  gtk_widget_destroy(chooser);
+  if (path) {
+    // The chooser has asked before replacing a file.
+    webkit_download_set_allow_overwrite(download, TRUE);
+    SaveTo(download, path);
+    g_free(path);
+  } else {
+    webkit_download_cancel(download);
+  }
+}
+
+gboolean OnDecideDestination(WebKitDownload* download, gchar* suggested, gpointer) {
+  WebKitURIResponse* response = webkit_download_get_response(download);
+  if (response && webkit_uri_response_get_content_length(response) > kMaxDownloadBytes) {
+    webkit_download_cancel(download);
+    return TRUE;
+  }
+  const std::string name = SafeFileName(suggested ? suggested : "");
+  DownloadOwner* owner = OwnerOf(download);
+  if (owner && owner->savesSilently) {
+    // The service's exports: into the download folder under the server's
+    // name (cleaned); an existing file is kept.
+    SaveTo(download, FreePath(ExportFolder(), name));
+    return TRUE;
+  }
+  // Any other download waits for the user's answer, asked once no handler of
+  // the page's window (nor a page call) is running.
+  g_object_ref(download);
+  auto ask = [download, name] {
+    AskWhereToSave(download, name);
+    g_object_unref(download);
+  };
+  if (owner && !owner->alive.expired())
+    owner->browser->Raise(ask);
+  else
+    DispatchGate::Get().Raise(DispatchGate::NewWindow(), ask);
   return TRUE;
 }
 
-// The browser whose page started a download, for telling it where the file
-// went; the browser may be gone by the time the download ends.
-struct DownloadOwner {
-  WebkitBrowser* browser = nullptr;
-  std::weak_ptr<bool> alive;
-  bool failed = false;
-};
+void OnDownloadCreatedDestination(WebKitDownload* download, gchar*, gpointer) {
+  if (DownloadOwner* owner = OwnerOf(download)) owner->created = true;
+}
 
-constexpr const char* kOwnerKey = "lumaro-download-owner";
-constexpr const char* kBrowserKey = "lumaro-browser";
+void OnDownloadReceivedData(WebKitDownload* download, guint64, gpointer) {
+  if (webkit_download_get_received_data_length(download) > kMaxDownloadBytes)
+    webkit_download_cancel(download);
+}
 
 void OnDownloadFailed(WebKitDownload* download, GError*, gpointer) {
-  if (auto* owner = static_cast<DownloadOwner*>(g_object_get_data(G_OBJECT(download), kOwnerKey)))
-    owner->failed = true;
+  if (DownloadOwner* owner = OwnerOf(download)) owner->failed = true;
+}
+
+void RemovePartialFile(WebKitDownload* download) {
+  const char* uri = webkit_download_get_destination(download);
+  gchar* path = uri ? g_filename_from_uri(uri, nullptr, nullptr) : nullptr;
+  if (path) g_unlink(path);
+  g_free(path);
 }
 
 // Also emitted after a failure, which is not reported as a saved file; nor
 // is an answer that ended before the length it announced (the browser lets
-// such a download finish), whose partial file is removed.
+// such a download finish). The partial file of either is removed.
 void OnDownloadFinished(WebKitDownload* download, gpointer) {
-  auto* owner = static_cast<DownloadOwner*>(g_object_get_data(G_OBJECT(download), kOwnerKey));
-  if (!owner || owner->failed) return;
+  DownloadOwner* owner = OwnerOf(download);
+  if (!owner) return;
+  WebKitURIResponse* response = webkit_download_get_response(download);
+  const guint64 announced = response ? webkit_uri_response_get_content_length(response) : 0;
+  const bool shortened =
+      announced > 0 && webkit_download_get_received_data_length(download) < announced;
+  if (owner->failed || shortened) {
+    if (owner->created) RemovePartialFile(download);
+    return;
+  }
   const char* uri = webkit_download_get_destination(download);
   gchar* path = uri ? g_filename_from_uri(uri, nullptr, nullptr) : nullptr;
   if (!path) return;
   const std::string saved = path;
   g_free(path);
-  WebKitURIResponse* response = webkit_download_get_response(download);
-  const guint64 announced = response ? webkit_uri_response_get_content_length(response) : 0;
-  if (announced > 0 && webkit_download_get_received_data_length(download) < announced) {
-    g_unlink(saved.c_str());
-    return;
-  }
-  if (owner->alive.expired()) return;
+  if (owner->alive.expired() || !owner->browser) return;
   owner->browser->RaiseDownloadSaved(saved);
 }
 
 void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
-  g_signal_connect(download, "decide-destination", G_CALLBACK(OnDecideDestination), nullptr);
   WebKitWebView* view = webkit_download_get_web_view(download);
   auto* browser =
       view ? static_cast<WebkitBrowser*>(g_object_get_data(G_OBJECT(view), kBrowserKey)) : nullptr;
-  if (!browser) return;
-  auto* owner = new DownloadOwner{browser, browser->AliveFlag(), false};
+  auto* owner = new DownloadOwner{};
+  if (browser) {
+    owner->browser = browser;
+    owner->alive = browser->AliveFlag();
+    owner->savesSilently = browser->SavesDownloads();
+  }
   g_object_set_data_full(G_OBJECT(download), kOwnerKey, owner,
                          [](gpointer p) { delete static_cast<DownloadOwner*>(p); });
+  g_signal_connect(download, "decide-destination", G_CALLBACK(OnDecideDestination), nullptr);
+  g_signal_connect(download, "created-destination", G_CALLBACK(OnDownloadCreatedDestination),
+                   nullptr);
+  g_signal_connect(download, "received-data", G_CALLBACK(OnDownloadReceivedData), nullptr);
   g_signal_connect(download, "failed", G_CALLBACK(OnDownloadFailed), nullptr);
   g_signal_connect(download, "finished", G_CALLBACK(OnDownloadFinished), nullptr);
 }
@@ -299,31 +386,6 @@ GtkWidget* OpenPopup(WebKitWebView* opener) {
 
 // --------------------------------------------------------------- helpers
 
-std::string JsString(const std::string& text) {
-  gchar* valid = g_utf8_make_valid(text.c_str(), gssize(text.size()));
-  std::string out = "\"";
-  for (const char* p = valid; *p; p = g_utf8_next_char(p)) {
-    gunichar c = g_utf8_get_char(p);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c == 0x2028 || c == 0x2029) {
-          char buffer[8];
-          g_snprintf(buffer, sizeof buffer, "\\u%04x", unsigned(c));
-          out += buffer;
-        } else {
-          out.append(p, size_t(g_utf8_next_char(p) - p));
-        }
-    }
-  }
-  g_free(valid);
-  return out + "\"";
-}
-
 std::string Property(JSCValue* object, const char* name) {
   JSCValue* value = jsc_value_object_get_property(object, name);
   std::string text;
@@ -367,92 +429,6 @@ void TraceLoad(const char* uri) {
 }  // namespace
 
 void SetDownloadDirectory(const std::string& dir) { DownloadDirectory() = dir; }
-
-std::string BrowserAddress(const std::string& address) {
-  size_t begin = address.find_first_not_of(" \t\r\n");
-  if (begin == std::string::npos) return {};
-  size_t end = address.find_last_not_of(" \t\r\n");
-  std::string a = address.substr(begin, end - begin + 1);
-  size_t colon = a.find(':');
-  bool scheme = colon != std::string::npos && colon > 0 && std::isalpha((unsigned char)a[0]);
-  for (size_t i = 0; scheme && i < colon; ++i) {
-    char c = a[i];
-    if (!std::isalnum((unsigned char)c) && c != '+' && c != '-' && c != '.') scheme = false;
-  }
-  return scheme ? a : "http://" + a;
-}
-
-std::string EncodeFormBody(const std::vector<std::pair<std::string, std::string>>& fields,
-                           const std::string& charset) {
-  gchar* lower = g_ascii_strdown(charset.c_str(), -1);
-  const std::string cs = lower;
-  g_free(lower);
-  const bool gbk = cs == "gbk" || cs == "gb2312" || cs == "gb18030" || cs == "x-gbk" ||
-                   cs == "gb_2312-80" || cs == "chinese" || cs == "csgb2312" ||
-                   cs == "windows-936" || cs == "cp936" || cs == "iso-ir-58";
-  GIConv conv = gbk ? g_iconv_open("GBK", "UTF-8") : (GIConv)-1;
-  static const char* kHex = "0123456789ABCDEF";
-
-  auto encode = [&](const std::string& text) {
-    // Line breaks are sent as CR LF.
-    std::string normal;
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\r') {
-        normal += "\r\n";
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      } else if (text[i] == '\n') {
-        normal += "\r\n";
-      } else {
-        normal += text[i];
-      }
-    }
-    gchar* valid = g_utf8_make_valid(normal.c_str(), gssize(normal.size()));
-    std::string bytes;
-    for (const char* p = valid; *p; p = g_utf8_next_char(p)) {
-      const char* next = g_utf8_next_char(p);
-      if (gbk && (unsigned char)*p >= 0x80) {
-        gchar in[8];
-        size_t inLeft = size_t(next - p);
-        memcpy(in, p, inLeft);
-        gchar* inPtr = in;
-        gchar out[8];
-        gchar* outPtr = out;
-        size_t outLeft = sizeof out;
-        g_iconv(conv, nullptr, nullptr, nullptr, nullptr);
-        if (g_iconv(conv, &inPtr, &inLeft, &outPtr, &outLeft) != (size_t)-1) {
-          bytes.append(out, size_t(outPtr - out));
-        } else {
-          // What browsers send for a character the form's encoding lacks.
-          bytes += "&#" + std::to_string(g_utf8_get_char(p)) + ";";
-        }
-      } else {
-        bytes.append(p, size_t(next - p));
-      }
-    }
-    g_free(valid);
-    std::string out;
-    for (unsigned char c : bytes) {
-      if (std::isalnum(c) || c == '*' || c == '-' || c == '.' || c == '_') {
-        out += char(c);
-      } else if (c == ' ') {
-        out += '+';
-      } else {
-        out += '%';
-        out += kHex[c >> 4];
-        out += kHex[c & 15];
-      }
-    }
-    return out;
-  };
-
-  std::string body;
-  for (const auto& [name, value] : fields) {
-    if (!body.empty()) body += '&';
-    body += encode(name) + "=" + encode(value);
-  }
-  if (conv != (GIConv)-1) g_iconv_close(conv);
-  return body;
-}
 
 // ================================================================ browser
 

@@ -28,6 +28,8 @@
 #include <vector>
 
 #include "platform/gtk_controls.h"
+#include "platform/web_text/browser_address.h"
+#include "platform/web_text/form_body.h"
 
 namespace lumaro::gtkp {
 
@@ -76,6 +78,11 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   IDocument& Document() override { return document_; }
 
   WebKitWebView* View() const { return view_; }
+  // Its pages' downloads are saved without asking (the service's exports).
+  bool SavesDownloads() const { return style_.savesDownloads; }
+  // Raises a browser event through the gate: now, or once the window's
+  // running handler (or a page call) has returned.
+  void Raise(std::function<void()> event);
   // Expires when this browser goes.
   std::weak_ptr<bool> AliveFlag() const { return alive_; }
 
@@ -110,9 +117,6 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   // The form body a navigation carries ("" for none): that of the report
   // it answers.
   std::string PostTextFor(const std::string& uri, const std::string& method);
-  // Raises a browser event through the gate: now, or once the window's
-  // running handler (or a page call) has returned.
-  void Raise(std::function<void()> event);
   // Makes sure the page has taken in the input handed to it.
   static void CatchUp(GtkWidget* widget, uint64_t token);
 
@@ -142,15 +146,6 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   std::deque<Intent> intents_;
   AliveToken alive_ = NewAliveToken();
 };
-
-// The application/x-www-form-urlencoded body a browser posts for these
-// fields, in the form's character set (GBK and its relatives, else UTF-8).
-std::string EncodeFormBody(const std::vector<std::pair<std::string, std::string>>& fields,
-                           const std::string& charset);
-
-// An address as the browser loads it: blanks trimmed, "http://" added when
-// it names no scheme; "" for nothing to load.
-std::string BrowserAddress(const std::string& address);
 
 // Downloads started by pages are saved here (default: the user's download
 // folder).

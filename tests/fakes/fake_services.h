@@ -132,10 +132,24 @@ class FakeFiles : public IFiles {
   int writes = 0;
 };
 
+// Records every address it is handed, whatever it is (what the real shell
+// would refuse too), and answers as told.
 class FakeShell : public IShell {
  public:
-  void OpenInBrowser(const std::string& address) override { opened.push_back(address); }
+  bool OpenInBrowser(const std::string& address) override {
+    opened.push_back(address);
+    return !refuse;
+  }
+  bool OpenChatApp(const std::string& address) override {
+    chatOpened.push_back(address);
+    return !refuse;
+  }
+  // Handed to the desktop's web browser, oldest first.
   std::vector<std::string> opened;
+  // Handed to the messenger program, oldest first.
+  std::vector<std::string> chatOpened;
+  // Nothing can be started: both answer false.
+  bool refuse = false;
 };
 
 class FakeInstanceGuard : public IInstanceGuard {

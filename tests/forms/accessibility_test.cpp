@@ -4,20 +4,14 @@
 // lies on it.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "agent/frmSys.h"
 #include "controls/progbutton.h"
-#include "core/globals.h"
+#include "forms/every_window.h"
 #include "forms/forms_fixture.h"
-#include "windows/frmCheckCode.h"
-#include "windows/frmOpen.h"
-#include "windows/frmView.h"
-#include "windows/frmViewMemo.h"
-#include "windows/frmViewQQ.h"
 
 namespace lumaro {
 namespace {
@@ -91,14 +85,6 @@ bool CoveredByATabStop(const FakeWindow& w, const FakeControlRecord& r) {
   return false;
 }
 
-struct WindowCase {
-  const char* window;
-  // Shows the window; `check` runs while it is open.
-  std::function<void(FakeUiFactory&, std::function<void(FakeWindow&)> check)> open;
-  // Clickable controls the keyboard deliberately passes by.
-  std::set<std::string> noTabStop;
-};
-
 class AccessibilityTest : public FormsTest {
  protected:
   AccessibilityTest() {
@@ -148,84 +134,14 @@ void CheckWindow(const FakeWindow& w, const std::set<std::string>& noTabStop) {
 }
 
 TEST_F(AccessibilityTest, EveryControlHasANameAndEveryClickableOneIsReachedWithTab) {
-  auto shown = [](const char* name) {
-    return [name](FakeUiFactory& ui, std::function<void(FakeWindow&)> check) {
-      FakeWindow* w = ui.Find(name);
-      ASSERT_NE(w, nullptr) << name;
-      check(*w);
-    };
-  };
-  auto modal = [](const char* name, std::function<void(IWindow*)> opener) {
-    return [name, opener](FakeUiFactory& ui, std::function<void(FakeWindow&)> check) {
-      bool seen = false;
-      ui.OnModal(name, [&](FakeWindow& w) {
-        seen = true;
-        check(w);
-      });
-      opener(nullptr);
-      ui.OnModal(name, {});
-      EXPECT_TRUE(seen) << name << " was not shown";
-    };
-  };
-
-  const WindowCase cases[] = {
-      {"frmlogin",
-       [&](FakeUiFactory& ui, auto check) {
-         frmlogin::Instance();
-         shown("frmlogin")(ui, check);
-       },
-       {}},
-      {"frmReg",
-       [&](FakeUiFactory& ui, auto check) {
-         frmReg::Instance();
-         shown("frmReg")(ui, check);
-       },
-       {}},
-      // The special account's spot under the bottom edge.
-      {"frmAdmin",
-       [&](FakeUiFactory& ui, auto check) {
-         frmAdmin::Instance();
-         shown("frmAdmin")(ui, check);
-       },
-       {"Label1"}},
-      {"frmSys",
-       [&](FakeUiFactory& ui, auto check) {
-         frmSys::Instance();
-         shown("frmSys")(ui, check);
-       },
-       {}},
-      {"frmUP",
-       [&](FakeUiFactory& ui, auto check) {
-         frmUP::Instance();
-         shown("frmUP")(ui, check);
-       },
-       {}},
-      {"frmCheckCode", modal("frmCheckCode", [](IWindow* o) { OpenSiteCodeChecker(o); }), {}},
-      {"frmViewMemo", modal("frmViewMemo", [](IWindow* o) { OpenMemoViewer(o); }), {}},
-      {"frmViewQQ", modal("frmViewQQ", [](IWindow* o) { OpenVisitorViewer(o); }), {}},
-      {"frmOpen",
-       [&](FakeUiFactory& ui, auto check) {
-         frmOpen open;
-         shown("frmOpen")(ui, check);
-       },
-       {}},
-      {"frmView",
-       [&](FakeUiFactory& ui, auto check) {
-         frmView::Instance();
-         shown("frmView")(ui, check);
-       },
-       {}},
-  };
-
-  std::set<std::string> checked;
-  for (const WindowCase& c : cases) {
-    SCOPED_TRACE(c.window);
-    c.open(ui, [&](FakeWindow& w) {
-      CheckWindow(w, c.noTabStop);
-      checked.insert(w.Name());
-    });
-  }
-  EXPECT_EQ(checked.size(), std::size(cases));
+  // Clickable controls the keyboard deliberately passes by: the special
+  // account's spot under the console's bottom edge.
+  const std::map<std::string, std::set<std::string>> noTabStop = {{"frmAdmin", {"Label1"}}};
+  const std::vector<std::string> checked = ForEveryWindow(ui, [&](FakeWindow& w) {
+    auto it = noTabStop.find(w.Name());
+    CheckWindow(w, it == noTabStop.end() ? std::set<std::string>{} : it->second);
+  });
+  EXPECT_EQ(checked.size(), 10u);
 }
 
 // Tab reaches the text boxes first, in their designed order (the hidden

@@ -231,7 +231,15 @@ TEST_F(AgentConsoleTest, ConsultationPicturesOpenTheSupportChat) {
   struct Case {
     const char* number;
     const char* picture;
-  } cases[] = {{"123456", "Image4"}, {"123456", "Image8"}, {"", "Image4"}, {"88 9", "Image8"}};
+    bool opened;
+  } cases[] = {{"123456", "Image4", true},
+               {"123456", "Image8", true},
+               {"", "Image4", true},
+               {"88 9", "Image8", true},
+               // Whatever the service's record holds stays in the query.
+               {"1@evil.example/x#y", "Image4", true},
+               // A control character makes it no address to hand on.
+               {"123\nfile:///etc/passwd", "Image8", false}};
   FakeWindow& w = Open();
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.picture) + " " + c.number);
@@ -239,15 +247,22 @@ TEST_F(AgentConsoleTest, ConsultationPicturesOpenTheSupportChat) {
     gOemSupportQQ = c.number;
     ASSERT_TRUE(w.Click(c.picture));
     // The number goes in as it is, even when it is empty.
-    std::vector<std::string> expected = {std::string(kChatLinkBase) + "/msgrd?v=3&uin=" +
-                                         c.number + "&site=qq&menu=yes"};
+    std::vector<std::string> expected;
+    if (c.opened)
+      expected.push_back(std::string(kChatLinkBase) + "/msgrd?v=3&uin=" + c.number +
+                         "&site=qq&menu=yes");
     EXPECT_EQ(BrowserOpens(), expected);
   }
-  EXPECT_EQ(BrowserOpens()[0], "http://" + std::string(kChatLinkHost) +
-                                   "/msgrd?v=3&uin=88 9&site=qq&menu=yes");
+  gOemSupportQQ = "88 9";
+  env.shell.opened.clear();
+  w.Click("Image4");
+  EXPECT_EQ(BrowserOpens(), std::vector<std::string>{"http://" + std::string(kChatLinkHost) +
+                                                     "/msgrd?v=3&uin=88 9&site=qq&menu=yes"});
   // No browser can be started: nothing is shown, the console goes on.
   FailShell();
   EXPECT_TRUE(w.Click("Image4"));
+  ThrowingShell();
+  EXPECT_TRUE(w.Click("Image8"));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(w.IsOpen());
 }

@@ -258,23 +258,88 @@ TEST_F(AgentGuardTest, RunTimeFailuresEndInTheRecoveryMessage) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(AgentGuardTest, ChatLinksGoToTheDesktopBrowserAsDelivered) {
-  const std::string link = "http://" + std::string(kChatLinkHost) +
-                           "/msgrd?V=3&Uin=12345&Site=QQ&menu=yes";
-  std::string upper = link;
-  for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  for (const std::string& url : {link, upper}) {
-    SCOPED_TRACE(url);
+// The address with "wpa.qq.com" standing for the messenger's chat-link host.
+std::string WithChatHost(std::string address) {
+  const std::string placeholder = "wpa.qq.com";
+  for (size_t at = address.find(placeholder); at != std::string::npos;
+       at = address.find(placeholder, at + kChatLinkHost.size()))
+    address.replace(at, placeholder.size(), kChatLinkHost);
+  return address;
+}
+
+std::string Upper(std::string s) {
+  for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  return s;
+}
+
+// Only the messenger's chat links themselves go to the desktop's browser,
+// unchanged; an address that merely carries the host somewhere, or names
+// another program's scheme, is a navigation like any other: a page cannot
+// hand the desktop a share, a file or a mail with an attachment this way.
+TEST_F(AgentGuardTest, OnlyChatLinksGoToTheDesktopBrowserAsDelivered) {
+  struct Case {
+    std::string url;
+    bool chat;
+  } cases[] = {
+      {WithChatHost("http://wpa.qq.com/msgrd?v=3&uin=12345&site=qq&menu=yes"), true},
+      {WithChatHost("https://wpa.qq.com/msgrd?V=3&Uin=12345&Site=QQ&menu=yes"), true},
+      {Upper(WithChatHost("http://wpa.qq.com/msgrd?v=3&uin=12345")), true},
+      {Upper(WithChatHost("https://wpa.qq.com/msgrd?v=3&uin=12345")), true},
+      {WithChatHost("Http://Wpa.QQ.com/MsgRd"), true},
+      {WithChatHost("http://wpa.qq.com/msgrd#menu"), true},
+      {WithChatHost("http://wpa.qq.com:80/msgrd?uin=1"), true},
+      {WithChatHost("https://wpa.qq.com:443/msgrd?uin=1"), true},
+      // Other schemes, whatever host they name.
+      {WithChatHost("smb://wpa.qq.com/share/msgrd"), false},
+      {WithChatHost("sftp://wpa.qq.com/etc/passwd"), false},
+      {WithChatHost("mailto:support@wpa.qq.com?attach=/etc/passwd"), false},
+      {WithChatHost("file:///tmp/wpa.qq.com/msgrd"), false},
+      {WithChatHost("ftp://wpa.qq.com/msgrd"), false},
+      {WithChatHost("tencent://message/?uin=1&site=wpa.qq.com"), false},
+      {WithChatHost("javascript:location='http://wpa.qq.com/msgrd'"), false},
+      // The host elsewhere than in the host part.
+      {WithChatHost("http://evil.example/wpa.qq.com/msgrd?uin=1"), false},
+      {WithChatHost("http://evil.example/msgrd?next=http://wpa.qq.com/msgrd"), false},
+      {WithChatHost("http://evil.example/msgrd#wpa.qq.com"), false},
+      {WithChatHost("http://wpa.qq.com@evil.example/msgrd"), false},
+      {WithChatHost("http://wpa.qq.com:80@evil.example/msgrd"), false},
+      {WithChatHost("http://evil.example\\@wpa.qq.com/msgrd"), false},
+      {WithChatHost("http://me@wpa.qq.com/msgrd"), false},
+      // Look-alike hosts, other ports, other paths.
+      {WithChatHost("http://wpa.qq.com.evil.example/msgrd?uin=1"), false},
+      {WithChatHost("http://evilwpa.qq.com/msgrd"), false},
+      {WithChatHost("http://wpa.qq.com./msgrd"), false},
+      {WithChatHost("http://wpa.qq.com:8080/msgrd"), false},
+      {WithChatHost("https://wpa.qq.com:80/msgrd"), false},
+      {WithChatHost("http://wpa.qq.com/other?uin=1"), false},
+      {WithChatHost("http://wpa.qq.com/msgrd/../x"), false},
+      {WithChatHost("http://wpa.qq.com/msgrd.asp"), false},
+      {WithChatHost("http:wpa.qq.com/msgrd"), false},
+      {WithChatHost("http://wpa.qq.com/msgrd?uin=1\nx"), false},
+      {WithChatHost(" http://wpa.qq.com/msgrd"), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
     env.shell.opened.clear();
-    BeforeNavigateArgs args = Go(url);
-    EXPECT_TRUE(args.cancel);
-    EXPECT_EQ(BrowserOpens(), std::vector<std::string>{url});
+    BeforeNavigateArgs args = Go(c.url);
+    EXPECT_EQ(args.cancel, c.chat);
+    if (c.chat) {
+      EXPECT_EQ(BrowserOpens(), std::vector<std::string>{c.url});
+    } else {
+      EXPECT_TRUE(BrowserOpens().empty());
+    }
   }
+  EXPECT_TRUE(ChatAppOpens().empty());
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(web_->calls().size(), 1u);  // only the welcome page
+}
 
-  // No browser can be started: still cancelled, nothing shown.
+TEST_F(AgentGuardTest, AChatLinkNoBrowserTakesIsStillCancelledSilently) {
+  const std::string link = WithChatHost("http://wpa.qq.com/msgrd?v=3&uin=1");
   FailShell();
+  EXPECT_TRUE(Go(link).cancel);
+  EXPECT_EQ(BrowserOpens(), std::vector<std::string>{link});
+  ThrowingShell();
   EXPECT_TRUE(Go(link).cancel);
   EXPECT_TRUE(Boxes().empty());
 }

@@ -127,24 +127,41 @@ TEST_F(CheckCodeTest, StaysHiddenUntilTheSiteAddressIsInThenShowsItsLayout) {
   EXPECT_TRUE(asked);
 }
 
-TEST_F(CheckCodeTest, LoadsWhateverTheSiteAddressRequestAnswers) {
+// The hidden browser loads the answer when it is a web address, as it comes;
+// a failed answer, or one that names no web page, leaves it empty (it is no
+// site, and "ERROR" is no host to look up). Either way the check goes on.
+TEST_F(CheckCodeTest, LoadsTheSiteAddressOnlyWhenTheAnswerIsAWebAddress) {
   struct Case {
     const char* what;
     FakeReply reply;
-    std::string loaded;
+    std::string loaded;  // "" when nothing is loaded
   } cases[] = {
       {"address", Answer(200, "http://Site.Example/Page.htm?a=1"), "http://Site.Example/Page.htm?a=1"},
-      {"bad status", Answer(404, "not found"), "ERROR"},
-      {"empty answer", Answer(200, ""), " "},
-      {"no answer in time", Answer(200, "late", true), "ERROR"},
+      {"secure address", Answer(200, "HTTPS://site.example/"), "HTTPS://site.example/"},
+      {"address and a line end", Answer(200, "http://site.example/\r\n"), "http://site.example/\r\n"},
+      {"bad status", Answer(404, "not found"), ""},
+      {"empty answer", Answer(200, ""), ""},
+      {"no scheme", Answer(200, "site.example/index.htm"), ""},
+      {"no host", Answer(200, "http:///index.htm"), ""},
+      {"local file", Answer(200, "file:///etc/passwd"), ""},
+      {"script", Answer(200, "javascript:alert(1)"), ""},
+      {"share", Answer(200, "smb://host/share"), ""},
+      {"blank page", Answer(200, "about:blank"), ""},
+      // Last: its wait moves the clock on.
+      {"no answer in time", Answer(200, "late", true), ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     env.http.sent.clear();
     env.http.Reply(Base() + "GetNet.asp", c.reply);
     Run([&](FakeWindow& w) {
-      EXPECT_EQ(w.Browser("web1")->calls(), (Calls{{"Navigate2", c.loaded}}));
+      if (c.loaded.empty()) {
+        EXPECT_TRUE(w.Browser("web1")->calls().empty());
+      } else {
+        EXPECT_EQ(w.Browser("web1")->calls(), (Calls{{"Navigate2", c.loaded}}));
+      }
       // No message either way, and the check goes on polling.
+      EXPECT_TRUE(w.Timer("tmrDraw")->Enabled());
       EXPECT_TRUE(w.FireTimer("tmrT"));
       EXPECT_TRUE(w.Timer("tmrT")->Enabled());
     });
@@ -153,6 +170,19 @@ TEST_F(CheckCodeTest, LoadsWhateverTheSiteAddressRequestAnswers) {
     EXPECT_EQ(Requests()[1].rfind(Base() + "queryFlag.asp?id=88&t=", 0), 0u) << Requests()[1];
   }
   EXPECT_TRUE(Boxes().empty());
+}
+
+// An empty hidden browser still polls to the end: the service's "ok" closes
+// the check with its message.
+TEST_F(CheckCodeTest, AFailedSiteAddressStillEndsInSuccessWhenTheCodeReports) {
+  env.http.Reply(Base() + "GetNet.asp", Answer(500, "busy"));
+  Reply(Base() + "queryFlag.asp", "ok");
+  Run([&](FakeWindow& w) {
+    EXPECT_TRUE(w.Browser("web1")->calls().empty());
+    EXPECT_TRUE(w.FireTimer("tmrT"));
+    EXPECT_FALSE(w.IsOpen());
+  });
+  EXPECT_EQ(env.dialogs.Texts(), std::vector<std::string>{"代码测试成功！"});
 }
 
 TEST_F(CheckCodeTest, AnEmptySiteRecordStillSendsBothRequests) {

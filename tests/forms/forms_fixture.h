@@ -67,18 +67,24 @@ class FormsTest : public ::testing::Test {
   void SetExecutableName(const std::string& name) { env.files.exeName = name; }
 
   const std::vector<std::string>& BrowserOpens() const { return env.shell.opened; }
-  // The desktop's browser cannot be handed the address: the shell throws.
-  void FailShell() { Svc().shell = &failingShell_; }
+  const std::vector<std::string>& ChatAppOpens() const { return env.shell.chatOpened; }
+  // The desktop can start nothing: the shell answers false.
+  void FailShell() { env.shell.refuse = true; }
+  // The shell throws instead of answering.
+  void ThrowingShell() { Svc().shell = &throwingShell_; }
 
   FakeEnvironment env;
   FakeUiFactory& ui = env.ui;
 
  private:
-  struct FailingShell : IShell {
-    void OpenInBrowser(const std::string&) override {
+  struct ThrowingShell : IShell {
+    bool OpenInBrowser(const std::string&) override {
       throw std::runtime_error("no browser can be started");
     }
-  } failingShell_;
+    bool OpenChatApp(const std::string&) override {
+      throw std::runtime_error("no messenger can be started");
+    }
+  } throwingShell_;
 };
 
 }  // namespace lumaro

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "build_config.h"
 #include "controls/progbutton.h"
 #include "forms/forms_fixture.h"
@@ -92,15 +95,38 @@ TEST_F(UpdateTest, DownloadHandsTheAddressOfThisProgramsNameToTheBrowserAndClose
   EXPECT_TRUE(ui.OpenWindows().empty());
 }
 
-TEST_F(UpdateTest, DownloadErrorIsReportedAndTheWindowStays) {
-  FailShell();
-  FakeWindow& w = Open();
-  w.Click("Command1");
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "下载程序出错，请稍候再试！");
-  EXPECT_EQ(Boxes()[0].title, std::string(kNoticeTitle));
-  EXPECT_EQ(Boxes()[0].icon, MsgIcon::Information);
-  EXPECT_TRUE(w.IsOpen());
+// The desktop's browser cannot be started (the shell says so, or throws on
+// the way): the error is reported and the window stays for another try.
+TEST_F(UpdateTest, ADownloadNoBrowserTookIsReportedAndTheWindowStays) {
+  for (const bool throws : {false, true}) {
+    SCOPED_TRACE(throws ? "shell throws" : "shell refuses");
+    frmUP::ReleaseInstance();
+    env.dialogs.shown.clear();
+    env.shell.opened.clear();
+    if (throws)
+      ThrowingShell();
+    else
+      FailShell();
+    FakeWindow& w = Open();
+    w.Click("Command1");
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "下载程序出错，请稍候再试！");
+    EXPECT_EQ(Boxes()[0].title, std::string(kNoticeTitle));
+    EXPECT_EQ(Boxes()[0].icon, MsgIcon::Information);
+    EXPECT_EQ(Boxes()[0].buttons, MsgButtons::Ok);
+    EXPECT_TRUE(w.IsOpen());
+    if (!throws) {
+      EXPECT_EQ(BrowserOpens(), std::vector<std::string>{Base() + "1/lumaro.rar"});
+    }
+
+    // Once a browser can be started, the next click downloads and closes.
+    Svc().shell = &env.shell;
+    env.shell.refuse = false;
+    w.Click("Command1");
+    EXPECT_FALSE(w.IsOpen());
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(BrowserOpens().back(), Base() + "1/lumaro.rar");
+  }
 }
 
 TEST_F(UpdateTest, LaterClosesWithoutADownload) {

@@ -266,6 +266,101 @@ TEST_F(ChatOpenerTest, HasAWayOutWhenThePageNeverClosesItself) {
   }
 }
 
+// The messenger's chat-link page hands the chat to the messenger program by
+// loading an address of the program's own scheme: that address, and no
+// other, goes to the desktop, and the opener closes as if its page had
+// closed itself.
+TEST_F(ChatOpenerTest, HandsOnlyTheMessengersOwnAddressesToTheDesktopAndThenCloses) {
+  const std::string app(kChatAppScheme);
+  struct Case {
+    std::string url;
+    bool handed;
+  } cases[] = {
+      {app + "://message/?uin=123&Site=x&Menu=yes", true},
+      {Upper(app) + "://Message/?uin=123&Site=X&Menu=yes", true},
+      {ChatLink("v=3&uin=123"), false},
+      {"https://chat.example/next?to=" + app + "://message/?uin=1", false},
+      {"about:blank", false},
+      {"mailto:a@b.example?attach=/etc/passwd", false},
+      {"smb://host/share", false},
+      {"sftp://host/etc/passwd", false},
+      {"file:///etc/passwd", false},
+      {app + "x://message/?uin=1", false},
+      {"x" + app + "://message/?uin=1", false},
+      {" " + app + "://message/?uin=1", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    env.shell.chatOpened.clear();
+    gOpenTarget = ChatLink("uin=123");
+    frmOpen opener;
+    auto& w = static_cast<FakeWindow&>(opener.Window());
+    ui.OnModal("frmOpen", [&](FakeWindow& shown) {
+      BeforeNavigateArgs args = shown.Browser("Web")->FireBeforeNavigate2(c.url);
+      EXPECT_EQ(args.cancel, c.handed);
+      EXPECT_EQ(shown.IsOpen(), !c.handed);
+    });
+    opener.ShowModal(nullptr);
+    EXPECT_EQ(ChatAppOpens(), c.handed ? std::vector<std::string>{c.url}
+                                       : std::vector<std::string>{});
+    // Whatever happened, the opener closed once (by the hand-over, or by the
+    // close that follows a modal handler that did not close it).
+    EXPECT_EQ(w.closeCount(), 1);
+  }
+  EXPECT_TRUE(BrowserOpens().empty());
+}
+
+// Refused or not, the hand-over ends the opener: nothing else would.
+TEST_F(ChatOpenerTest, AHandOverTheDesktopRefusesStillClosesTheOpener) {
+  const std::string handOver = std::string(kChatAppScheme) + "://message/?uin=9&Site=x&Menu=yes";
+  for (const bool throws : {false, true}) {
+    SCOPED_TRACE(throws ? "shell throws" : "shell refuses");
+    if (throws)
+      ThrowingShell();
+    else
+      FailShell();
+    gOpenTarget = ChatLink("uin=9");
+    frmOpen opener;
+    ui.OnModal("frmOpen", [&](FakeWindow& shown) {
+      EXPECT_TRUE(shown.Browser("Web")->FireBeforeNavigate2(handOver).cancel);
+      EXPECT_FALSE(shown.IsOpen());
+      // A second hand-over raised before the window went away is not repeated.
+      EXPECT_TRUE(shown.Browser("Web")->FireBeforeNavigate2(handOver).cancel);
+    });
+    opener.ShowModal(nullptr);
+    EXPECT_EQ(static_cast<FakeWindow&>(opener.Window()).closeCount(), 1);
+  }
+  EXPECT_EQ(ChatAppOpens(), std::vector<std::string>{handOver});
+  EXPECT_TRUE(Boxes().empty());
+}
+
+// The whole way from the visitor page: the chat link opens the opener, its
+// page moves on to another page of its own, then hands the chat over; the
+// visitor viewer is usable again, and nothing went to the web browser.
+TEST_F(VisitorViewerTest, AChatPageThatMovesOnAndThenHandsOverEndsTheOpener) {
+  const std::string link = ChatLink("v=3&uin=777&site=qq&menu=yes");
+  const std::string next = "http://chat.example/wpa/msgrd2?uin=777";
+  const std::string handOver = std::string(kChatAppScheme) + "://message/?uin=777&Site=qq&Menu=yes";
+  bool openerClosedByHandOver = false;
+  ui.OnModal("frmOpen", [&](FakeWindow& open) {
+    FakeBrowser* web = open.Browser("Web");
+    EXPECT_FALSE(web->FireBeforeNavigate2(next).cancel);
+    EXPECT_TRUE(open.IsOpen());
+    EXPECT_TRUE(ChatAppOpens().empty());
+    EXPECT_TRUE(web->FireBeforeNavigate2(handOver).cancel);
+    openerClosedByHandOver = !open.IsOpen();
+  });
+  gVisitorTarget = "5";
+  OpenWith([&](FakeWindow& w) {
+    EXPECT_TRUE(w.Browser("Web")->FireBeforeNavigate2(link).cancel);
+    EXPECT_EQ(ui.Find("frmOpen"), nullptr);
+    EXPECT_TRUE(w.IsOpen());
+  });
+  EXPECT_TRUE(openerClosedByHandOver);
+  EXPECT_EQ(ChatAppOpens(), std::vector<std::string>{handOver});
+  EXPECT_TRUE(BrowserOpens().empty());
+}
+
 TEST(ExportFileNameTest, KeepsTheFileInsideTheFolderAndNeverEmpty) {
   struct Case {
     const char* suggested;

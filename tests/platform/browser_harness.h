@@ -63,7 +63,7 @@ struct Harness {
   std::vector<std::string> completes;
   std::function<void(BeforeNavigateArgs&)> decide;  // optional
 
-  explicit Harness(const std::string& name = "frmAdmin") {
+  explicit Harness(const std::string& name = "frmAdmin", const ControlStyle& style = {}) {
     WindowSpec design;
     design.name = name;
     design.caption = name;
@@ -71,7 +71,7 @@ struct Harness {
     design.clientHeight = 7500;
     design.frame = FrameKind::Sizable;
     window = Svc().ui->CreateWindow(design);
-    web = window->AddBrowser("web", {0, 0, 9000, 7500});
+    web = window->AddBrowser("web", {0, 0, 9000, 7500}, style);
     web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) {
       navigations.push_back({args.url, args.postText});
       if (decide) decide(args);

@@ -468,7 +468,9 @@ TEST_F(BrowserTest, DownloadsAreSavedInTheDownloadFolder) {
   char templ[] = "/tmp/lumaro-downloads-XXXXXX";
   const std::string dir = mkdtemp(templ);
   gtkp::SetDownloadDirectory(dir);
-  Harness h("frmViewQQ");
+  ControlStyle exports;
+  exports.savesDownloads = true;
+  Harness h("frmViewQQ", exports);
   for (const char* name : {"/visitors.xls", "/visitors (1).xls"}) {
     SCOPED_TRACE(name);
     h.web->Navigate2(server_.Url("/exportxls.asp?id=7"));
@@ -491,6 +493,7 @@ TEST(BrowserAddressTest, AddressesAsTheBrowserLoadsThem) {
       {"  https://a/  ", "https://a/"},
       {"www.example.com/x", "http://www.example.com/x"},
       {"ERROR", "http://ERROR"},
+      {"javascript:alert(1)", "javascript:alert(1)"},
       {" ", ""},
       {"", ""},
       {"about:blank", "about:blank"},

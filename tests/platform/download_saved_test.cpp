@@ -28,6 +28,24 @@ class DownloadSavedTest : public ::testing::Test {
             return true;
           });
     });
+    // Announces far more than the program keeps of a download.
+    server_.server().Get("/huge.xls", [](const httplib::Request&, httplib::Response& res) {
+      res.set_header("Content-Disposition", "attachment; filename=\"huge.xls\"");
+      res.set_content_provider(
+          size_t(400) << 20, "application/vnd.ms-excel",
+          [](size_t offset, size_t, httplib::DataSink& sink) {
+            static const std::string chunk(65536, 'x');
+            sink.write(chunk.data(), chunk.size());
+            return offset < (size_t(80) << 20);
+          });
+    });
+    // A page's own download, with a name that reads backwards past a
+    // bidirectional control.
+    server_.server().Get("/invoice", [](const httplib::Request&, httplib::Response& res) {
+      res.set_header("Content-Disposition",
+                     "attachment; filename*=UTF-8''invoice%E2%80%AEfdp.desktop");
+      res.set_content("[Desktop Entry]\n", "application/octet-stream");
+    });
     server_.Start();
     char templ[] = "/tmp/lumaro-saved-XXXXXX";
     dir_ = mkdtemp(templ);
@@ -40,7 +58,9 @@ class DownloadSavedTest : public ::testing::Test {
     design.clientHeight = 4500;
     window_ = Svc().ui->CreateWindow(design);
     // Created first: the hidden browser has a sibling, as in the viewer.
-    data_ = window_->AddBrowser("webData", {0, 0, 3000, 3000});
+    ControlStyle exports;
+    exports.savesDownloads = true;
+    data_ = window_->AddBrowser("webData", {0, 0, 3000, 3000}, exports);
     other_ = window_->AddBrowser("Web", {0, 0, 6000, 4500});
     data_->onDownloadSaved = [this](const std::string& path) { saved_.push_back(path); };
     ShowAndSettle(window_.get());
@@ -85,6 +105,66 @@ TEST_F(DownloadSavedTest, ABrowserThatWentAwayHearsNothing) {
   window_.reset();
   RunFor(2);
   EXPECT_TRUE(saved_.empty());
+}
+
+// Answers the file chooser of a download once it shows: with `name` in the
+// download folder, or cancels when `name` is empty. Records the name the
+// chooser proposed.
+struct ChooserAnswer {
+  std::string name;
+  std::string proposed;
+  bool shown = false;
+  bool done = false;
+};
+
+gboolean AnswerChooser(gpointer data) {
+  auto* answer = static_cast<ChooserAnswer*>(data);
+  GList* all = gtk_window_list_toplevels();
+  GtkWidget* chooser = nullptr;
+  for (GList* it = all; it; it = it->next)
+    if (GTK_IS_FILE_CHOOSER_DIALOG(it->data) && gtk_widget_get_visible(GTK_WIDGET(it->data)))
+      chooser = GTK_WIDGET(it->data);
+  g_list_free(all);
+  if (!chooser) return G_SOURCE_CONTINUE;
+  answer->shown = true;
+  answer->done = true;
+  gchar* proposed = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(chooser));
+  answer->proposed = proposed ? proposed : "";
+  g_free(proposed);
+  if (answer->name.empty()) {
+    gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_CANCEL);
+  } else {
+    gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), answer->name.c_str());
+    gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
+  }
+  return G_SOURCE_REMOVE;
+}
+
+TEST_F(DownloadSavedTest, APagesOwnDownloadAsksWhereToSaveItAndCancelSavesNothing) {
+  ChooserAnswer answer{"", "", false, false};
+  const guint poll = g_timeout_add(20, AnswerChooser, &answer);
+  std::vector<std::string> heard;
+  other_->onDownloadSaved = [&](const std::string& path) { heard.push_back(path); };
+  other_->Navigate2(server_.Url("/invoice"));
+  ASSERT_TRUE(RunUntil([&] { return answer.shown; }, 10)) << "no file chooser";
+  EXPECT_EQ(answer.proposed.find("\u202E"), std::string::npos)
+      << "the name kept its reversing control: " << answer.proposed;
+  EXPECT_NE(answer.proposed.find("fdp.desktop"), std::string::npos) << answer.proposed;
+  RunFor(1);
+  EXPECT_TRUE(heard.empty());
+  EXPECT_TRUE(saved_.empty()) << "the exports' browser heard of another browser's download";
+  EXPECT_EQ(Svc().files->ReadFile(dir_ + "/" + answer.proposed), std::nullopt);
+  if (!answer.done) g_source_remove(poll);
+}
+
+TEST_F(DownloadSavedTest, ADownloadPastTheCapIsCancelledAndItsFileRemoved) {
+  data_->Navigate2(server_.Url("/huge.xls"));
+  RunFor(3);
+  EXPECT_TRUE(saved_.empty());
+  EXPECT_FALSE(Svc().files->ReadFile(dir_ + "/huge.xls"));
+  // The next export is saved as usual.
+  data_->Navigate2(server_.Url("/export.xls"));
+  EXPECT_TRUE(RunUntil([&] { return !saved_.empty(); }, 10));
 }
 
 }  // namespace

@@ -14,6 +14,9 @@ namespace lumaro::platform_test {
 
 bool EnsureGtk() {
   static const bool ok = [] {
+    // No session bus for dconf under the test display: settings (the file
+    // chooser's) stay in memory.
+    g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
     if (!InitGtkPlatform(nullptr, nullptr)) return false;
     InstallGtkPlatform();
     // The test program lives in build/tests; the artwork in build/assets.
