@@ -186,8 +186,8 @@ std::string CutInsideCharacter(std::string bytes) {
 
 // Removes the name and id attributes of the form fields (input, select,
 // textarea) whose name or id is in `fields` (comma-separated, letter case
-// ignored); every field's when `fields` is empty. Attribute values are
-// quoted, as on every page of the service.
+// ignored; every field's when `fields` is empty), and the labels' references
+// to them. Attribute values are quoted, as on every page of the service.
 std::string WithoutFieldNames(const std::string& html, const std::string& fields) {
   std::vector<std::string> wanted;
   for (size_t start = 0; start <= fields.size();) {
@@ -248,6 +248,11 @@ std::string WithoutFieldNames(const std::string& html, const std::string& fields
         for (Attr* a : parts)
           if (a->begin != std::string::npos) tag.erase(a->begin, a->end - a->begin);
       }
+    } else if (lower.compare(0, 7, "<label ") == 0) {
+      // A caption that named a field by its id names nothing now.
+      Attr target = find(tag, " for=");
+      if (target.begin != std::string::npos && chosen(target.value))
+        tag.erase(target.begin, target.end - target.begin);
     }
     out.append(html, pos, open - pos);
     out += tag;
