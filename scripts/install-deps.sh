@@ -9,6 +9,7 @@ packages=(
   desktop-file-utils file dpkg-dev
   fonts-noto-cjk
   libatspi2.0-dev at-spi2-core dbus
+  iproute2 util-linux
   clang libclang-rt-14-dev
 )
 missing=()

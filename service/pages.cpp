@@ -1,5 +1,6 @@
 #include "pages.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -164,8 +165,33 @@ string Input(const string& name, const string& value = "", const string& type = 
          HtmlEscape(value) + "\"" + (extra.empty() ? "" : " " + extra) + ">";
 }
 
+// The id of the first form control (input, select, textarea) in `html`; ""
+// when there is none.
+string FirstControlId(const string& html) {
+  for (size_t at = 0;;) {
+    size_t best = string::npos;
+    for (const char* tag : {"<input ", "<select ", "<textarea "})
+      best = std::min(best, html.find(tag, at));
+    if (best == string::npos) return "";
+    size_t end = html.find('>', best);
+    if (end == string::npos) return "";
+    at = end;
+    const string tag = html.substr(best, end - best);
+    if (tag.find("type=\"hidden\"") != string::npos) continue;  // nothing to label
+    size_t id = tag.find(" id=\"");
+    if (id == string::npos) return "";
+    size_t from = id + 5;
+    return tag.substr(from, tag.find('"', from) - from);
+  }
+}
+
+// A form row: the caption is the label of the row's first control, so that
+// screen readers (and the tests, through the accessibility tree) name the
+// control after it.
 string Row(const string& caption, const string& control) {
-  return "<tr><td align=\"right\">" + caption + "</td><td>" + control + "</td></tr>\n";
+  const string id = caption.empty() ? "" : FirstControlId(control);
+  const string label = id.empty() ? caption : "<label for=\"" + id + "\">" + caption + "</label>";
+  return "<tr><td align=\"right\">" + label + "</td><td>" + control + "</td></tr>\n";
 }
 
 string ActionButton(const string& caption, const string& transtype) {
@@ -177,7 +203,7 @@ string ActionButton(const string& caption, const string& transtype) {
 // ad forms.
 string ScheduleBlock() {
   string s =
-      "<p>投放模板：<select name=\"ttype\" id=\"ttype\">"
+      "<p><label for=\"ttype\">投放模板：</label><select name=\"ttype\" id=\"ttype\">"
       "<option value=\"s1\">系统模板一</option>"
       "<option value=\"s2\">系统模板二</option>"
       "<option value=\"c12\">我的模板</option></select></p>"
@@ -187,7 +213,8 @@ string ScheduleBlock() {
     for (int col = 0; col < 6; ++col) {
       int h = row * 6 + col;
       string name = "tmr" + std::to_string(h);
-      s += "<td>" + std::to_string(h) + "点 <select name=\"" + name + "\" id=\"" + name +
+      s += "<td><label for=\"" + name + "\">" + std::to_string(h) + "点</label> <select name=\"" +
+           name + "\" id=\"" + name +
            "\"><option value=\"1\">开</option><option value=\"0\">关</option></select></td>";
     }
     s += "</tr>\n";

@@ -186,8 +186,8 @@ std::string CutInsideCharacter(std::string bytes) {
 
 // Removes the name and id attributes of the form fields (input, select,
 // textarea) whose name or id is in `fields` (comma-separated, letter case
-// ignored); every field's when `fields` is empty. Attribute values are
-// quoted, as on every page of the service.
+// ignored; every field's when `fields` is empty), and the labels' references
+// to them. Attribute values are quoted, as on every page of the service.
 std::string WithoutFieldNames(const std::string& html, const std::string& fields) {
   std::vector<std::string> wanted;
   for (size_t start = 0; start <= fields.size();) {
@@ -248,6 +248,11 @@ std::string WithoutFieldNames(const std::string& html, const std::string& fields
         for (Attr* a : parts)
           if (a->begin != std::string::npos) tag.erase(a->begin, a->end - a->begin);
       }
+    } else if (lower.compare(0, 7, "<label ") == 0) {
+      // A caption that named a field by its id names nothing now.
+      Attr target = find(tag, " for=");
+      if (target.begin != std::string::npos && chosen(target.value))
+        tag.erase(target.begin, target.end - target.begin);
     }
     out.append(html, pos, open - pos);
     out += tag;
@@ -280,6 +285,40 @@ std::string SessionFromCookies(const std::string& cookieHeader) {
   return "";
 }
 
+// The page the marker script reports to; its requests are kept apart from
+// the pages' own.
+constexpr const char* kMarkerPage = "__marker";
+
+// Reports the page's load, clicks on links and the page's own marks to
+// /__marker. A beacon outlives the page that sends it (a followed link does
+// not cancel it); where there is none, an image request does the same.
+constexpr const char* kMarkerScript =
+    "<script type=\"text/javascript\">(function(){"
+    "function mark(event,detail){"
+    "var u='/__marker?event='+encodeURIComponent(event)+'&detail='+encodeURIComponent(detail);"
+    "try{if(navigator.sendBeacon&&navigator.sendBeacon(u))return;}catch(e){}"
+    "var i=new Image();(window.__lumaroMarks=window.__lumaroMarks||[]).push(i);i.src=u;}"
+    "window.__lumaroMark=mark;"
+    "window.addEventListener('load',function(){mark('load',location.pathname+location.search);});"
+    "document.addEventListener('click',function(e){"
+    "var a=e.target&&e.target.closest?e.target.closest('a[href]'):null;"
+    "if(a)mark('click',a.getAttribute('href'));},true);"
+    "})();</script>";
+
+// An HTML page with the marker script before its closing body tag; other
+// bodies (the plain "ok" of an answer page) as they are.
+std::string WithMarkerScript(const std::string& body) {
+  size_t at = LowerAscii(body).rfind("</body>");
+  if (at == std::string::npos) return body;
+  return body.substr(0, at) + kMarkerScript + body.substr(at);
+}
+
+std::string FindParam(const std::multimap<std::string, std::string>& params, const char* name) {
+  for (const auto& [key, value] : params)
+    if (EqualsNoCase(key, name)) return value;
+  return "";
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -299,6 +338,10 @@ struct StandInService::Impl {
   std::vector<RecordedRequest> requests;
   std::map<std::string, Fault> faults;  // key: lower-case page name or "*"
   unsigned faultGeneration = 0;
+  std::vector<std::string> answered;  // "path?query" of each answer sent, lower case
+  bool markersOn = false;
+  std::vector<PageMarker> markers;
+  std::map<std::string, std::string> servedInstead;  // key: lower-case page name
   bool stopping = false;
   bool control = false;
 
@@ -363,6 +406,8 @@ void StandInService::Impl::Handle(const httplib::Request& req, httplib::Response
     std::lock_guard<std::mutex> lock(mu);
     if (control && pr.page.rfind("__control/", 0) == 0) {
       // Handled below, outside the lock: the control calls take it themselves.
+    } else if (pr.page == kMarkerPage) {
+      // Kept apart from the pages' requests, below.
     } else {
       // A long-running demo service keeps the newest requests only.
       if (requests.size() >= kMaxRecorded)
@@ -375,6 +420,13 @@ void StandInService::Impl::Handle(const httplib::Request& req, httplib::Response
   }
   if (control && pr.page.rfind("__control/", 0) == 0) {
     HandleControl(pr.page.substr(10), rec.params, res);
+    return;
+  }
+  if (pr.page == kMarkerPage) {
+    std::lock_guard<std::mutex> lock(mu);
+    markers.push_back({FindParam(rec.params, "event"), FindParam(rec.params, "detail")});
+    cv.notify_all();
+    res.status = 204;
     return;
   }
 
@@ -406,14 +458,29 @@ void StandInService::Impl::Answer(const httplib::Request& req, const std::string
     case Fault::Huge: {
       size_t total = fault.bytes ? fault.bytes : kDefaultHugeBytes;
       res.status = 200;
-      res.set_content_provider(total, kHtmlType,
-                               [total](size_t offset, size_t length, httplib::DataSink& sink) {
-                                 size_t n = std::min<size_t>(length, 64 * 1024);
-                                 std::string chunk(n, '\0');
-                                 for (size_t i = 0; i < n; ++i) chunk[i] = HugeByte(offset + i, total);
-                                 sink.write(chunk.data(), n);
-                                 return true;
-                               });
+      // The generation of the faults when the answer began: a pause halfway
+      // lasts until they change.
+      unsigned generation;
+      {
+        std::lock_guard<std::mutex> lock(mu);
+        generation = faultGeneration;
+      }
+      const size_t pauseAt = fault.pauseHalfway ? total / 2 : total;
+      res.set_content_provider(
+          total, kHtmlType,
+          [this, total, pauseAt, generation](size_t offset, size_t length, httplib::DataSink& sink) {
+            if (offset == pauseAt) {
+              std::unique_lock<std::mutex> lock(mu);
+              cv.wait(lock, [&] { return stopping || faultGeneration != generation; });
+              if (stopping) return false;
+            }
+            size_t n = std::min<size_t>(length, 64 * 1024);
+            if (offset < pauseAt) n = std::min(n, pauseAt - offset);
+            std::string chunk(n, '\0');
+            for (size_t i = 0; i < n; ++i) chunk[i] = HugeByte(offset + i, total);
+            sink.write(chunk.data(), n);
+            return true;
+          });
       return;
     }
     default:
@@ -422,9 +489,17 @@ void StandInService::Impl::Answer(const httplib::Request& req, const std::string
 
   PageReply reply;
   bool known;
+  bool markersWanted;
   {
     std::lock_guard<std::mutex> lock(mu);
     known = ServePage(state, pr, reply);
+    markersWanted = markersOn;
+    auto instead = servedInstead.find(page);
+    if (instead != servedInstead.end()) {
+      if (!known || reply.binary) reply = PageReply{};
+      known = true;
+      reply.body = instead->second;
+    }
   }
   if (!known) {
     reply.status = 404;
@@ -437,6 +512,7 @@ void StandInService::Impl::Answer(const httplib::Request& req, const std::string
   }
   if (fault.kind == Fault::MissingFields && !reply.binary)
     reply.body = WithoutFieldNames(reply.body, fault.fields);
+  if (markersWanted && !reply.binary) reply.body = WithMarkerScript(reply.body);
   std::string bytes = reply.binary ? reply.body : ToGbk(reply.body);
   res.status = reply.status;
   for (const auto& [name, value] : reply.headers) res.set_header(name.c_str(), value);
@@ -539,6 +615,8 @@ void StandInService::Impl::HandleControl(const std::string& command,
     faults.clear();
     ++faultGeneration;
     requests.clear();
+    markers.clear();
+    servedInstead.clear();
     cv.notify_all();
   } else if (command == "requests") {
     std::string out;
@@ -592,6 +670,17 @@ bool StandInService::Start() {
   auto handler = [impl](const httplib::Request& req, httplib::Response& res) {
     impl->Handle(req, res);
   };
+  // Called once an answer has been written out.
+  server->set_logger([impl](const httplib::Request& req, const httplib::Response&) {
+    std::string target = LowerAscii(req.target.empty() ? req.path : req.target);
+    // The markers and the control requests are not the pages' answers.
+    if (target.rfind("/__marker", 0) == 0 || target.rfind("/__control/", 0) == 0) return;
+    std::lock_guard<std::mutex> lock(impl->mu);
+    if (impl->answered.size() >= kMaxRecorded)
+      impl->answered.erase(impl->answered.begin(), impl->answered.begin() + kMaxRecorded / 4);
+    impl->answered.push_back(target);
+    impl->cv.notify_all();
+  });
   server->Get(".*", handler);
   server->Post(".*", handler);
   server->Put(".*", handler);
@@ -646,6 +735,7 @@ std::vector<RecordedRequest> StandInService::Requests() const {
 void StandInService::ClearRequests() {
   std::lock_guard<std::mutex> lock(impl_->mu);
   impl_->requests.clear();
+  impl_->answered.clear();
 }
 
 namespace {
@@ -742,6 +832,75 @@ bool StandInService::Counted(const std::string& siteId) const {
   return impl_->state.counted.count(siteId) > 0;
 }
 
+size_t StandInService::CountAnswered(const std::string& pathSubstring) const {
+  const std::string needle = LowerAscii(pathSubstring);
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return std::count_if(impl_->answered.begin(), impl_->answered.end(),
+                       [&](const std::string& t) { return t.find(needle) != std::string::npos; });
+}
+
+bool StandInService::WaitForAnswered(const std::string& pathSubstring, size_t count,
+                                     double seconds) const {
+  const std::string needle = LowerAscii(pathSubstring);
+  auto deadline = std::chrono::steady_clock::now() +
+                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                      std::chrono::duration<double>(std::max(0.0, seconds)));
+  std::unique_lock<std::mutex> lock(impl_->mu);
+  return impl_->cv.wait_until(lock, deadline, [&] {
+    return size_t(std::count_if(impl_->answered.begin(), impl_->answered.end(), [&](const std::string& t) {
+             return t.find(needle) != std::string::npos;
+           })) >= count;
+  });
+}
+
+void StandInService::EnablePageMarkers(bool on) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->markersOn = on;
+}
+
+std::vector<PageMarker> StandInService::Markers() const {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return impl_->markers;
+}
+
+namespace {
+size_t CountMarkersLocked(const std::vector<PageMarker>& markers, const std::string& event,
+                          const std::string& lowerPart) {
+  return std::count_if(markers.begin(), markers.end(), [&](const PageMarker& m) {
+    return m.event == event && LowerAscii(m.detail).find(lowerPart) != std::string::npos;
+  });
+}
+}  // namespace
+
+size_t StandInService::CountMarkers(const std::string& event, const std::string& detailPart) const {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return CountMarkersLocked(impl_->markers, event, LowerAscii(detailPart));
+}
+
+bool StandInService::WaitForMarkers(const std::string& event, const std::string& detailPart,
+                                    size_t count, double seconds) const {
+  const std::string part = LowerAscii(detailPart);
+  auto deadline = std::chrono::steady_clock::now() +
+                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                      std::chrono::duration<double>(std::max(0.0, seconds)));
+  std::unique_lock<std::mutex> lock(impl_->mu);
+  return impl_->cv.wait_until(lock, deadline, [&] {
+    return CountMarkersLocked(impl_->markers, event, part) >= count;
+  });
+}
+
+void StandInService::ServeInstead(std::string pageName, std::string html) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  std::string key = LowerAscii(pageName);
+  if (!key.empty() && key[0] == '/') key.erase(0, 1);
+  impl_->servedInstead[key] = std::move(html);
+}
+
+void StandInService::ClearServedInstead() {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->servedInstead.clear();
+}
+
 void StandInService::Reset() {
   {
     std::lock_guard<std::mutex> lock(impl_->mu);
@@ -749,6 +908,9 @@ void StandInService::Reset() {
     impl_->faults.clear();
     ++impl_->faultGeneration;
     impl_->requests.clear();
+    impl_->answered.clear();
+    impl_->markers.clear();
+    impl_->servedInstead.clear();
   }
   impl_->cv.notify_all();
 }

@@ -57,6 +57,18 @@ struct Fault {
   int times = 0;
   // MissingFields: the names, separated by commas ("n,u").
   std::string fields;
+  // Huge: the first half of the body goes out at once, the rest only once
+  // the faults change (any SetFault or ClearFaults) or the service stops:
+  // the answer is still loading for as long as the test wants.
+  bool pauseHalfway = false;
+};
+
+// What a page reported about itself through the test markers (see
+// EnablePageMarkers): its load, a followed link, or a mark of its own script.
+struct PageMarker {
+  std::string event;   // "load", "click", or what the page's script named
+  std::string detail;  // "load": "/path?query" of the page; "click": the
+                       // link's href as written; else the script's text
 };
 
 // Name of a fault kind as the control endpoint spells it ("status", "empty",
@@ -105,6 +117,12 @@ class StandInService {
   // after `seconds`.
   bool WaitForRequest(std::string pathSubstring, double seconds) const;
 
+  // Answers the service has finished sending (a held answer counts once it
+  // has gone out), for requests whose "path?query" contains `pathSubstring`
+  // (case-insensitive); waits until there are at least `count`.
+  size_t CountAnswered(const std::string& pathSubstring) const;
+  bool WaitForAnswered(const std::string& pathSubstring, size_t count, double seconds) const;
+
   // Reply of GetVer.asp (default kDefaultVersion). SetVer.asp changes it too.
   void SetVersion(std::string versionText);
   std::string Version() const;
@@ -122,6 +140,29 @@ class StandInService {
   void SetFault(std::string pageName, Fault fault);
   void ClearFaults();
 
+  // Test markers. When on, every HTML page the service sends carries a small
+  // script that reports, with a request to /__marker (not recorded among the
+  // requests): the page's load event, every click on a link (before the
+  // browser follows it), and the calls of the page's own scripts to
+  // __lumaroMark(event, detail). Off by default; the end-to-end tests turn
+  // it on to see a page's load without looking at the screen.
+  void EnablePageMarkers(bool on);
+  std::vector<PageMarker> Markers() const;
+  // Markers of that event whose detail contains `detailPart`
+  // (case-insensitive).
+  size_t CountMarkers(const std::string& event, const std::string& detailPart) const;
+  // True once there are at least `count` such markers; false after `seconds`.
+  bool WaitForMarkers(const std::string& event, const std::string& detailPart, size_t count,
+                      double seconds) const;
+
+  // Sends `html` (UTF-8; sent in GBK like every page) as the body of a page,
+  // matched like a fault's page name, instead of the page's own. The page's
+  // own work is still done (its cookies, its changes to the accounts and
+  // sites); a page the service does not have is answered with 200 too.
+  // Faults apply as usual. Until ClearServedInstead() or Reset().
+  void ServeInstead(std::string pageName, std::string html);
+  void ClearServedInstead();
+
   void AddAccount(std::string user, std::string password);
   bool HasAccount(const std::string& user) const;  // case-insensitive
   std::string PasswordOf(const std::string& user) const;  // "" when absent
@@ -129,7 +170,8 @@ class StandInService {
   bool Counted(const std::string& siteId) const;
 
   // Accounts, sites, counts, version, OEM record, chat host and faults back to
-  // their seeded values; the request log is cleared.
+  // their seeded values, no page served instead; the request log and the
+  // markers are cleared.
   void Reset();
 
   // /__control/... endpoints for shell scripts and manual demos (off by

@@ -29,6 +29,21 @@ void Run(const std::vector<std::string>& argv) {
   waitpid(pid, &status, 0);
 }
 
+// Runs a command and returns what it wrote to its standard output.
+std::string Output(const std::vector<std::string>& argv) {
+  gchar* out = nullptr;
+  std::vector<gchar*> args;
+  for (const auto& a : argv) args.push_back(const_cast<gchar*>(a.c_str()));
+  args.push_back(nullptr);
+  std::string text;
+  if (g_spawn_sync(nullptr, args.data(), nullptr,
+                   GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL), nullptr, nullptr,
+                   &out, nullptr, nullptr, nullptr))
+    text = out ? out : "";
+  g_free(out);
+  return text;
+}
+
 std::string TakeString(gchar* text) {
   std::string out = text ? text : "";
   g_free(text);
@@ -213,6 +228,46 @@ std::optional<std::vector<int>> Node::Extents() const {
   return out;
 }
 
+std::string Node::Attribute(const std::string& name) const {
+  if (!object_) return "";
+  GHashTable* attributes = atspi_accessible_get_attributes(object_, nullptr);
+  if (!attributes) return "";
+  auto* value = static_cast<const char*>(g_hash_table_lookup(attributes, name.c_str()));
+  std::string out = value ? value : "";
+  g_hash_table_unref(attributes);
+  return out;
+}
+
+std::string Node::Text() const {
+  if (!object_) return "";
+  AtspiText* text = atspi_accessible_get_text_iface(object_);
+  if (!text) return "";
+  // Asked afresh: the page changes it while the tests wait.
+  atspi_accessible_clear_cache(object_);
+  int length = atspi_text_get_character_count(text, nullptr);
+  std::string out = length > 0 ? TakeString(atspi_text_get_text(text, 0, length, nullptr)) : "";
+  g_object_unref(text);
+  return out;
+}
+
+bool Node::SetText(const std::string& text) const {
+  if (!object_) return false;
+  AtspiEditableText* editable = atspi_accessible_get_editable_text_iface(object_);
+  if (!editable) return false;
+  bool done = atspi_editable_text_set_text_contents(editable, text.c_str(), nullptr);
+  g_object_unref(editable);
+  return done;
+}
+
+std::string Node::LinkAddress() const {
+  if (!object_) return "";
+  AtspiHyperlink* link = atspi_accessible_get_hyperlink(object_);
+  if (!link) return "";
+  std::string uri = TakeString(atspi_hyperlink_get_uri(link, 0, nullptr));
+  g_object_unref(link);
+  return uri;
+}
+
 std::string Node::Describe() const { return RoleName() + " '" + Name() + "'"; }
 
 // ---------------------------------------------------------------- searches
@@ -246,6 +301,28 @@ Node Find(const Node& root, AtspiRole role, const std::string& name, bool intoPa
 Node Focused(const Node& root) {
   std::vector<Node> found = FindAll(root, [](const Node& n) { return n.Has(ATSPI_STATE_FOCUSED); });
   return found.empty() ? Node() : found.back();
+}
+
+namespace {
+
+void DumpInto(const Node& node, int depth, int maxDepth, std::string& out) {
+  for (Node& child : node.Children()) {
+    out += std::string(size_t(depth) * 2, ' ') + child.Describe();
+    const std::string id = child.Attribute("id");
+    if (!id.empty()) out += " #" + id;
+    if (child.Has(ATSPI_STATE_FOCUSED)) out += " [focused]";
+    if (!child.Has(ATSPI_STATE_SHOWING)) out += " [not showing]";
+    out += "\n";
+    if (depth < maxDepth) DumpInto(child, depth + 1, maxDepth, out);
+  }
+}
+
+}  // namespace
+
+std::string Dump(const Node& root, int maxDepth) {
+  std::string out;
+  DumpInto(root, 0, maxDepth, out);
+  return out;
 }
 
 Node WaitForApplication(pid_t pid, double seconds) {
@@ -297,23 +374,22 @@ bool WaitForNoWindow(const Node& app, const std::string& title, double seconds) 
 
 // ---------------------------------------------------------------- input
 
-void PressKeys(const std::string& keys) {
-  Run({"xdotool", "key", "--delay", "40", keys});
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
-}
+void PressKeys(const std::string& keys) { Run({"xdotool", "key", "--delay", "40", keys}); }
 
-void TypeText(const std::string& text) {
-  Run({"xdotool", "type", "--delay", "30", text});
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
-}
+void TypeText(const std::string& text) { Run({"xdotool", "type", "--delay", "30", text}); }
 
 void PointAt(const Node& window) {
   auto extents = window.Extents();
   if (!extents) return;
   const auto& e = *extents;
-  // A corner of the window, away from its controls.
-  Run({"xdotool", "mousemove", std::to_string(e[0] + 3), std::to_string(e[1] + 3)});
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  // A corner of the window, away from its controls. A move to where the
+  // pointer already is would wait for motion that never comes.
+  const int x = e[0] + 3, y = e[1] + 3;
+  std::string where = Output({"xdotool", "getmouselocation", "--shell"});
+  if (where.find("X=" + std::to_string(x) + "\n") != std::string::npos &&
+      where.find("Y=" + std::to_string(y) + "\n") != std::string::npos)
+    return;
+  Run({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y)});
 }
 
 // ---------------------------------------------------------------- client
@@ -321,6 +397,10 @@ void PointAt(const Node& window) {
 Client::Client() {
   char templ[] = "/tmp/lumaro-a11y-XXXXXX";
   dir_ = mkdtemp(templ);
+  // A runtime folder of its own (mode 0700, as a session's must be): the
+  // running-copy lock of another copy on this machine is not its business.
+  fs::create_directory(dir_ / "runtime");
+  fs::permissions(dir_ / "runtime", fs::perms::owner_all);
   fs::path built = LUMARO_CLIENT_EXE;
   fs::copy_file(built, dir_ / "lumaro", fs::copy_options::overwrite_existing);
   fs::create_directory_symlink(built.parent_path() / "assets", dir_ / "assets");
@@ -348,10 +428,11 @@ void Client::Start() {
   for (char** e = environ; *e; ++e) {
     // Nothing may keep the program from joining the accessibility bus.
     if (std::strncmp(*e, "NO_AT_BRIDGE=", 13) == 0 || std::strncmp(*e, "GTK_A11Y=", 9) == 0 ||
-        std::strncmp(*e, "PATH=", 5) == 0)
+        std::strncmp(*e, "PATH=", 5) == 0 || std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) == 0)
       continue;
     env.push_back(*e);
   }
+  env.push_back("XDG_RUNTIME_DIR=" + (dir_ / "runtime").string());
   const char* path = std::getenv("PATH");
   env.push_back("PATH=" + (dir_ / "bin").string() + ":" + (path ? path : "/usr/bin:/bin"));
   std::vector<char*> envp;

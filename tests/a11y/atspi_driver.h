@@ -59,6 +59,16 @@ class Node {
   bool GrabFocus() const;
   // Its area on the screen: x, y, width, height.
   std::optional<std::vector<int>> Extents() const;
+  // One of its object attributes ("id", "tag", ... of a page's element);
+  // "" when it has none of that name.
+  std::string Attribute(const std::string& name) const;
+  // The text it holds (a text box's contents, a label's caption); "" when it
+  // offers no text.
+  std::string Text() const;
+  // Replaces the text of an editable text; false when it is not one.
+  bool SetText(const std::string& text) const;
+  // The address a link leads to; "" for other objects.
+  std::string LinkAddress() const;
   // "role 'name'", for messages.
   std::string Describe() const;
 
@@ -74,6 +84,9 @@ std::vector<Node> FindAll(const Node& root, const std::function<bool(const Node&
 Node Find(const Node& root, AtspiRole role, const std::string& name, bool intoPages = false);
 // The object under `root` that has the keyboard focus, or an empty node.
 Node Focused(const Node& root);
+// The tree under `root`, one object a line ("role 'name' #id [states]"),
+// pages included: for failure messages.
+std::string Dump(const Node& root, int maxDepth = 40);
 
 // The application of the process `pid` on the desktop, once it is there.
 Node WaitForApplication(pid_t pid, double seconds);
@@ -82,14 +95,16 @@ Node WaitForWindow(const Node& app, const std::string& title, double seconds);
 bool WaitForNoWindow(const Node& app, const std::string& title, double seconds);
 
 // Keys as xdotool names them ("Tab", "Return", "shift+Tab"), and text typed,
-// to the window under the pointer.
+// to the window under the pointer. They are sent when these return; what
+// they do is for the caller to wait for.
 void PressKeys(const std::string& keys);
 void TypeText(const std::string& text);
 // Puts the pointer over a window's area, which gives it the keyboard.
 void PointAt(const Node& window);
 
 // The client program, copied into a fresh folder with its assets and browser
-// module, started with the environment of the test.
+// module, started with the environment of the test and a runtime folder
+// (XDG_RUNTIME_DIR) of its own.
 class Client {
  public:
   Client();

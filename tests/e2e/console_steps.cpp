@@ -4,35 +4,17 @@
 #include <dlfcn.h>
 
 #include <cctype>
-#include <chrono>
-#include <thread>
 #include <cstdlib>
-#include <functional>
 
 namespace e2e {
 
 void Click(const std::string& windowId, int x, int y) {
-  // Two clicks closer together than the double-click time would make the
-  // second one half of a double click, which is not a click.
-  static auto last = std::chrono::steady_clock::now() - std::chrono::seconds(1);
-  static int lastX = -100, lastY = -100;
-  auto g = Geometry(windowId);
-  const int screenX = g ? g->x + x : -100, screenY = g ? g->y + y : -100;
-  if (std::abs(screenX - lastX) <= 10 && std::abs(screenY - lastY) <= 10)
-    std::this_thread::sleep_until(last + std::chrono::milliseconds(600));
   RunCommand({"xdotool", "mousemove", "1279", "1023"});
   ClickAt(windowId, x, y);
-  last = std::chrono::steady_clock::now();
-  lastX = screenX;
-  lastY = screenY;
 }
 
 bool IsShown(const std::string& titleRegex) {
-  for (int i = 0; i < 4; ++i) {
-    if (!FindWindows(titleRegex).empty()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
+  return WaitUntil([&] { return !FindWindows(titleRegex).empty(); }, 0.25);
 }
 
 bool WaitGone(const std::string& titleRegex, double seconds) {
@@ -45,6 +27,14 @@ bool WaitGone(const std::string& titleRegex, double seconds) {
       seconds);
 }
 
+bool Answer(const std::string& key, double seconds) {
+  const std::string box = WaitForWindow(kNoticeTitle, seconds);
+  if (box.empty()) return false;
+  KeyboardTo(box);
+  PressKey(key);
+  return WaitGone(kNoticeTitle, 10);
+}
+
 void SignInAs(const std::string& login, const std::string& user, const std::string& password) {
   Click(login, kLoginUserX, kLoginUserY);
   TypeText(user);
@@ -53,8 +43,9 @@ void SignInAs(const std::string& login, const std::string& user, const std::stri
   Click(login, kLoginButtonX, kLoginButtonY);
 }
 
-std::string OpenConsole(ClientProcess& client, const std::string& user,
-                        const std::string& password) {
+std::string OpenConsole(lumaro::service::StandInService& service, ClientProcess& client,
+                        const std::string& user, const std::string& password) {
+  const size_t welcomes = service.CountMarkers("load", "default.asp");
   client.Start();
   std::string login = WaitForWindow(kLoginTitle, 20);
   if (login.empty()) {
@@ -68,85 +59,27 @@ std::string OpenConsole(ClientProcess& client, const std::string& user,
                   << (client.Running() ? "runs" : "has ended");
     return "";
   }
-  if (!PageDrawn(console, 15)) {
-    ADD_FAILURE() << "the console's welcome page was not drawn";
+  if (!service.WaitForMarkers("load", "default.asp", welcomes + 1, 15)) {
+    ADD_FAILURE() << "the console's welcome page did not load";
     return "";
   }
   return console;
 }
 
-std::string RegionDigest(const std::string& windowId, int x, int y, int width, int height,
-                         bool* uniform) {
-  auto g = Geometry(windowId);
-  if (!g) return "";
-  std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" +
-                     std::to_string(g->x + x) + "+" + std::to_string(g->y + y);
-  auto r = RunCommand({"import", "-window", "root", "-crop", crop, "-depth", "8", "rgb:-"});
-  if (r.status != 0 || r.output.size() < 3) return "";
-  if (uniform) {
-    *uniform = true;
-    for (size_t i = 3; i + 2 < r.output.size() && *uniform; i += 3)
-      *uniform = r.output.compare(i, 3, r.output, 0, 3) == 0;
-  }
-  return std::to_string(std::hash<std::string>{}(r.output)) + ":" + std::to_string(r.output.size());
-}
-
-namespace {
-
-// Waits until the browser's area has changed from `before` (when given),
-// shows more than one colour, and has kept the same picture over three looks
-// in a row (about half a second).
-bool Settle(const std::string& windowId, int x, int y, int width, int height,
-            const std::string* before, double seconds) {
-  std::string last;
-  int same = 0;
-  return WaitUntil(
-      [&] {
-        bool uniform = true;
-        std::string now = RegionDigest(windowId, x, y, width, height, &uniform);
-        if (now.empty() || uniform || (before && now == *before)) {
-          same = 0;
-          last.clear();
-          return false;
-        }
-        same = now == last ? same + 1 : 0;
-        last = now;
-        return same >= 2;
-      },
-      seconds);
-}
-
-}  // namespace
-
-bool PageSettled(const std::string& console, const std::string& before, double seconds) {
-  return Settle(console, kWebX, kWebY, kWebWidth, kWebHeight, &before, seconds);
-}
-
-bool PageDrawn(const std::string& console, double seconds) {
-  return Settle(console, kWebX, kWebY, kWebWidth, kWebHeight, nullptr, seconds);
-}
-
-bool AreaDrawn(const std::string& windowId, int x, int y, int width, int height, double seconds) {
-  return Settle(windowId, x, y, width, height, nullptr, seconds);
-}
-
-bool OpenMenuPage(const std::string& console, MenuEntry entry) {
-  std::string before = PageShot(console);
+bool OpenMenuPage(lumaro::service::StandInService& service, const std::string& console,
+                  MenuEntry entry) {
+  const size_t before = service.CountMarkers("load", entry.page);
   Click(console, entry.x, entry.y);
-  return PageSettled(console, before, 15);
+  return service.WaitForMarkers("load", entry.page, before + 1, 15);
 }
 
-void FocusPageElement(const std::string& console, int n) {
-  ClickPageThenTab(console, kWebX + 3, kWebY + 3, n);
-}
-
-void ClickPageThenTab(const std::string& windowId, int x, int y, int n) {
-  Click(windowId, x, y);
-  // The browser passes mouse and key events to the page through separate
-  // queues, and a mouse event waits for the page to take the one before it:
-  // a key pressed at once can reach the page before the click does.
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  for (int i = 0; i < n; ++i) PressKey("Tab");
+bool ConsoleTakesClicks(lumaro::service::StandInService& service, const std::string& console,
+                        const std::string& page) {
+  // lblReFresh: twips (12660, 960), 930 x 255.
+  constexpr int kRefreshX = (12660 + 930 / 2) / 15, kRefreshY = (960 + 255 / 2) / 15;
+  const size_t before = service.CountMarkers("load", page);
+  Click(console, kRefreshX, kRefreshY);
+  return service.WaitForMarkers("load", page, before + 1, 10);
 }
 
 size_t CountRequestsLike(const lumaro::service::StandInService& service, const std::string& part) {
@@ -189,6 +122,29 @@ bool CloseByCloseBox(const std::string& windowId) {
   flush(display);
   close(display);
   return sent != 0;
+}
+
+std::string ServicePage(const std::string& title, const std::string& body) {
+  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
+         "<title>" + title + "</title></head><body>\n" + body + "\n</body></html>";
+}
+
+std::string NoticeText(const Node& app, double seconds) {
+  Node box = AccessibleWindow(app, "Lumaro提醒您", seconds);
+  if (!box) return "";
+  std::string text;
+  for (const Node& label : a11y::FindAll(box, [](const Node& n) { return n.Role() == ATSPI_ROLE_LABEL; })) {
+    const std::string name = label.Name().empty() ? label.Text() : label.Name();
+    if (name.empty()) continue;
+    text += (text.empty() ? "" : "\n") + name;
+  }
+  return text;
+}
+
+int UnitPrice(const lumaro::service::StandInService& service) {
+  const std::string record = service.OemRecord();
+  const size_t last = record.rfind("@@@");
+  return std::atoi(record.c_str() + (last == std::string::npos ? 0 : last + 3));
 }
 
 ScopedHome::ScopedHome(const std::string& dir) {

@@ -1,12 +1,13 @@
 // Steps shared by the end-to-end tests that work past the login window:
-// signing in, the member console's menu, and reaching the elements of the
-// page shown in the console's browser.
+// signing in, the member console's menu, message boxes, and the pages shown
+// in the console's browser.
 #pragma once
 
 #include <string>
 
 #include "e2e/desktop_driver.h"
 #include "e2e/e2e_fixture.h"
+#include "e2e/page_access.h"
 
 namespace e2e {
 
@@ -20,68 +21,54 @@ inline constexpr int kLoginRegisterX = 5940 / 15 + 30, kLoginRegisterY = 7515 / 
 // The member console's browser `web`: client pixels (201, 146), 777 x 518.
 inline constexpr int kWebX = 201, kWebY = 146, kWebWidth = 777, kWebHeight = 518;
 
-// Centres of the console's menu entries (twips / 15).
+// A menu entry of the console: the centre of its label (twips / 15) and the
+// page it loads.
 struct MenuEntry {
   int x, y;
+  const char* page;
 };
-inline constexpr MenuEntry kMenuSites{(930 + 1725 / 2) / 15, (3255 + 360 / 2) / 15};     // 网站访客
-inline constexpr MenuEntry kMenuRecharge{(930 + 720 / 2) / 15, (3750 + 240 / 2) / 15};   // 在线充值
+inline constexpr MenuEntry kMenuSites{(930 + 1725 / 2) / 15, (3255 + 360 / 2) / 15, "mananet.asp"};  // 网站访客
+inline constexpr MenuEntry kMenuRecharge{(930 + 720 / 2) / 15, (3750 + 240 / 2) / 15, "pay.asp"};   // 在线充值
 
 inline constexpr const char* kRegisterTitle = "^用户注册$";
 inline constexpr const char* kCheckerTitle = "^正在检查网站$";
 inline constexpr const char* kVisitorTitle = "^访客详情$";
+// The console's title as the accessibility tree gives it (no pattern).
+inline constexpr const char* kConsoleName = "LumaroV6.0";
 
 // ClickAt, also when the pointer already rests on that very point (a move
 // to where the pointer is would wait for motion that never comes): the
-// pointer is parked in the screen's corner first. Clicks on the same spot are
-// kept apart by more than the double-click time.
+// pointer is parked in the screen's corner first.
 void Click(const std::string& windowId, int x, int y);
 
 // A window search can come back empty while some other window is being
-// destroyed. A window counts as shown when one of a few searches finds it,
-// and as gone only after several searches in a row found nothing.
+// destroyed. A window counts as shown when one of the searches of a quarter
+// of a second finds it, and as gone only after several searches in a row
+// found nothing.
 bool IsShown(const std::string& titleRegex);
 bool WaitGone(const std::string& titleRegex, double seconds);
+
+// Waits for a message box, answers it with `key` and waits until it is gone.
+bool Answer(const std::string& key = "Return", double seconds = 10);
 
 // Types the account and password into the login window and clicks 登录.
 void SignInAs(const std::string& login, const std::string& user, const std::string& password);
 
 // Starts `client`, signs in and waits for the member console with its
-// welcome page drawn; the console's window id, or "" on failure.
-std::string OpenConsole(ClientProcess& client, const std::string& user,
-                        const std::string& password);
+// welcome page loaded; the console's window id, or "" on failure.
+std::string OpenConsole(lumaro::service::StandInService& service, ClientProcess& client,
+                        const std::string& user, const std::string& password);
 
-// A digest of what the screen shows in a rectangle of a window's client area;
-// "" when it cannot be read. `uniform` (optional) tells whether every pixel
-// there has the same colour (nothing drawn yet).
-std::string RegionDigest(const std::string& windowId, int x, int y, int width, int height,
-                         bool* uniform = nullptr);
+// Clicks a menu entry and waits until the page it loads has loaded.
+bool OpenMenuPage(lumaro::service::StandInService& service, const std::string& console,
+                  MenuEntry entry);
 
-// What the console's browser shows now (a digest), for PageSettled.
-inline std::string PageShot(const std::string& console) {
-  return RegionDigest(console, kWebX, kWebY, kWebWidth, kWebHeight);
-}
-
-// Waits until the console's browser shows something other than `before` and
-// has kept it for a moment (the new page is drawn).
-bool PageSettled(const std::string& console, const std::string& before, double seconds);
-
-// Waits until the console's browser shows a page (not a plain area) that has
-// stopped changing.
-bool PageDrawn(const std::string& console, double seconds);
-
-// The same for any rectangle of a window's client area.
-bool AreaDrawn(const std::string& windowId, int x, int y, int width, int height, double seconds);
-
-// Clicks a menu entry and waits until the page it loads is drawn.
-bool OpenMenuPage(const std::string& console, MenuEntry entry);
-
-// Puts the keyboard focus on the `n`-th focusable element of the console's
-// page (1 = first), counting in the page's tab order: clicks the page's top
-// left margin, then presses Tab n times.
-void FocusPageElement(const std::string& console, int n);
-// The same in any window's browser: a click at (x, y), then n times Tab.
-void ClickPageThenTab(const std::string& windowId, int x, int y, int n);
+// Shows that the console took a click after everything that came before
+// it: a click on its 刷新 hot spot reloads the page it shows, `page` (part of
+// its address). A modal window up meanwhile (a message box) would hold the
+// click. For pages that a reload does not post again.
+bool ConsoleTakesClicks(lumaro::service::StandInService& service, const std::string& console,
+                        const std::string& page);
 
 // Requests the service received whose "path?query" contains `part`
 // (case-insensitive).
@@ -90,6 +77,19 @@ size_t CountRequestsLike(const lumaro::service::StandInService& service, const s
 // Asks a window to close as its close box does (WM_DELETE_WINDOW); there is
 // no window manager to draw one.
 bool CloseByCloseBox(const std::string& windowId);
+
+// A page as the service writes them (GBK, declared gb2312), for the stand-in
+// to serve instead of one of its own (ServeInstead): `body` is the markup of
+// the page's body, `title` its title.
+std::string ServicePage(const std::string& title, const std::string& body);
+
+// The text of the message box shown now (its labels, one after another), or
+// "" when none is shown within `seconds`.
+std::string NoticeText(const Node& app, double seconds = 10);
+
+// The reseller's unit price, as the stand-in serves it in its reseller
+// record (the record's last field), which the client fetched at start-up.
+int UnitPrice(const lumaro::service::StandInService& service);
 
 // Makes `dir` the home folder of the clients started from now on (where an
 // export lands), until the object goes.

@@ -48,6 +48,14 @@ CommandResult RunCommand(const std::vector<std::string>& argv) {
 ClientProcess::ClientProcess(const std::string& exeName) : exeName_(exeName) {
   char templ[] = "/tmp/lumaro-e2e-XXXXXX";
   dir_ = mkdtemp(templ);
+  // Made by mkdtemp, so that it is the user's own and closed to others, as
+  // a session's runtime folder must be.
+  char runtime[] = "/tmp/lumaro-e2e-runtime-XXXXXX";
+  runtimeDir_ = mkdtemp(runtime);
+  // Two clicks of a test on one spot are two clicks, however close together.
+  fs::create_directories(dir_ / "config" / "gtk-3.0");
+  std::ofstream(dir_ / "config" / "gtk-3.0" / "settings.ini") << "[Settings]\ngtk-double-click-time=0\n";
+  fs::create_directories(dir_ / "cache");
   fs::path built = LUMARO_CLIENT_EXE;
   fs::copy_file(built, Exe(), fs::copy_options::overwrite_existing);
   fs::create_directory_symlink(built.parent_path() / "assets", dir_ / "assets");
@@ -66,21 +74,44 @@ ClientProcess::~ClientProcess() {
   Kill();
   std::error_code ec;
   fs::remove_all(dir_, ec);
+  // A shared runtime folder goes with the first of its copies to go.
+  fs::remove_all(runtimeDir_, ec);
+}
+
+void ClientProcess::ShareRuntimeDirWith(const ClientProcess& other) {
+  std::error_code ec;
+  fs::remove_all(runtimeDir_, ec);
+  runtimeDir_ = other.runtimeDir_;
 }
 
 void ClientProcess::Start() {
   std::string exe = Exe().string();
   char* args[] = {const_cast<char*>(exe.c_str()), nullptr};
   std::vector<std::string> env;
-  for (char** e = environ; *e; ++e)
-    if (std::strncmp(*e, "PATH=", 5) != 0) env.push_back(*e);
+  const char* replaced[] = {"PATH=", "XDG_RUNTIME_DIR=", "XDG_CONFIG_HOME=", "XDG_CACHE_HOME=",
+                            "NO_AT_BRIDGE=", "GTK_A11Y="};
+  for (char** e = environ; *e; ++e) {
+    bool keep = true;
+    for (const char* name : replaced) keep = keep && std::strncmp(*e, name, std::strlen(name)) != 0;
+    if (keep) env.push_back(*e);
+  }
   const char* path = std::getenv("PATH");
   env.push_back("PATH=" + (dir_ / "bin").string() + ":" + (path ? path : "/usr/bin:/bin"));
+  env.push_back("XDG_RUNTIME_DIR=" + runtimeDir_.string());
+  env.push_back("XDG_CONFIG_HOME=" + (dir_ / "config").string());
+  env.push_back("XDG_CACHE_HOME=" + (dir_ / "cache").string());
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
   envp.push_back(nullptr);
   exitStatus_.reset();
-  if (posix_spawn(&pid_, exe.c_str(), nullptr, nullptr, args, envp.data()) != 0) pid_ = -1;
+  crashSignal_ = 0;
+  const std::string log = (dir_ / "output.log").string();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, args, envp.data()) != 0) pid_ = -1;
+  posix_spawn_file_actions_destroy(&actions);
 }
 
 bool ClientProcess::Running() {
@@ -89,6 +120,7 @@ bool ClientProcess::Running() {
   pid_t r = waitpid(pid_, &st, WNOHANG);
   if (r == pid_) {
     exitStatus_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    crashSignal_ = WIFSIGNALED(st) ? WTERMSIG(st) : 0;
     pid_ = -1;
     return false;
   }
@@ -101,12 +133,23 @@ std::optional<int> ClientProcess::WaitExit(double seconds) {
 }
 
 void ClientProcess::Kill() {
-  if (pid_ > 0) {
-    kill(pid_, SIGKILL);
-    int st = 0;
-    waitpid(pid_, &st, 0);
-    pid_ = -1;
+  if (!Running()) return;  // an end of its own is kept
+  kill(pid_, SIGKILL);
+  int st = 0;
+  waitpid(pid_, &st, 0);
+  pid_ = -1;
+}
+
+std::string SanitizerReport(const std::string& output) {
+  for (const char* mark : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
+                           "ERROR: UndefinedBehaviorSanitizer"}) {
+    size_t at = output.find(mark);
+    if (at == std::string::npos) continue;
+    size_t from = output.rfind('\n', at);
+    from = from == std::string::npos ? 0 : from + 1;
+    return output.substr(from, 4000);
   }
+  return "";
 }
 
 std::string ClientProcess::ReadFile(const std::string& name) const {
@@ -180,11 +223,50 @@ void ClickAt(const std::string& windowId, int x, int y) {
   RunCommand({"xdotool", "click", "1"});
 }
 
-void TypeText(const std::string& text) {
-  RunCommand({"xdotool", "type", "--delay", "15", text});
+void ClickAtScreen(int x, int y) {
+  RunCommand({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y)});
+  RunCommand({"xdotool", "click", "1"});
+}
+
+void TypeText(const std::string& text, int delayMs) {
+  RunCommand({"xdotool", "type", "--delay", std::to_string(delayMs), text});
 }
 
 void PressKey(const std::string& keysym) { RunCommand({"xdotool", "key", keysym}); }
+
+void KeyboardTo(const std::string& windowId) {
+  auto g = Geometry(windowId);
+  if (!g) return;
+  auto r = RunCommand({"xdotool", "getmouselocation", "--shell"});
+  int x = -1, y = -1;
+  std::istringstream in(r.output);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("X=", 0) == 0) x = std::atoi(line.c_str() + 2);
+    if (line.rfind("Y=", 0) == 0) y = std::atoi(line.c_str() + 2);
+  }
+  const int cornerX = g->x + 3, cornerY = g->y + 3;
+  if (x == cornerX && y == cornerY) return;  // a move to where it is would wait for ever
+  RunCommand({"xdotool", "mousemove", "--sync", std::to_string(cornerX), std::to_string(cornerY)});
+}
+
+long RefusedConnections() {
+  // Two "Tcp:" lines: the field names, then their values.
+  std::ifstream in("/proc/net/snmp");
+  std::vector<std::string> names;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("Tcp:", 0) != 0) continue;
+    std::istringstream fields(line.substr(4));
+    std::vector<std::string> words;
+    for (std::string w; fields >> w;) words.push_back(w);
+    if (names.empty()) {
+      names = words;
+      continue;
+    }
+    for (size_t i = 0; i < names.size() && i < words.size(); ++i)
+      if (names[i] == "AttemptFails") return std::atol(words[i].c_str());
+  }
+  return -1;
+}
 
 fs::path Screenshot(const std::string& name) {
   fs::path dir = LUMARO_ARTIFACT_DIR;

@@ -24,7 +24,12 @@ struct CommandResult {
 CommandResult RunCommand(const std::vector<std::string>& argv);
 
 // The client program, copied into a fresh folder so that its files
-// ("ini.txt", "share.txt") and its executable name belong to the test.
+// ("ini.txt", "share.txt") and its executable name belong to the test. Each
+// copy also gets a runtime folder of its own (XDG_RUNTIME_DIR, where the
+// lock that refuses a second running copy lives), a settings folder
+// (XDG_CONFIG_HOME: no two clicks of a test are taken for a double click)
+// and a cache folder, and writes its standard output and error into
+// "output.log" there.
 class ClientProcess {
  public:
   explicit ClientProcess(const std::string& exeName = "lumaro");
@@ -34,13 +39,23 @@ class ClientProcess {
 
   const std::filesystem::path& Dir() const { return dir_; }
   std::filesystem::path Exe() const { return dir_ / exeName_; }
+  // Makes this copy use `other`'s runtime folder, as two copies started by
+  // one user in one session do: they share the running-copy lock.
+  void ShareRuntimeDirWith(const ClientProcess& other);
   void Start();
   bool Running();
   pid_t Pid() const { return pid_; }
   // Waits for the process to end; its exit status, or nullopt on time-out.
   std::optional<int> WaitExit(double seconds);
+  // How the process ended by itself: its exit status, or 128 + the signal
+  // that ended it; nullopt while it runs, before it starts and after Kill().
+  std::optional<int> ExitStatus() const { return exitStatus_; }
+  // The signal that ended the process by itself (a crash), or 0.
+  int CrashSignal() const { return crashSignal_; }
   void Kill();
   std::string ReadFile(const std::string& name) const;
+  // What the program wrote to its standard output and error.
+  std::string Output() const { return ReadFile("output.log"); }
   // Addresses the program handed to the desktop's web browser, one a line.
   std::string OpenedInBrowser() const { return ReadFile("opened.txt"); }
   void WriteFile(const std::string& name, const std::string& bytes) const;
@@ -48,9 +63,16 @@ class ClientProcess {
  private:
   std::string exeName_;
   std::filesystem::path dir_;
+  std::filesystem::path runtimeDir_;
   pid_t pid_ = -1;
   std::optional<int> exitStatus_;
+  int crashSignal_ = 0;
 };
+
+// The first lines of a sanitizer's report in a program's output
+// (AddressSanitizer, UndefinedBehaviorSanitizer, LeakSanitizer), or "" when
+// there is none.
+std::string SanitizerReport(const std::string& output);
 
 // Window ids whose title matches the regular expression (xdotool's --name).
 std::vector<std::string> FindWindows(const std::string& titleRegex, bool onlyVisible = true);
@@ -63,9 +85,22 @@ std::string WindowTitle(const std::string& windowId);
 
 // Clicks at a point given in the window's client coordinates (pixels).
 void ClickAt(const std::string& windowId, int x, int y);
-// Types ASCII text into the focused control.
-void TypeText(const std::string& text);
+// Clicks at a point of the screen.
+void ClickAtScreen(int x, int y);
+// Types ASCII text into the focused control, `delayMs` between keys.
+void TypeText(const std::string& text, int delayMs = 15);
 void PressKey(const std::string& keysym);
+// Sends the keyboard to a window: with no window manager, keys go to the
+// window under the pointer, which is put inside the window (its top left
+// corner) unless it already is there.
+void KeyboardTo(const std::string& windowId);
+
+// Refused connection attempts on this machine's network so far (the kernel's
+// count of connections that failed while being made): how a test sees the
+// client try a service that is not listening. Exact inside the network
+// namespace of the test command; elsewhere other programs' failures count
+// too.
+long RefusedConnections();
 
 // Saves a screenshot of the whole screen; returns its path.
 std::filesystem::path Screenshot(const std::string& name);

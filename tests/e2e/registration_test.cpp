@@ -1,5 +1,6 @@
 // The registration window, opened from the login window, registering at the
 // stand-in service through its hidden copy of the service's form.
+#include <algorithm>
 #include <vector>
 
 #include "e2e/console_steps.h"
@@ -62,7 +63,7 @@ TEST_F(EndToEnd, RegistrationCreatesTheAccountAndTheLoginWindowSignsItIn) {
   ASSERT_TRUE(g);
   EXPECT_EQ(g->width, 7740 / 15);
   EXPECT_EQ(g->height, 5340 / 15);
-  ASSERT_TRUE(Service().WaitForRequest("edituser.asp", 5)) << "the form was not loaded";
+  ASSERT_TRUE(WaitForLoads("edituser.asp", 1)) << "the form was not loaded";
   EXPECT_TRUE(IsShown(kLoginTitle));
 
   const Applicant a{"Newbie7", "newbie7@example.cn", "pw7seven", "7654321", "13900001111", "Li"};
@@ -118,7 +119,7 @@ TEST_F(EndToEnd, ATakenNameIsRefusedBeforeAndByTheServiceAndCancelLeavesTheLogin
   Click(login, kLoginRegisterX, kLoginRegisterY);
   std::string reg = WaitForWindow(kRegisterTitle, 10);
   ASSERT_FALSE(reg.empty()) << "no registration window";
-  ASSERT_TRUE(Service().WaitForRequest("edituser.asp", 5));
+  ASSERT_TRUE(WaitForLoads("edituser.asp", 1)) << "the form was not loaded";
 
   // A taken name in capitals: the availability check refuses it.
   Fill(reg, {"DEMO", "d@example.cn", "pw", "1111", "13900002222", ""});
@@ -159,6 +160,54 @@ TEST_F(EndToEnd, ATakenNameIsRefusedBeforeAndByTheServiceAndCancelLeavesTheLogin
   TypeText("vyrd123");
   Click(login, kLoginButtonX, kLoginButtonY);
   EXPECT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "the login window's name was touched";
+}
+
+// A burst of clicks on 注册, as an impatient hand gives them: the account is
+// asked for and posted once, whatever the clicks that come while the first
+// one's availability check and post are under way.
+TEST_F(EndToEnd, ABurstOfClicksOnRegisterPostsTheFormOnce) {
+  auto& client = NewClient();
+  client.Start();
+  std::string login = WaitForWindow(kLoginTitle, 20);
+  ASSERT_FALSE(login.empty()) << "no login window";
+  Click(login, kLoginRegisterX, kLoginRegisterY);
+  std::string reg = WaitForWindow(kRegisterTitle, 10);
+  ASSERT_FALSE(reg.empty()) << "no registration window";
+  ASSERT_TRUE(WaitForLoads("edituser.asp", 1)) << "the form did not load";
+  const Applicant a{"Hasty3", "hasty3@example.cn", "pw3hasty", "3456789", "13900007777", "Zhou"};
+  Fill(reg, a);
+
+  // Six clicks 40 ms apart on the register button's caption.
+  auto g = Geometry(reg);
+  ASSERT_TRUE(g);
+  RunCommand({"xdotool", "mousemove", "1279", "1023"});
+  RunCommand({"xdotool", "mousemove", "--sync", std::to_string(g->x + kRegister.x),
+              std::to_string(g->y + kRegister.y)});
+  RunCommand({"xdotool", "click", "--repeat", "6", "--delay", "40", "1"});
+  ASSERT_TRUE(Service().WaitForRequest("usersave.asp", 10)) << "the form was not posted";
+
+  // Every message that comes is answered until the window has closed (on
+  // success); a closed window posts nothing more.
+  std::vector<std::string> messages;
+  Node app = AccessibleApp(client);
+  ASSERT_TRUE(app);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        if (!FindWindows(kNoticeTitle).empty()) {
+          messages.push_back(NoticeText(app, 1));
+          Answer("Return", 1);
+        }
+        return FindWindows(kRegisterTitle).empty() && FindWindows(kNoticeTitle).empty();
+      },
+      30))
+      << "the registration window stayed";
+  EXPECT_EQ(CountRequests("usersave.asp"), 1u) << "posted more than once";
+  const std::string success = "注册成功,请返回登录系统！  请牵记您的用户名及密码";
+  EXPECT_NE(std::find(messages.begin(), messages.end(), success), messages.end())
+      << "no success message among: " << ::testing::PrintToString(messages);
+  EXPECT_TRUE(Service().HasAccount(a.user));
+  EXPECT_EQ(Service().PasswordOf(a.user), a.password);
+  EXPECT_TRUE(IsShown(kLoginTitle));
 }
 
 }  // namespace

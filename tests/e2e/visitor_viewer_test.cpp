@@ -14,13 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Tab positions on the site list (first site, 101).
-constexpr int kVisitorLink = 1;
-constexpr int kMemoLink = 3;
-// Tab positions on the visitor page: the export link, then the chat links.
-constexpr int kExportLink = 1;
-constexpr int kFirstChatLink = 2;
-
 constexpr const char* kMemoTitle = "^查看详情$";
 constexpr const char* kOpenerTitle = "^Form1$";
 
@@ -31,8 +24,20 @@ std::string ReadAll(const fs::path& file) {
   return s.str();
 }
 
-// The visitor viewer's own page: a click into its top left margin, then Tab.
-void FocusViewerElement(const std::string& viewer, int n) { ClickPageThenTab(viewer, 3, 3, n); }
+// Links of the site list (first site, 101) and of the visitor page.
+Node VisitorLink(const Node& app) {
+  return WaitForPageElement(app, ATSPI_ROLE_LINK, "查看访客", 10, "viewqq.asp?id=101");
+}
+Node MemoLink(const Node& app) {
+  return WaitForPageElement(app, ATSPI_ROLE_LINK, "备注", 10, "viewmemo.asp?id=101");
+}
+Node ExportLink(const Node& app) {
+  return WaitForPageElement(app, ATSPI_ROLE_LINK, "导出到Excel", 10, "exportxls.asp");
+}
+// The chat link of the first visitor with a messenger number.
+Node FirstChatLink(const Node& app) {
+  return WaitForPageElement(app, ATSPI_ROLE_LINK, "12345678 交谈", 10, "uin=12345678");
+}
 
 TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAside) {
   // Chat links go to the messenger's host, which a test must not reach. The
@@ -45,12 +50,13 @@ TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAsi
   Service().SetChatHost(ServiceHost() + "/msgrd?via=" + chatBase + "/msgrd#");
   auto& client = NewClient();
   ScopedHome home(client.Dir().string());
-  std::string console = OpenConsole(client, "demo", "demo123");
+  std::string console = OpenConsole(Service(), client, "demo", "demo123");
   ASSERT_FALSE(console.empty()) << "no member console";
-  ASSERT_TRUE(OpenMenuPage(console, kMenuSites));
+  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
+  Node app = AccessibleApp(client);
+  ASSERT_TRUE(app);
 
-  FocusPageElement(console, kVisitorLink);
-  PressKey("Return");
+  ASSERT_TRUE(PressOn(console, VisitorLink(app)));
   std::string viewer = WaitForWindow(kVisitorTitle, 10);
   ASSERT_FALSE(viewer.empty()) << "no visitor viewer";
   auto g = Geometry(viewer);
@@ -59,12 +65,11 @@ TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAsi
   EXPECT_EQ(g->height, 8265 / 15);
   ASSERT_TRUE(Service().WaitForRequest("viewqq.asp?id=101&t=", 5));
   EXPECT_EQ(CountRequests("viewqq.asp"), 1u) << "the console's own request went out too";
-  ASSERT_TRUE(AreaDrawn(viewer, 0, 0, 600, 200, 10)) << "the visitor page was not drawn";
+  ASSERT_TRUE(WaitForLoads("viewqq.asp?id=101", 1)) << "the visitor page did not load";
   Screenshot("visitor.page");
 
   // Export: the hidden browser fetches it and saves the file; the page stays.
-  FocusViewerElement(viewer, kExportLink);
-  PressKey("Return");
+  ASSERT_TRUE(PressOn(viewer, ExportLink(app)));
   ASSERT_TRUE(Service().WaitForRequest("exportxls.asp?id=101&types=1", 5));
   const fs::path saved = client.Dir() / "Downloads" / "visitors_101.xls";
   ASSERT_TRUE(WaitUntil([&] { return fs::exists(saved) && fs::file_size(saved) > 0; }, 5))
@@ -81,8 +86,7 @@ TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAsi
 
   // Chat link: a fresh opener loads it aside and closes when the page closes
   // itself; the visitor page and its viewer stay.
-  FocusViewerElement(viewer, kFirstChatLink);
-  PressKey("Return");
+  ASSERT_TRUE(PressOn(viewer, FirstChatLink(app)));
   EXPECT_FALSE(WaitForWindow(kOpenerTitle, 5).empty()) << "no chat-link opener";
   ASSERT_TRUE(Service().WaitForRequest("msgrd?via=" + chatBase + "/msgrd", 5))
       << "the chat link was not loaded";
@@ -96,8 +100,7 @@ TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAsi
   ASSERT_TRUE(CloseByCloseBox(viewer));
   EXPECT_TRUE(WaitGone(kVisitorTitle, 5));
   EXPECT_TRUE(IsShown(kConsoleTitle));
-  FocusPageElement(console, kMemoLink);
-  PressKey("Return");
+  ASSERT_TRUE(PressOn(console, MemoLink(app)));
   std::string memo = WaitForWindow(kMemoTitle, 10);
   ASSERT_FALSE(memo.empty()) << "no memo viewer";
   auto m = Geometry(memo);
@@ -107,7 +110,7 @@ TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAsi
   // The memo viewer loads the link's own address, stamp-free as clicked.
   EXPECT_TRUE(Service().WaitForRequest("viewmemo.asp?id=101", 5));
   EXPECT_EQ(CountRequests("viewmemo.asp"), 1u);
-  EXPECT_TRUE(AreaDrawn(memo, 2, 1, 460, 200, 10)) << "the memo page was not drawn";
+  EXPECT_TRUE(WaitForLoads("viewmemo.asp?id=101", 1)) << "the memo page did not load";
   Screenshot("memo.page");
   ASSERT_TRUE(CloseByCloseBox(memo));
   EXPECT_TRUE(WaitGone(kMemoTitle, 5));
@@ -122,17 +125,17 @@ TEST_F(EndToEnd, AChatPageThatNeverClosesItselfGivesWayToEscape) {
   hold.kind = lumaro::service::Fault::Silence;
   Service().SetFault("msgrd", hold);
   auto& client = NewClient();
-  std::string console = OpenConsole(client, "demo", "demo123");
+  std::string console = OpenConsole(Service(), client, "demo", "demo123");
   ASSERT_FALSE(console.empty()) << "no member console";
-  ASSERT_TRUE(OpenMenuPage(console, kMenuSites));
-  FocusPageElement(console, kVisitorLink);
-  PressKey("Return");
+  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
+  Node app = AccessibleApp(client);
+  ASSERT_TRUE(app);
+  ASSERT_TRUE(PressOn(console, VisitorLink(app)));
   std::string viewer = WaitForWindow(kVisitorTitle, 10);
   ASSERT_FALSE(viewer.empty()) << "no visitor viewer";
-  ASSERT_TRUE(AreaDrawn(viewer, 0, 0, 600, 200, 10));
+  ASSERT_TRUE(WaitForLoads("viewqq.asp?id=101", 1));
 
-  FocusViewerElement(viewer, kFirstChatLink);
-  PressKey("Return");
+  ASSERT_TRUE(PressOn(viewer, FirstChatLink(app)));
   ASSERT_FALSE(WaitForWindow(kOpenerTitle, 5).empty()) << "no chat-link opener";
   ASSERT_TRUE(Service().WaitForRequest("msgrd", 5));
   PressKey("Escape");
@@ -141,8 +144,7 @@ TEST_F(EndToEnd, AChatPageThatNeverClosesItselfGivesWayToEscape) {
   Service().ClearFaults();
 
   // The visitor viewer takes input again.
-  FocusViewerElement(viewer, kExportLink);
-  PressKey("Return");
+  ASSERT_TRUE(PressOn(viewer, ExportLink(app)));
   EXPECT_TRUE(Service().WaitForRequest("exportxls.asp", 5)) << "the viewer stayed blocked";
 }
 
