@@ -107,7 +107,12 @@ class DocumentError : public std::runtime_error {
 
 // The document shown in a browser. Elements are found by name or id, as the
 // document's `all` collection finds them; where several share the name, the
-// first is used. Every operation throws DocumentError on failure.
+// first is used. Every operation throws DocumentError on failure; writes
+// (SetValue, SetInnerHtml, SetDisplay) may be sent to the page together
+// with the next operation that needs an answer, or once the handler that
+// made them has returned: they run in order and stop at the first that
+// fails, which that next operation reports (at the end of a handler, nothing
+// does).
 class IDocument {
  public:
   virtual ~IDocument() = default;

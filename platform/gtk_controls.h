@@ -33,6 +33,7 @@ template <class Fn>
 void RunHandler(const std::shared_ptr<WindowShared>& shared, Fn&& fn) {
   DispatchGate::HandlerScope scope(shared ? shared->gate : nullptr);
   Guarded(std::forward<Fn>(fn));
+  FlushPageWrites();
 }
 
 // The part of a control the window deals with, whatever its interface.

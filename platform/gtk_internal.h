@@ -56,6 +56,12 @@ inline AliveToken NewAliveToken() { return std::make_shared<bool>(true); }
 // Runs `fn` from an idle callback unless `token` has expired by then.
 void RunWhenIdle(std::weak_ptr<bool> token, std::function<void()> fn);
 
+// Pages' writes that wait to be sent (the browser sends a handler's writes
+// together) go out: at the end of every handler, and before anything that
+// lets the world in (a modal window, a fetch's wait).
+void FlushPageWrites();
+void SetPageWriteFlusher(void (*flush)());
+
 }  // namespace lumaro::gtkp
 
 namespace lumaro::gtkp {

@@ -19,11 +19,13 @@ gboolean StopWaiting(gpointer) { return G_SOURCE_REMOVE; }
 }  // namespace
 
 void GlibEventPump::PumpEvents() {
+  gtkp::FlushPageWrites();
   for (int i = 0; i < kMaxPumpIterations && g_main_context_pending(nullptr); ++i)
     g_main_context_iteration(nullptr, FALSE);
 }
 
 void GlibEventPump::WaitForEvents(double maxSeconds) {
+  gtkp::FlushPageWrites();
   if (!(maxSeconds > 0)) {
     g_main_context_iteration(nullptr, FALSE);
     return;
@@ -63,6 +65,18 @@ void RunWhenIdle(std::weak_ptr<bool> token, std::function<void()> fn) {
   g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, RunIdleCall, new IdleCall{std::move(token), std::move(fn)},
                   FreeIdleCall);
 }
+
+namespace {
+
+void (*g_pageWriteFlusher)() = nullptr;
+
+}  // namespace
+
+void FlushPageWrites() {
+  if (g_pageWriteFlusher) g_pageWriteFlusher();
+}
+
+void SetPageWriteFlusher(void (*flush)()) { g_pageWriteFlusher = flush; }
 
 }  // namespace gtkp
 

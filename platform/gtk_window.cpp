@@ -342,6 +342,7 @@ void GtkWindowImpl::ShowModal(IWindow* owner) {
   std::weak_ptr<bool> alive = alive_;
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
   modalLoops_.push_back(loop);
+  FlushPageWrites();  // the pages show what the handler wrote while it waits
   if (!closed_) g_main_loop_run(loop);
   if (!alive.expired())
     modalLoops_.erase(std::remove(modalLoops_.begin(), modalLoops_.end(), loop), modalLoops_.end());

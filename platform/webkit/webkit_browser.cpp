@@ -548,6 +548,7 @@ WebKitWebView* WebkitBrowser::TakeNewWindow(WebKitWebView* opener) {
 
 void WebkitBrowser::Navigate(const std::string& url) {
   if (!Live() || !view_) return;
+  document_.FlushQuietly();
   const std::string address = BrowserAddress(url);
   if (address.empty()) return;  // nothing to load
   // The program loads web pages only: an address from the service or a page
@@ -559,12 +560,14 @@ void WebkitBrowser::Navigate(const std::string& url) {
 
 bool WebkitBrowser::GoBack() {
   if (!Live() || !view_ || !webkit_web_view_can_go_back(view_)) return false;
+  document_.FlushQuietly();
   webkit_web_view_go_back(view_);
   return true;
 }
 
 bool WebkitBrowser::GoForward() {
   if (!Live() || !view_ || !webkit_web_view_can_go_forward(view_)) return false;
+  document_.FlushQuietly();
   webkit_web_view_go_forward(view_);
   return true;
 }
@@ -645,7 +648,9 @@ bool WebkitBrowser::TakePageKey(GdkEventKey* event) {
 }
 
 void WebkitBrowser::Refresh() {
-  if (Live() && view_) webkit_web_view_reload(view_);
+  if (!Live() || !view_) return;
+  document_.FlushQuietly();
+  webkit_web_view_reload(view_);
 }
 
 void WebkitBrowser::Move(const Rect& twips) {
@@ -820,6 +825,7 @@ gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision
     const bool gone = alive.expired() || self->shared_->closed;
     std::function<void(BeforeNavigateArgs&)> handler = gone ? nullptr : self->onBeforeNavigate2;
     if (handler) Guarded([&] { handler(*args); });
+    if (!alive.expired()) self->document_.FlushQuietly();
     if (gone || alive.expired() || args->cancel) {
       webkit_policy_decision_ignore(decision);
     } else {
@@ -981,6 +987,7 @@ void WebkitBrowser::RaiseDocumentComplete(const std::string& url) {
     std::function<void(const std::string&)> handler =
         alive.expired() || shared_->closed ? nullptr : onDocumentComplete;
     if (handler) Guarded([&] { handler(url); });
+    if (!alive.expired()) document_.FlushQuietly();
   });
 }
 
@@ -989,6 +996,7 @@ void WebkitBrowser::RaiseDocumentEvent(std::function<void()> IBrowser::*event) {
   Raise([this, alive, event] {
     std::function<void()> handler = alive.expired() || shared_->closed ? nullptr : this->*event;
     if (handler) Guarded(handler);
+    if (!alive.expired()) document_.FlushQuietly();
     if (event == &IBrowser::onDocumentKeyUp) TraceLoad("keyup");
   });
 }
@@ -1003,25 +1011,85 @@ void WebkitBrowser::RaiseDownloadSaved(const std::string& path) {
 
 // ================================================================ document
 
+namespace {
+
+constexpr const char* kDocumentHelpers =
+    "  function find(n) {"
+    "    var e = document.all.namedItem(n);"  // document.all itself is falsy
+    "    if (e && !(e instanceof Element) && typeof e.length === 'number')"
+    "      e = e.length ? e[0] : null;"
+    "    if (!e) throw new Error('no element named ' + n);"
+    "    return e;"
+    "  }"
+    "  function valued(e) {"
+    "    if (!('value' in e)) throw new Error('the element holds no value');"
+    "    return e;"
+    "  }";
+
+// One operation as a call of a function of (name, arg).
+std::string Operation(const char* body, const std::string& name, const std::string& arg) {
+  return std::string("(function (name, arg) {") + kDocumentHelpers + body + "})(" +
+         JsString(name) + ", " + JsString(arg) + ")";
+}
+
+// Documents whose writes wait to be sent.
+std::vector<WebkitDocument*>& Unsent() {
+  static auto* documents = new std::vector<WebkitDocument*>();
+  return *documents;
+}
+
+void FlushEveryDocument() {
+  const std::vector<WebkitDocument*> documents = Unsent();
+  for (WebkitDocument* document : documents) document->FlushQuietly();
+}
+
+}  // namespace
+
+// Writes are sent with the next operation that needs an answer, or once
+// the handler that made them has returned (before anything else can see the
+// page): one round trip to the page instead of one a write. They run in
+// order and stop at the first that fails, which the next operation, or the
+// flush, reports.
 std::string WebkitDocument::Call(const char* body, const std::string& name,
                                  const std::string& arg) {
-  static const char* kPrologue =
-      "(function (name, arg) {"
-      "  function find(n) {"
-      "    var e = document.all.namedItem(n);"  // document.all itself is falsy
-      "    if (e && !(e instanceof Element) && typeof e.length === 'number')"
-      "      e = e.length ? e[0] : null;"
-      "    if (!e) throw new Error('no element named ' + n);"
-      "    return e;"
-      "  }"
-      "  function valued(e) {"
-      "    if (!('value' in e)) throw new Error('the element holds no value');"
-      "    return e;"
-      "  }";
-  std::string script = std::string(kPrologue) + body + "})(" + JsString(name) + ", " +
-                       JsString(arg) + ")";
+  std::string script = Operation(body, name, arg);
+  if (!unsent_.empty()) {
+    script = "(function () {" + unsent_ + "return " + script + "; })()";
+    Sent();
+  }
   return browser_->Evaluate(script);
 }
+
+void WebkitDocument::Defer(const char* body, const std::string& name, const std::string& arg) {
+  if (unsent_.empty()) {
+    Unsent().push_back(this);
+    SetPageWriteFlusher(FlushEveryDocument);
+  }
+  unsent_ += Operation(body, name, arg) + ";";
+}
+
+void WebkitDocument::Sent() {
+  unsent_.clear();
+  auto& list = Unsent();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+void WebkitDocument::Flush() {
+  if (unsent_.empty()) return;
+  const std::string script = "(function () {" + unsent_ + "return ''; })()";
+  Sent();
+  browser_->Evaluate(script);
+}
+
+void WebkitDocument::FlushQuietly() {
+  try {
+    Flush();
+  } catch (const DocumentError&) {
+    // The handler that wrote has returned: its writes stop at the failure.
+  }
+}
+
+WebkitDocument::~WebkitDocument() { Sent(); }
 
 bool WebkitDocument::Exists(const std::string& name) {
   return Call("try { find(name); return '1'; } catch (e) { return '0'; }", name) == "1";
@@ -1034,7 +1102,7 @@ std::string WebkitDocument::Value(const std::string& name) {
 }
 
 void WebkitDocument::SetValue(const std::string& name, const std::string& value) {
-  Call("valued(find(name)).value = arg; return '';", name, value);
+  Defer("valued(find(name)).value = arg; return '';", name, value);
 }
 
 std::string WebkitDocument::InnerHtml(const std::string& name) {
@@ -1042,11 +1110,11 @@ std::string WebkitDocument::InnerHtml(const std::string& name) {
 }
 
 void WebkitDocument::SetInnerHtml(const std::string& name, const std::string& html) {
-  Call("find(name).innerHTML = arg; return '';", name, html);
+  Defer("find(name).innerHTML = arg; return '';", name, html);
 }
 
 void WebkitDocument::SetDisplay(const std::string& name, const std::string& display) {
-  Call("var e = find(name);"
+  Defer("var e = find(name);"
        "if (!e.style) throw new Error('the element has no style');"
        "e.style.display = arg; return '';",
        name, display);

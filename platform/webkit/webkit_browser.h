@@ -39,6 +39,7 @@ class WebkitBrowser;
 class WebkitDocument : public IDocument {
  public:
   explicit WebkitDocument(WebkitBrowser* browser) : browser_(browser) {}
+  ~WebkitDocument() override;
   bool Exists(const std::string& name) override;
   std::string Value(const std::string& name) override;
   void SetValue(const std::string& name, const std::string& value) override;
@@ -52,11 +53,21 @@ class WebkitDocument : public IDocument {
   std::string ActiveElementId() override;
   std::string ActiveElementValue() override;
 
+  // Sends the writes that wait; throws DocumentError when one failed.
+  void Flush();
+  // The same, after the handler that wrote has returned: a failure ends the
+  // writes there, as it would have ended the handler.
+  void FlushQuietly();
+
  private:
   // Runs `body` as a function of (name, arg) with `find` available; throws
   // DocumentError when it fails.
   std::string Call(const char* body, const std::string& name, const std::string& arg = {});
+  // A write: sent with the next call that needs an answer, or by Flush.
+  void Defer(const char* body, const std::string& name, const std::string& arg);
+  void Sent();
   WebkitBrowser* browser_;
+  std::string unsent_;  // the waiting writes, as script statements
 };
 
 class WebkitBrowser : public GtkControl<IBrowser> {

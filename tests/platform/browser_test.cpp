@@ -228,14 +228,24 @@ TEST_F(BrowserTest, DocumentOperations) {
   EXPECT_EQ(PageScript(h.web, "document.getElementById('useM').value"), "12");
 
   EXPECT_EQ(doc.InnerHtml("idM1"), "<b>0</b>元");
+  // Writes go to the page with the next operation that needs an answer.
   doc.SetInnerHtml("idM1", "360元");
+  EXPECT_TRUE(doc.Exists("idM1"));
   EXPECT_EQ(PageScript(h.web, "document.getElementById('idM1').textContent"), "360元");
   doc.SetDisplay("idM1", "none");
+  EXPECT_TRUE(doc.Exists("idM1"));
   EXPECT_EQ(PageScript(h.web, "getComputedStyle(document.getElementById('idM1')).display"),
             "none");
   doc.SetDisplay("idM1", "block");
+  dynamic_cast<gtkp::WebkitDocument&>(h.web->Document()).Flush();
   EXPECT_EQ(PageScript(h.web, "getComputedStyle(document.getElementById('idM1')).display"),
             "block");
+  // A failing write is reported by the next operation, and the writes after
+  // it do not happen.
+  doc.SetValue("missing", "1");
+  doc.SetValue("useM", "99");
+  EXPECT_THROW(doc.Exists("useM"), DocumentError);
+  EXPECT_EQ(doc.Value("useM"), "12");
 
   doc.Focus("useM");
   EXPECT_EQ(doc.ActiveElementId(), "useM");
@@ -246,10 +256,10 @@ TEST_F(BrowserTest, DocumentOperations) {
   std::vector<std::pair<const char*, std::function<void()>>> failures = {
       {"value of a missing element", [&] { doc.Value("missing"); }},
       {"value of an element without one", [&] { doc.Value("idM1"); }},
-      {"setting a missing element", [&] { doc.SetValue("missing", "1"); }},
-      {"setting an element without a value", [&] { doc.SetValue("idM1", "1"); }},
+      {"setting a missing element", [&] { doc.SetValue("missing", "1"), doc.Exists("n"); }},
+      {"setting an element without a value", [&] { doc.SetValue("idM1", "1"), doc.Exists("n"); }},
       {"inner html of a missing element", [&] { doc.InnerHtml("missing"); }},
-      {"display of a missing element", [&] { doc.SetDisplay("missing", "none"); }},
+      {"display of a missing element", [&] { doc.SetDisplay("missing", "none"), doc.Exists("n"); }},
       {"focus on a hidden field", [&] { doc.Focus("hid"); }},
       {"focus on an undisplayed field", [&] { doc.Focus("gone"); }},
       {"focus on a disabled field", [&] { doc.Focus("off"); }},
@@ -369,12 +379,14 @@ TEST_F(BrowserTest, HistoryMovesReportWhetherTheyCould) {
   EXPECT_TRUE(h.web->GoForward());
   ASSERT_TRUE(h.WaitComplete(server_.Url("/page3")));
   EXPECT_FALSE(h.web->GoForward());
-  // Reloading runs the page again without asking the handler.
+  // Reloading runs the page again, judged by the handler as the navigation
+  // it repeats.
   h.completes.clear();
   h.navigations.clear();
   h.web->Refresh();
   ASSERT_TRUE(h.WaitComplete(server_.Url("/page3")));
-  EXPECT_TRUE(h.navigations.empty());
+  ASSERT_EQ(h.navigations.size(), 1u);
+  EXPECT_EQ(h.navigations[0].url, server_.Url("/page3"));
 }
 
 TEST_F(BrowserTest, AFailedLoadCompletesOnlyAsItsErrorPage) {
