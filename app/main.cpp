@@ -1,4 +1,5 @@
 // Lumaro: the desktop client of the web-visitor statistics service.
+#include <csignal>
 #include <cstdio>
 
 #include "core/dispatch_gate.h"
@@ -13,6 +14,9 @@
 #include "windows/shared_windows.h"
 
 int main(int argc, char** argv) {
+  // A write past the file size limit (a full disk's quota) fails as a write
+  // and leaves the file it replaces as it was, instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   if (!lumaro::InitGtkPlatform(&argc, &argv)) {
     std::fputs("lumaro: no graphical display available (set DISPLAY)\n", stderr);
     return 1;

@@ -74,6 +74,22 @@ TEST_F(EndToEnd, SignInOpensTheConsoleWhichStampsShareTxtAndEndsTheProgram) {
   EXPECT_TRUE(client.WaitExit(10).has_value());
 }
 
+// The remembered sign-in replaces a link planted in its place; the file the
+// link points to stays as it was.
+TEST_F(EndToEnd, TheRememberedSignInReplacesALinkPlantedInItsPlace) {
+  auto& client = NewClient();
+  client.WriteFile("victim", "someone else's file\n");
+  std::filesystem::create_symlink(client.Dir() / "victim", client.Dir() / "ini.txt");
+  client.Start();
+  std::string login = WaitForWindow(kLoginTitle, 20);
+  ASSERT_FALSE(login.empty());
+  SignIn(login, "demo", "demo123");
+  ASSERT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "no member console";
+  EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::is_symlink(client.Dir() / "ini.txt"); }, 10));
+  EXPECT_EQ(client.ReadFile("ini.txt"), "demo@@@@@@@@@@@@@@@@@@@@0\r\n");
+  EXPECT_EQ(client.ReadFile("victim"), "someone else's file\n");
+}
+
 TEST_F(EndToEnd, AnotherPublishedVersionOpensNoLoginWindowAndFetchesNoResellerRecord) {
   Service().SetVersion("1-52");
   auto& client = NewClient();
