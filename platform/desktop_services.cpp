@@ -1,6 +1,6 @@
 #include "platform/desktop_services.h"
 
-#include "build_config.h"
+#include "core/address_kinds.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -203,32 +203,15 @@ bool WriteFileWhole(const std::string& path, const std::string& bytes, unsigned 
 
 // ---------------------------------------------------------------- shell
 
-bool IsWebAddress(const std::string& address) {
-  GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
-  if (!uri) return false;
-  const char* scheme = g_uri_get_scheme(uri);
-  const char* host = g_uri_get_host(uri);
-  const bool web = scheme &&
-                   (g_ascii_strcasecmp(scheme, "http") == 0 ||
-                    g_ascii_strcasecmp(scheme, "https") == 0) &&
-                   host && *host;
-  g_uri_unref(uri);
-  return web;
-}
+bool IsWebAddress(const std::string& address) { return IsHttpAddress(address); }
 
 bool IsChatAppAddress(const std::string& address) {
+  // Printable ASCII only, of bounded length: the one argument xdg-open gets.
   if (address.empty() || address.size() > 2048) return false;
   for (unsigned char c : address)
     if (c <= 0x20 || c >= 0x7F) return false;
-  GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
-  if (!uri) return false;
-  const char* scheme = g_uri_get_scheme(uri);
-  const char* host = g_uri_get_host(uri);
-  const std::string wanted(kChatAppScheme);
-  const bool chat = scheme && g_ascii_strcasecmp(scheme, wanted.c_str()) == 0 && host &&
-                    g_ascii_strcasecmp(host, "message") == 0;
-  g_uri_unref(uri);
-  return chat;
+  const std::optional<AddressParts> parts = SplitAddress(address);
+  return IsChatAppLink(address) && parts && g_ascii_strcasecmp(parts->host.c_str(), "message") == 0;
 }
 
 namespace {

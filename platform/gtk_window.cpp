@@ -477,13 +477,12 @@ gboolean GtkWindowImpl::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data
   auto* self = static_cast<GtkWindowImpl*>(data);
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
   // The keys of the page shown: the first browser the user sees takes them.
-  for (auto& control : self->controls_) {
-    bool taken = false;
-    std::weak_ptr<bool> alive = self->alive_;
-    RunHandler(std::shared_ptr<WindowShared>(self->shared_),
-               [&] { taken = control->TakePageKey(event); });
-    if (taken || alive.expired()) return TRUE;
-  }
+  bool taken = false;
+  RunHandler(std::shared_ptr<WindowShared>(self->shared_), [&] {
+    for (auto& control : self->controls_)
+      if ((taken = control->TakePageKey(event))) break;
+  });
+  if (taken) return TRUE;
   if (event->keyval == GDK_KEY_Escape && modifiers == 0) {
     // Taken before the focused control sees it (a browser would keep it).
     // The handler may close the window.
