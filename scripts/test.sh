@@ -18,7 +18,7 @@ xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp")
 # or post into it, and the refused connections they count are their own.
 isolated() {
   if [ "$(id -u)" -eq 0 ]; then
-    unshare -n sh -c 'ip link set lo up && exec "$@"' isolated "$@"
+    unshare -n -m sh -c 'ip link set lo up && exec "$@"' isolated "$@"
   else
     "$@"
   fi

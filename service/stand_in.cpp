@@ -55,10 +55,21 @@ constexpr KindName kKindNames[] = {
     {Fault::None, "none"},           {Fault::Status, "status"},   {Fault::EmptyBody, "empty"},
     {Fault::LoneLeadByte, "leadbyte"}, {Fault::Silence, "silence"}, {Fault::Truncated, "truncated"},
     {Fault::Huge, "huge"},           {Fault::Reset, "reset"},     {Fault::CutCharacter, "cutchar"},
-    {Fault::MissingFields, "nofields"},
+    {Fault::MissingFields, "nofields"}, {Fault::Attachment, "attachment"},
 };
 
 constexpr size_t kDefaultHugeBytes = 8u << 20;
+constexpr const char* kDownloadType = "application/octet-stream";
+
+// The header of an answer sent as a download. The name goes out as given
+// (only line breaks, which would end the header, are left out): a test may
+// propose any name a hostile server could.
+std::string AttachmentHeader(const std::string& fileName) {
+  std::string name;
+  for (char c : fileName)
+    if (c != '\r' && c != '\n') name += c;
+  return "attachment; filename=\"" + name + "\"";
+}
 constexpr size_t kMaxRecorded = 20000;
 
 }  // namespace
@@ -455,8 +466,13 @@ void StandInService::Impl::Answer(const httplib::Request& req, const std::string
       res.status = 200;
       res.set_content("", kHtmlType);
       return;
+    case Fault::Attachment:
+      res.set_header("Content-Disposition", AttachmentHeader(fault.fields));
+      if (fault.bytes == 0) break;  // the page's own body, as a download
+      [[fallthrough]];
     case Fault::Huge: {
       size_t total = fault.bytes ? fault.bytes : kDefaultHugeBytes;
+      const char* type = fault.kind == Fault::Attachment ? kDownloadType : kHtmlType;
       res.status = 200;
       // The generation of the faults when the answer began: a pause halfway
       // lasts until they change.
@@ -467,7 +483,7 @@ void StandInService::Impl::Answer(const httplib::Request& req, const std::string
       }
       const size_t pauseAt = fault.pauseHalfway ? total / 2 : total;
       res.set_content_provider(
-          total, kHtmlType,
+          total, type,
           [this, total, pauseAt, generation](size_t offset, size_t length, httplib::DataSink& sink) {
             if (offset == pauseAt) {
               std::unique_lock<std::mutex> lock(mu);
@@ -512,7 +528,7 @@ void StandInService::Impl::Answer(const httplib::Request& req, const std::string
   }
   if (fault.kind == Fault::MissingFields && !reply.binary)
     reply.body = WithoutFieldNames(reply.body, fault.fields);
-  if (markersWanted && !reply.binary) reply.body = WithMarkerScript(reply.body);
+  if (markersWanted && !reply.binary && fault.kind != Fault::Attachment) reply.body = WithMarkerScript(reply.body);
   std::string bytes = reply.binary ? reply.body : ToGbk(reply.body);
   res.status = reply.status;
   for (const auto& [name, value] : reply.headers) res.set_header(name.c_str(), value);
@@ -556,6 +572,9 @@ void StandInService::Impl::Answer(const httplib::Request& req, const std::string
           });
       return;
     }
+    case Fault::Attachment:
+      res.set_content(bytes, kDownloadType);
+      return;
     default:
       res.set_content(bytes, reply.contentType.c_str());
       return;
@@ -591,7 +610,7 @@ void StandInService::Impl::HandleControl(const std::string& command,
     if (page.empty() || !ParseFaultKind(param("kind"), &f.kind)) {
       res.status = 400;
       res.set_content("usage: fault?page=NAME&kind=status|empty|leadbyte|silence|truncated|huge|"
-                      "reset|cutchar|nofields|none[&status=N][&bytes=N][&times=N][&fields=a,b]\n",
+                      "reset|cutchar|nofields|attachment|none[&status=N][&bytes=N][&times=N][&fields=a,b]\n",
                       kText);
       return;
     }

@@ -49,13 +49,18 @@ struct Fault {
     MissingFields, // the page as usual, but the form fields named in `fields`
                    // (all of them when it is empty) have lost their names and
                    // ids, so that a script looking them up finds nothing
+    Attachment,    // the page's body (or `bytes` bytes of GBK text, streamed,
+                   // when `bytes` is set) sent as a download: binary type and
+                   // "Content-Disposition: attachment" with the file name in
+                   // `fields` (as given, quoted; it may be hostile)
   };
   Kind kind = None;
   int status = 500;
   size_t bytes = 0;
   // How many requests the fault applies to; 0 = every request until cleared.
   int times = 0;
-  // MissingFields: the names, separated by commas ("n,u").
+  // MissingFields: the names, separated by commas ("n,u"). Attachment: the
+  // file name the answer proposes.
   std::string fields;
   // Huge: the first half of the body goes out at once, the rest only once
   // the faults change (any SetFault or ClearFaults) or the service stops:
@@ -73,7 +78,7 @@ struct PageMarker {
 
 // Name of a fault kind as the control endpoint spells it ("status", "empty",
 // "leadbyte", "silence", "truncated", "huge", "reset", "cutchar", "nofields",
-// "none"); parsing returns false for an unknown name.
+// "attachment", "none"); parsing returns false for an unknown name.
 const char* FaultKindName(Fault::Kind kind);
 bool ParseFaultKind(const std::string& name, Fault::Kind* kind);
 

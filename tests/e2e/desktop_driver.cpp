@@ -61,11 +61,12 @@ ClientProcess::ClientProcess(const std::string& exeName) : exeName_(exeName) {
   fs::create_directory_symlink(built.parent_path() / "assets", dir_ / "assets");
   // The browser module is looked for beside the executable.
   fs::create_symlink(built.parent_path() / "lumaro_webkit.so", dir_ / "lumaro_webkit.so");
-  // The desktop's web browser, as the program sees it: records the addresses
-  // it is handed instead of opening them.
+  // The desktop's web browser, as the program sees it: records what it is
+  // handed (one line a call, its arguments separated by blanks) instead of
+  // opening anything.
   fs::create_directory(dir_ / "bin");
   std::ofstream script(dir_ / "bin" / "xdg-open");
-  script << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << (dir_ / "opened.txt").string() << "'\n";
+  script << "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" << (dir_ / "opened.txt").string() << "'\n";
   script.close();
   fs::permissions(dir_ / "bin" / "xdg-open", fs::perms::owner_all);
 }

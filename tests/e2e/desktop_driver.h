@@ -56,7 +56,8 @@ class ClientProcess {
   std::string ReadFile(const std::string& name) const;
   // What the program wrote to its standard output and error.
   std::string Output() const { return ReadFile("output.log"); }
-  // Addresses the program handed to the desktop's web browser, one a line.
+  // What the program handed to `xdg-open` (the desktop's browser or the
+  // messenger): one line a call, its arguments separated by blanks.
   std::string OpenedInBrowser() const { return ReadFile("opened.txt"); }
   void WriteFile(const std::string& name, const std::string& bytes) const;
 

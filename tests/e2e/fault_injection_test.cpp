@@ -46,6 +46,7 @@ const Trouble kCutShort = With("shorter than announced", Fault::Truncated);
 const Trouble kCutCharacter = With("ends inside a character", Fault::CutCharacter);
 const Trouble kEmpty = With("empty body", Fault::EmptyBody);
 const Trouble kHuge = With("10 MB body", Fault::Huge, kTenMegabytes);
+const Trouble kVast = With("400 MB body", Fault::Huge, size_t(400) << 20);
 
 // Registration window: centres of its boxes and buttons (twips / 15).
 struct Point {
@@ -142,6 +143,7 @@ TEST_F(FaultInjection, StartUpKeepsItsOutcomeWhateverTheStartRequestsMeet) {
       {"GetVer.asp", kCutCharacter, kConnectionNotice},
       {"GetVer.asp", kEmpty, kUpdateWindow},
       {"GetVer.asp", kHuge, kConnectionNotice},  // past the largest reply kept
+      {"GetVer.asp", kVast, kConnectionNotice},
       {"GetOEM.asp", kStatus500, kQuietEnd},
       {"GetOEM.asp", kReset, kQuietEnd},
       {"GetOEM.asp", kCutCharacter, kQuietEnd},

@@ -1,6 +1,15 @@
 // The real program from start-up to the member console, against the
 // stand-in service.
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "e2e/e2e_fixture.h"
 
@@ -88,6 +97,94 @@ TEST_F(EndToEnd, TheRememberedSignInReplacesALinkPlantedInItsPlace) {
   EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::is_symlink(client.Dir() / "ini.txt"); }, 10));
   EXPECT_EQ(client.ReadFile("ini.txt"), "demo@@@@@@@@@@@@@@@@@@@@0\r\n");
   EXPECT_EQ(client.ReadFile("victim"), "someone else's file\n");
+}
+
+// A remembered sign-in that cannot be written whole, on a full disk,
+// leaves the one from before as it was and nothing beside it; the sign-in
+// goes on. The disk is a small file system of its own (root only), filled
+// to the last byte; the program's folder is one others may write to, so the
+// program keeps its files in the user's data folder, on that file system.
+// An environment variable set for the clients started meanwhile.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+class FullDisk {
+ public:
+  explicit FullDisk(const std::filesystem::path& at) : at_(at) {
+    std::filesystem::create_directories(at_);
+    mounted_ = geteuid() == 0 && mount("lumaro-full", at_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
+                                       "size=256k,mode=0700") == 0;
+  }
+  ~FullDisk() {
+    if (mounted_) umount2(at_.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return mounted_; }
+  // Fills what is left with one file.
+  bool Fill() const {
+    int fd = open((at_ / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const std::string block(4096, 'x');
+    while (write(fd, block.data(), block.size()) > 0) {
+    }
+    const std::string byte = "x";
+    while (write(fd, byte.data(), 1) > 0) {
+    }
+    const bool full = errno == ENOSPC;
+    close(fd);
+    return full;
+  }
+
+ private:
+  std::filesystem::path at_;
+  bool mounted_ = false;
+};
+
+TEST_F(EndToEnd, ASignInThatCannotBeRememberedOnAFullDiskLeavesTheOldOneWhole) {
+  const std::string before = "alice@@@@@@@@@@@@@@@@@@@@0\r\n";
+  auto& client = NewClient();
+  FullDisk disk(client.Dir() / "data");
+  if (!disk.Mounted()) GTEST_SKIP() << "needs root to mount a small file system";
+  const std::filesystem::path folder = client.Dir() / "data" / "lumaro";
+  std::filesystem::create_directory(folder);
+  std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+  client.WriteFile("data/lumaro/ini.txt", before);
+  ASSERT_TRUE(disk.Fill()) << "the file system did not fill up";
+  std::filesystem::permissions(client.Dir(), std::filesystem::perms::group_write,
+                               std::filesystem::perm_options::add);
+  ScopedEnv dataHome("XDG_DATA_HOME", (client.Dir() / "data").string());
+  client.Start();
+  std::string login = WaitForWindow(kLoginTitle, 20);
+  ASSERT_FALSE(login.empty());
+  ClickAt(login, kUserX, kUserY);
+  PressKey("ctrl+a");
+  TypeText("demo");
+  ClickAt(login, kPassX, kPassY);
+  TypeText("demo123");
+  ClickAt(login, kLoginX, kLoginY);
+  ASSERT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "no member console";
+  EXPECT_EQ(client.ReadFile("data/lumaro/ini.txt"), before);
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    EXPECT_EQ(entry.path().filename(), "ini.txt") << "left beside it";
+  EXPECT_FALSE(std::filesystem::exists(client.Dir() / "ini.txt"))
+      << "written into a folder others may write to";
+  EXPECT_TRUE(client.Running());
 }
 
 TEST_F(EndToEnd, AnotherPublishedVersionOpensNoLoginWindowAndFetchesNoResellerRecord) {
