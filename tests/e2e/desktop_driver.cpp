@@ -71,6 +71,21 @@ ClientProcess::ClientProcess(const std::string& exeName) : exeName_(exeName) {
   fs::permissions(dir_ / "bin" / "xdg-open", fs::perms::owner_all);
 }
 
+ScopedEnv::ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+  if (const char* old = std::getenv(name)) old_ = old;
+  if (value)
+    setenv(name, value->c_str(), 1);
+  else
+    unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (old_)
+    setenv(name_, old_->c_str(), 1);
+  else
+    unsetenv(name_);
+}
+
 ClientProcess::~ClientProcess() {
   Kill();
   std::error_code ec;

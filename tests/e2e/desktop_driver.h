@@ -23,6 +23,20 @@ struct CommandResult {
 };
 CommandResult RunCommand(const std::vector<std::string>& argv);
 
+// Sets (or, with no value, removes) an environment variable for the clients
+// started while the object lives; the old value comes back after it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, std::optional<std::string> value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
 // The client program, copied into a fresh folder so that its files
 // ("ini.txt", "share.txt") and its executable name belong to the test. Each
 // copy also gets a runtime folder of its own (XDG_RUNTIME_DIR, where the

@@ -104,27 +104,6 @@ TEST_F(EndToEnd, TheRememberedSignInReplacesALinkPlantedInItsPlace) {
 // goes on. The disk is a small file system of its own (root only), filled
 // to the last byte; the program's folder is one others may write to, so the
 // program keeps its files in the user's data folder, on that file system.
-// An environment variable set for the clients started meanwhile.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 class FullDisk {
  public:
   explicit FullDisk(const std::filesystem::path& at) : at_(at) {
