@@ -4,7 +4,9 @@
 //   against the minimal program's web view creation to the page loaded (the
 //   minimal program is already up, as the client is when the user clicks);
 // - memory: resident set and proportional set size of the whole process
-//   tree (the program and its browser processes) with the page loaded.
+//   tree (the program and its browser processes) with the page loaded;
+// - the memory at the login window, with the browser's web process started
+//   ahead of the console and without.
 #include <dirent.h>
 #include <signal.h>
 #include <spawn.h>
@@ -119,6 +121,22 @@ Memory TreeMemory(pid_t root) {
   return m;
 }
 
+// Proportional set size of one process.
+double ProcessPssMb(pid_t pid) {
+  std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+  std::string key;
+  long kb = 0;
+  std::string unit;
+  while (rollup >> key) {
+    if (key == "Pss:") {
+      rollup >> kb >> unit;
+      return kb / 1024.0;
+    }
+    rollup.ignore(1 << 20, '\n');
+  }
+  return 0;
+}
+
 std::string TempTrace() {
   char templ[] = "/tmp/lumaro-trace-XXXXXX";
   int fd = mkstemp(templ);
@@ -187,6 +205,34 @@ Run Client() {
   return run;
 }
 
+// The memory while the login window waits for the user, with the browser's
+// web process started ahead of the console or not (LUMARO_BROWSER_AHEAD=0):
+// the whole process tree, and the program's own process.
+struct LoginMemory {
+  double treePssMb = -1, programPssMb = -1;
+  int processes = 0;
+};
+
+LoginMemory AtLoginWindow(bool browserAhead) {
+  LoginMemory m;
+  if (!browserAhead) setenv("LUMARO_BROWSER_AHEAD", "0", 1);
+  {
+    e2e::ClientProcess client;
+    client.Start();
+    if (!e2e::WaitForWindow("^登录V6\\.0$", 20).empty()) {
+      // The web process starts a moment after the window appears.
+      std::this_thread::sleep_for(3s);
+      Memory tree = TreeMemory(client.Pid());
+      m.treePssMb = tree.pssMb;
+      m.processes = tree.processes;
+      m.programPssMb = ProcessPssMb(client.Pid());
+    }
+    client.Kill();
+  }
+  unsetenv("LUMARO_BROWSER_AHEAD");
+  return m;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -217,6 +263,22 @@ int main(int argc, char** argv) {
     bpss.push_back(b.memory.pssMb);
     cpss.push_back(c.memory.pssMb);
   }
+  std::vector<double> aheadTree, aheadProgram, plainTree, plainProgram;
+  int aheadProcesses = 0, plainProcesses = 0;
+  for (int i = 0; i < runs; ++i) {
+    LoginMemory plain = AtLoginWindow(false);
+    LoginMemory ahead = AtLoginWindow(true);
+    if (plain.treePssMb < 0 || ahead.treePssMb < 0) {
+      std::fprintf(stderr, "console_bench: no login window\n");
+      return 1;
+    }
+    plainTree.push_back(plain.treePssMb);
+    plainProgram.push_back(plain.programPssMb);
+    aheadTree.push_back(ahead.treePssMb);
+    aheadProgram.push_back(ahead.programPssMb);
+    plainProcesses = plain.processes;
+    aheadProcesses = ahead.processes;
+  }
   service.Stop();
   auto row = [](const char* name, double b, double c, const char* unit, double scale) {
     std::printf("%-44s %8.1f%-2s %8.1f%-2s %8.2f\n", name, b * scale, unit, c * scale, unit, c / b);
@@ -228,5 +290,14 @@ int main(int argc, char** argv) {
       "MB", 1);
   row("memory with welcome page, PSS (vs minimal)", bench::Median(bpss), bench::Median(cpss),
       "MB", 1);
+  // The login window's memory, the browser started ahead against not: the
+  // whole tree grows by the browser's processes; the program itself should
+  // hardly grow.
+  row("login window PSS, all (vs no web ahead)", bench::Median(plainTree),
+      bench::Median(aheadTree), "MB", 1);
+  row("login window PSS, program (vs no web ahead)",
+      bench::Median(plainProgram), bench::Median(aheadProgram), "MB", 1);
+  std::printf("  (processes at the login window: %d without, %d with the web process ahead)\n",
+              plainProcesses, aheadProcesses);
   return 0;
 }

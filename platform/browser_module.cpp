@@ -11,6 +11,7 @@
 // Programs that link the browser in (the platform tests) define the entry
 // point themselves; the client finds it in the module.
 #pragma weak lumaro_webkit_browser_maker
+#pragma weak lumaro_webkit_start_web_process
 
 namespace lumaro::gtkp {
 
@@ -19,7 +20,12 @@ namespace {
 // Where the module is looked for: beside the executable (the build tree),
 // then in the library folder of the prefix the executable was installed
 // under (<prefix>/bin/../lib/lumaro), then in the one it was built for.
-BrowserMaker LoadModule() {
+struct BrowserModule {
+  BrowserMaker maker = nullptr;
+  void (*startWebProcess)() = nullptr;
+};
+
+BrowserModule LoadModule() {
   const std::string exeDir = LocalFiles().ExecutableDir();
   std::string beside = exeDir + "/" + kBrowserModuleFile;
   std::string relative = exeDir + "/../lib/lumaro/" + kBrowserModuleFile;
@@ -32,26 +38,36 @@ BrowserMaker LoadModule() {
       continue;
     }
     auto entry = reinterpret_cast<BrowserMaker (*)()>(dlsym(module, kBrowserMakerSymbol));
-    if (entry) return entry();
+    if (entry) {
+      BrowserModule loaded;
+      loaded.maker = entry();
+      loaded.startWebProcess = reinterpret_cast<void (*)()>(dlsym(module, kWebProcessStarterSymbol));
+      return loaded;
+    }
     errors += "\n  " + path + ": no entry point";
   }
   std::fprintf(stderr, "lumaro: the browser module could not be loaded:%s\n", errors.c_str());
-  return nullptr;
+  return {};
 }
 
-BrowserMaker Maker() {
-  if (&lumaro_webkit_browser_maker) return lumaro_webkit_browser_maker();
-  static bool loaded = false;
-  static BrowserMaker maker = nullptr;
-  if (!loaded) {
-    loaded = true;
-    maker = LoadModule();
-  }
-  return maker;
+const BrowserModule& Module() {
+  static const BrowserModule module = [] {
+    if (&lumaro_webkit_browser_maker)
+      return BrowserModule{lumaro_webkit_browser_maker(), &lumaro_webkit_start_web_process};
+    return LoadModule();
+  }();
+  return module;
 }
+
+BrowserMaker Maker() { return Module().maker; }
 
 gboolean PreloadNow(gpointer) {
-  Maker();
+  Module();
+  return G_SOURCE_REMOVE;
+}
+
+gboolean StartWebProcessNow(gpointer) {
+  if (auto start = Module().startWebProcess) start();
   return G_SOURCE_REMOVE;
 }
 
@@ -114,6 +130,10 @@ void PreloadBrowserModule() {
   // GLib, whose lock the main thread may hold while it waits for the loader's
   // lock. So it is done here once the window has had time to appear.
   g_timeout_add_full(G_PRIORITY_LOW, 300, PreloadNow, nullptr, nullptr);
+}
+
+void PrepareWebProcess() {
+  g_timeout_add_full(G_PRIORITY_LOW, 300, StartWebProcessNow, nullptr, nullptr);
 }
 
 std::unique_ptr<BrowserControl> MakeBrowser(const std::string& name, const Rect& r,

@@ -21,6 +21,9 @@ using BrowserMaker = std::unique_ptr<BrowserControl> (*)(
 // Loads the browser module from the main loop a moment from now; returns at
 // once.
 void PreloadBrowserModule();
+// As PreloadBrowserModule, and then starts the browser's web process, so
+// that the first page a window shows does not wait for it.
+void PrepareWebProcess();
 
 // A new browser control. When the module cannot be loaded, a stand-in that
 // says so in its area and has no document.
@@ -29,11 +32,13 @@ std::unique_ptr<BrowserControl> MakeBrowser(const std::string& name, const Rect&
                                             std::shared_ptr<WindowShared> shared,
                                             std::function<void()> closeWindow);
 
-// The module's file name and the entry point it exports.
+// The module's file name and the entry points it exports.
 inline constexpr const char* kBrowserModuleFile = "lumaro_webkit.so";
 inline constexpr const char* kBrowserMakerSymbol = "lumaro_webkit_browser_maker";
+inline constexpr const char* kWebProcessStarterSymbol = "lumaro_webkit_start_web_process";
 
 }  // namespace lumaro::gtkp
 
 // Defined by the browser module (and by programs that link the browser in).
 extern "C" lumaro::gtkp::BrowserMaker lumaro_webkit_browser_maker();
+extern "C" void lumaro_webkit_start_web_process();

@@ -56,6 +56,8 @@ void RunUntilLastWindowCloses() {
 
 void PreloadBrowser() { gtkp::PreloadBrowserModule(); }
 
+void PrepareBrowser() { gtkp::PrepareWebProcess(); }
+
 void ShutdownGtkPlatform() { gtkp::SetShuttingDown(); }
 
 }  // namespace lumaro

@@ -30,6 +30,9 @@ void RunUntilLastWindowCloses();
 // Loads the embedded browser a moment from now, once the first window has
 // appeared, so that the first window with a page does not wait for it.
 void PreloadBrowser();
+// As PreloadBrowser, and the browser's web process is started too: the
+// first page of the window that comes next loads without waiting for it.
+void PrepareBrowser();
 
 // The program is ending: window objects destroyed from now on (for example
 // by static destructors) leave their native widgets alone.

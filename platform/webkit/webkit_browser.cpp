@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <utility>
 
 #include "core/dispatch_gate.h"
 #include "platform/desktop_services.h"
@@ -430,6 +431,22 @@ void TraceLoad(const char* uri) {
 
 void SetDownloadDirectory(const std::string& dir) { DownloadDirectory() = dir; }
 
+namespace {
+
+// The empty page that keeps the web process started ahead of the first
+// browser, and whether a browser has been made.
+WebKitWebView* warmView = nullptr;
+bool browserMade = false;
+
+}  // namespace
+
+void StartWebProcess() {
+  if (warmView || browserMade) return;
+  warmView = WEBKIT_WEB_VIEW(g_object_ref_sink(g_object_new(
+      WEBKIT_TYPE_WEB_VIEW, "web-context", SharedContext(), "settings", SharedSettings(), nullptr)));
+  webkit_web_view_load_uri(warmView, "about:blank");
+}
+
 // ================================================================ browser
 
 WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle& style,
@@ -478,6 +495,10 @@ WebKitWebView* WebkitBrowser::NewView(WebKitWebView* relatedTo) {
   webkit_user_content_manager_add_script(content, wrapper);
   webkit_user_script_unref(wrapper);
 
+  // The first browser takes over the web process started ahead of it.
+  browserMade = true;
+  WebKitWebView* warm = std::exchange(warmView, nullptr);
+  if (!relatedTo) relatedTo = warm;
   GObject* view;
   if (relatedTo) {
     view = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", relatedTo,
@@ -489,6 +510,7 @@ WebKitWebView* WebkitBrowser::NewView(WebKitWebView* relatedTo) {
                                  nullptr));
   }
   g_object_unref(content);  // the view holds it
+  if (warm) g_object_unref(warm);
   return WEBKIT_WEB_VIEW(view);
 }
 

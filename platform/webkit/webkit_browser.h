@@ -174,6 +174,11 @@ double PageZoom();
 
 // Downloads started by pages are saved here (default: the user's download
 // folder).
+// Starts the browser's web process with an empty page nobody sees, unless a
+// browser has been made already; the next browser made shares the process
+// and the empty page goes.
+void StartWebProcess();
+
 void SetDownloadDirectory(const std::string& dir);
 
 }  // namespace lumaro::gtkp

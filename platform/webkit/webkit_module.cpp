@@ -17,3 +17,7 @@ extern "C" __attribute__((visibility("default"))) lumaro::gtkp::BrowserMaker
 lumaro_webkit_browser_maker() {
   return &MakeWebkitBrowser;
 }
+
+extern "C" __attribute__((visibility("default"))) void lumaro_webkit_start_web_process() {
+  lumaro::gtkp::StartWebProcess();
+}

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 extern char** environ;
@@ -154,6 +155,47 @@ void ClientProcess::Kill() {
   int st = 0;
   waitpid(pid_, &st, 0);
   pid_ = -1;
+}
+
+namespace {
+
+// A process's state letter and parent, from /proc/<pid>/stat.
+bool ReadStat(pid_t pid, char* state, pid_t* parent) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string s;
+  if (!std::getline(stat, s)) return false;
+  size_t close = s.rfind(')');
+  if (close == std::string::npos) return false;
+  std::istringstream rest(s.substr(close + 2));
+  return bool(rest >> *state >> *parent);
+}
+
+}  // namespace
+
+std::vector<pid_t> DescendantsOf(pid_t root) {
+  std::map<pid_t, pid_t> parent;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    pid_t pid = std::atoi(entry.path().filename().c_str());
+    char state;
+    pid_t ppid;
+    if (pid > 0 && ReadStat(pid, &state, &ppid)) parent[pid] = ppid;
+  }
+  std::vector<pid_t> found;
+  for (auto [pid, ppid] : parent) {
+    for (pid_t p = ppid; p > 1; p = parent.count(p) ? parent[p] : 0) {
+      if (p == root) {
+        found.push_back(pid);
+        break;
+      }
+    }
+  }
+  return found;
+}
+
+bool ProcessLives(pid_t pid) {
+  char state = 0;
+  pid_t parent = 0;
+  return ReadStat(pid, &state, &parent) && state != 'Z' && state != 'X';
 }
 
 std::string SanitizerReport(const std::string& output) {

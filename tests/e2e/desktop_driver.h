@@ -84,6 +84,11 @@ class ClientProcess {
   int crashSignal_ = 0;
 };
 
+// The processes descended from `root` (its children, theirs, …), now.
+std::vector<pid_t> DescendantsOf(pid_t root);
+// Whether a process is there and has not ended (a zombie has).
+bool ProcessLives(pid_t pid);
+
 // The first lines of a sanitizer's report in a program's output
 // (AddressSanitizer, UndefinedBehaviorSanitizer, LeakSanitizer), or "" when
 // there is none.

@@ -91,8 +91,8 @@ class BusyCores {
       pid_t pid = fork();
       if (pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlives the test
-        for (volatile unsigned long spin = 0;; spin = spin + 1) {
-        }
+        volatile unsigned long spin = 0;
+        for (;;) spin = spin + 1;
       }
       if (pid > 0) pids_.push_back(pid);
     }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/console_steps.h"
 #include "e2e/e2e_fixture.h"
 
 namespace e2e {
@@ -164,6 +165,29 @@ TEST_F(EndToEnd, ASignInThatCannotBeRememberedOnAFullDiskLeavesTheOldOneWhole) {
   EXPECT_FALSE(std::filesystem::exists(client.Dir() / "ini.txt"))
       << "written into a folder others may write to";
   EXPECT_TRUE(client.Running());
+}
+
+// The browser's processes start while the login window waits; closing the
+// window ends them with the program.
+TEST_F(EndToEnd, ClosingTheLoginWindowLeavesNoBrowserProcessBehind) {
+  auto& client = NewClient();
+  client.Start();
+  std::string login = WaitForWindow(kLoginTitle, 20);
+  ASSERT_FALSE(login.empty());
+  std::vector<pid_t> browser;
+  ASSERT_TRUE(WaitUntil([&] { return !(browser = DescendantsOf(client.Pid())).empty(); }, 10))
+      << "no web process was started while the login window waited";
+  ASSERT_TRUE(CloseByCloseBox(login));
+  ASSERT_TRUE(client.WaitExit(10).has_value()) << "the program did not end with its window";
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (pid_t pid : browser)
+          if (ProcessLives(pid)) return false;
+        return true;
+      },
+      10))
+      << "a browser process outlived the program";
+  EXPECT_EQ(CountRequests("newlogin.asp"), 0u);
 }
 
 TEST_F(EndToEnd, AnotherPublishedVersionOpensNoLoginWindowAndFetchesNoResellerRecord) {
