@@ -6,14 +6,13 @@
 
 #include "build_config.h"
 #include "core/address_kinds.h"
+#include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 #include "core/startup.h"
 #include "core/url_helpers.h"
-#include "member/frmAdmin.h"
-#include "windows/form_text.h"
 
 namespace lumaro {
 
@@ -96,14 +95,6 @@ void frmSys::ReleaseInstance() { Shared().Release(); }
 
 void ShowAgentConsole() { frmSys::Instance().Show(); }
 
-bool SignInOpensAgentConsole(int edition) { return edition == 1 || edition == 4; }
-
-void ShowConsoleAfterSignIn() {
-  if (SignInOpensAgentConsole(kEditionId))
-    ShowAgentConsole();
-  else
-    ShowMemberConsole();
-}
 
 frmSys::frmSys() {
   WindowSpec design;

@@ -116,14 +116,6 @@ class frmSys {
 // Opens the shared agent console (modeless).
 void ShowAgentConsole();
 
-// Whether a build of `edition` opens the agent console after a sign-in:
-// the administrator's (1) and the agent's (4) builds do.
-bool SignInOpensAgentConsole(int edition);
-
-// Opens the console of this build's edition after a successful sign-in: the
-// agent console in the administrator's and agent's builds, the member
-// console in every other one.
-void ShowConsoleAfterSignIn();
 
 // True when `text` reads as a number as a whole: digits with an optional
 // sign, decimal point and exponent, blanks around it allowed. The empty

@@ -10,10 +10,10 @@
 #include "agent/frmSys.h"
 #include "build_config.h"
 #include "core/address_kinds.h"
+#include "core/form_text.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
 #include "core/url_helpers.h"
-#include "windows/form_text.h"
 #include "windows/frmView.h"
 
 namespace lumaro {

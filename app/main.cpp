@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "agent/frmSys.h"
 #include "core/dispatch_gate.h"
+#include "core/shared_window.h"
 #include "core/startup.h"
 #include "member/frmAdmin.h"
 #include "platform/gtk_platform.h"
@@ -13,7 +15,6 @@
 #include "windows/frmUP.h"
 #include "windows/frmViewMemo.h"
 #include "windows/frmViewQQ.h"
-#include "windows/shared_windows.h"
 
 int main(int argc, char** argv) {
   // A write past the file size limit (a full disk's quota) fails as a write
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
     if (browserAhead) lumaro::PrepareBrowser();
   };
   openers.showUpdate = [] { lumaro::ShowUpdateWindow(); };
+  openers.showMemberConsole = [] { lumaro::ShowMemberConsole(); };
+  openers.showAgentConsole = [] { lumaro::ShowAgentConsole(); };
 
   // The member console's links open these as fresh modal windows over the
   // console whose link it was.

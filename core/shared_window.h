@@ -24,11 +24,28 @@ void RetireWindow(std::shared_ptr<Form> form) {
   DispatchGate::Get().Retire([window] { return window->Busy(); }, std::move(form));
 }
 
+// What every shared window offers the program's end: letting go of its
+// instance. Each one is listed from its construction to its destruction.
+class SharedWindowBase {
+ public:
+  SharedWindowBase();
+  virtual ~SharedWindowBase();
+  SharedWindowBase(const SharedWindowBase&) = delete;
+  SharedWindowBase& operator=(const SharedWindowBase&) = delete;
+  virtual void Release() = 0;
+};
+
+// Lets go of the instance of every shared window (closed or not); each is
+// freed as soon as none of its handlers runs (at once when none does). The
+// program does this at its end, while the desktop that made the windows
+// still exists.
+void ReleaseSharedWindows();
+
 // The single shared instance of a form (the login window, the consoles, the
 // update window, ...): made on first use, and afresh once the previous one
 // has closed. `Form` offers Window() and Closed() (its window has closed).
 template <class Form>
-class SharedWindow {
+class SharedWindow : public SharedWindowBase {
  public:
   Form& Instance() {
     if (!form_ || form_->Closed()) {
@@ -42,7 +59,7 @@ class SharedWindow {
   Form* OpenInstance() const { return form_ && !form_->Closed() ? form_.get() : nullptr; }
 
   // Lets go of the instance (closed or not), freed as soon as it is idle.
-  void Release() { RetireWindow(std::move(form_)); }
+  void Release() override { RetireWindow(std::move(form_)); }
 
  private:
   std::shared_ptr<Form> form_;

@@ -36,6 +36,15 @@ StartupWindows& StartupOpeners() {
   return openers;
 }
 
+bool SignInOpensAgentConsole(int edition) { return edition == 1 || edition == 4; }
+
+void ShowConsoleAfterSignIn() {
+  const StartupWindows& openers = StartupOpeners();
+  const auto& show =
+      SignInOpensAgentConsole(kEditionId) ? openers.showAgentConsole : openers.showMemberConsole;
+  if (show) show();
+}
+
 std::string VersionText() {
   return std::to_string(kVersionMajor) + "-" + std::to_string(kVersionRevision);
 }

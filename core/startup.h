@@ -14,13 +14,26 @@ namespace lumaro {
 // The program's entry point; opens at most one window (update or login).
 void Main();
 
-// How Main opens its two windows (modeless). The executable points them at
-// the login and update windows; tests point them at recorders.
+// How Main opens its two windows (modeless), and how the login window opens
+// a console after a successful sign-in. The executable points them at the
+// login and update windows and at the two consoles; tests point them at
+// recorders.
 struct StartupWindows {
   std::function<void()> showLogin;
   std::function<void()> showUpdate;
+  std::function<void()> showMemberConsole;
+  std::function<void()> showAgentConsole;
 };
 StartupWindows& StartupOpeners();
+
+// Whether a build of `edition` opens the agent console after a sign-in:
+// the administrator's (1) and the agent's (4) builds do.
+bool SignInOpensAgentConsole(int edition);
+
+// Opens the console of this build's edition after a successful sign-in: the
+// agent console in the administrator's and agent's builds, the member
+// console in every other one.
+void ShowConsoleAfterSignIn();
 
 // Writes the current local date and time into "share.txt".
 void WriteShareLog();

@@ -18,8 +18,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/form_text.h"
 #include "fuzz/fuzz_checks.h"
-#include "windows/form_text.h"
 
 using lumaro::fuzz::Require;
 

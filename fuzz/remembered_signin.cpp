@@ -12,10 +12,10 @@
 // password that ends in "@" (the separator would move), nor one that holds
 // the separator; those are left out of the round trip.
 #include "core/ansi.h"
+#include "core/form_text.h"
 #include "core/startup.h"
 #include "fuzz/fuzz_checks.h"
 #include "signin/frmlogin.h"
-#include "windows/form_text.h"
 
 using lumaro::fuzz::Require;
 

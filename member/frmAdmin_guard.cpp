@@ -6,12 +6,12 @@
 #include <stdexcept>
 
 #include "build_config.h"
+#include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
 #include "core/url_helpers.h"
 #include "member/frmAdmin.h"
-#include "windows/form_text.h"
 
 namespace lumaro {
 

@@ -4,9 +4,9 @@
 #include <exception>
 #include <stdexcept>
 
+#include "core/form_text.h"
 #include "core/globals.h"
 #include "member/frmAdmin.h"
-#include "windows/form_text.h"
 
 namespace lumaro {
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "build_config.h"
+#include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
@@ -10,7 +11,6 @@
 #include "core/shared_window.h"
 #include "core/url_helpers.h"
 #include "signin/frmlogin.h"
-#include "windows/form_text.h"
 
 namespace lumaro {
 

@@ -2,8 +2,9 @@
 
 #include <string_view>
 
-#include "core/ansi.h"
 #include "build_config.h"
+#include "core/ansi.h"
+#include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
@@ -11,9 +12,7 @@
 #include "core/shared_window.h"
 #include "core/startup.h"
 #include "core/url_helpers.h"
-#include "agent/frmSys.h"
 #include "signin/frmReg.h"
-#include "windows/form_text.h"
 
 namespace lumaro {
 

@@ -3,11 +3,11 @@
 #include <exception>
 
 #include "build_config.h"
+#include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
-#include "windows/form_text.h"
 #include "windows/frmOpen.h"
 
 namespace lumaro {

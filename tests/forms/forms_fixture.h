@@ -11,15 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "agent/frmSys.h"
 #include "build_config.h"
 #include "core/platform.h"
+#include "core/shared_window.h"
+#include "core/startup.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_ui.h"
 #include "member/frmAdmin.h"
 #include "signin/frmReg.h"
 #include "signin/frmlogin.h"
 #include "windows/frmUP.h"
-#include "windows/shared_windows.h"
 
 namespace lumaro {
 
@@ -27,9 +29,15 @@ inline std::string Base() { return std::string(kServiceBase); }
 
 class FormsTest : public ::testing::Test {
  protected:
+  // A sign-in opens the consoles as the program does.
+  FormsTest() {
+    StartupOpeners().showMemberConsole = [] { ShowMemberConsole(); };
+    StartupOpeners().showAgentConsole = [] { ShowAgentConsole(); };
+  }
   ~FormsTest() override {
     ReleaseSharedWindows();
     MemberWindowOpeners() = {};
+    StartupOpeners() = {};
   }
 
   // Answers 200 with the GBK form of `text` every request whose address

@@ -1,4 +1,4 @@
-#include "windows/form_text.h"
+#include "core/form_text.h"
 
 #include <gtest/gtest.h>
 
