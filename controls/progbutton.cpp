@@ -56,8 +56,21 @@ uint32_t OpaquePixel(uint32_t colour) {
   return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
-// Direct access to the pixels of an ARGB32 image surface. The surface is
-// flushed on entry and marked dirty on exit, so cairo drawing and direct
+// Device pixels per layout pixel of a surface (its device scale, at least 1).
+int DeviceScale(cairo_surface_t* s) {
+  double sx = 1, sy = 1;
+  cairo_surface_get_device_scale(s, &sx, &sy);
+  return std::max(1, static_cast<int>(std::lround(sx)));
+}
+
+// `layout` layout pixels in device pixels at `scale`, kept within int.
+int DevicePixels(int64_t layout, int scale) {
+  return static_cast<int>(std::clamp<int64_t>(layout * scale, std::numeric_limits<int>::min(),
+                                              std::numeric_limits<int>::max()));
+}
+
+// Direct access to the device pixels of an ARGB32 image surface. The surface
+// is flushed on entry and marked dirty on exit, so cairo drawing and direct
 // writes can be mixed.
 class PixelAccess {
  public:
@@ -73,6 +86,7 @@ class PixelAccess {
     w_ = cairo_image_surface_get_width(s_);
     h_ = cairo_image_surface_get_height(s_);
     stride_ = cairo_image_surface_get_stride(s_);
+    scale_ = DeviceScale(s_);
   }
   ~PixelAccess() {
     if (s_) cairo_surface_mark_dirty(s_);
@@ -83,12 +97,14 @@ class PixelAccess {
   bool ok() const { return data_ != nullptr; }
   int width() const { return w_; }
   int height() const { return h_; }
+  // Device pixels per layout pixel.
+  int scale() const { return scale_; }
   uint32_t* row(int y) { return reinterpret_cast<uint32_t*>(data_ + static_cast<ptrdiff_t>(y) * stride_); }
 
  private:
   cairo_surface_t* s_ = nullptr;
   unsigned char* data_ = nullptr;
-  int w_ = 0, h_ = 0, stride_ = 0;
+  int w_ = 0, h_ = 0, stride_ = 0, scale_ = 1;
 };
 
 // Layout of `text` in the control's font, as plain text (no prefix handling).
@@ -281,29 +297,48 @@ void ProgButton::SetSize(int widthPx, int heightPx) {
   Redraw();
 }
 
+void ProgButton::SetScale(int scale) {
+  scale = std::clamp(scale, 1, kMaxScale);
+  if (scale == scale_) return;
+  scale_ = scale;
+  Redraw();
+}
+
 void ProgButton::LoadPalette(int32_t scheme) {
   if (scheme < 1 || scheme > 9) return;
   std::copy(std::begin(kSchemes[scheme - 1]), std::end(kSchemes[scheme - 1]), palette_);
 }
 
-// A rounded box over the pixels [left, right) x [top, bottom) with the
+// A rounded box over the layout pixels [left, right) x [top, bottom) with the
 // control's corner ellipse. As with GDI's small ellipses, the corner arc runs
-// through the centres of the box's outermost pixels: for the 5 x 5 ellipse the
-// first row loses two pixels at each end and the second row one. Each row of
-// the box is one run of pixels; false when the row is outside the box.
-bool ProgButton::RowSpan(int32_t left, int32_t top, int32_t right, int32_t bottom, int y, int* x0,
-                         int* x1) const {
+// through the centres of the box's outermost layout pixels: for the 5 x 5
+// ellipse at scale 1 the first row loses two pixels at each end and the
+// second row one. At a larger scale the same arc is followed at the device
+// pixels' resolution: a device pixel belongs to the box when its centre lies
+// inside the arc's span on its row. Each row of the box is one run of device
+// pixels; false when the row is outside the box.
+bool ProgButton::RowSpan(int32_t left, int32_t top, int32_t right, int32_t bottom, int scale, int y,
+                         int* x0, int* x1) {
   *x0 = *x1 = 0;
-  if (right <= left || y < top || y >= bottom) return false;
-  int32_t e = std::min<int32_t>({kCornerSize, right - left, bottom - top});
-  int inset = 0;
+  const int64_t s = scale;
+  if (right <= left || y < int64_t{top} * s || y >= int64_t{bottom} * s) return false;
+  const int64_t e = std::min<int64_t>(
+      {kCornerSize, int64_t{right} - left, int64_t{bottom} - top});
+  int64_t inset = 0;
   if (e >= 2) {
-    const double c = (e - 1) / 2.0;  // arc centre and radius, from the outer pixel centres
-    const double dy = std::min(y - top, bottom - 1 - y);
-    if (dy < c) inset = static_cast<int>(std::ceil(c - std::sqrt(c * c - (c - dy) * (c - dy)) - 1e-9));
+    // Arc centre (from the box's edge) and radius in device pixels.
+    const double c = (e - 1) / 2.0;
+    const double centre = s * (c + 0.5), radius = s * c;
+    // Distance of the row's centre from the nearer of the box's top and bottom.
+    const double row = std::min(y - int64_t{top} * s, int64_t{bottom} * s - 1 - y) + 0.5;
+    if (row < centre) {
+      const double dy = centre - row;
+      const double half = dy < radius ? std::sqrt(radius * radius - dy * dy) : 0.0;
+      inset = static_cast<int64_t>(std::ceil(centre - half - 0.5 - 1e-9));
+    }
   }
-  *x0 = left + inset;
-  *x1 = right - inset;
+  *x0 = DevicePixels(left, scale) + static_cast<int>(inset);
+  *x1 = DevicePixels(right, scale) - static_cast<int>(inset);
   return *x1 > *x0;
 }
 
@@ -311,7 +346,7 @@ bool ProgButton::RowSpan(int32_t left, int32_t top, int32_t right, int32_t botto
 // last column and row, so the outline at (0, 0)-(W-1, H-1) is its rim.
 bool ProgButton::InShape(int x, int y) const {
   int x0, x1;
-  return RowSpan(0, 0, shapeWidth_ - 1, shapeHeight_ - 1, y, &x0, &x1) && x >= x0 && x < x1;
+  return RowSpan(0, 0, shapeWidth_ - 1, shapeHeight_ - 1, 1, y, &x0, &x1) && x >= x0 && x < x1;
 }
 
 void ProgButton::ApplyShape() {
@@ -319,7 +354,8 @@ void ProgButton::ApplyShape() {
   if (!px.ok()) return;
   for (int y = 0; y < px.height(); ++y) {
     int x0, x1;
-    if (!RowSpan(0, 0, shapeWidth_ - 1, shapeHeight_ - 1, y, &x0, &x1)) x0 = x1 = px.width();
+    if (!RowSpan(0, 0, shapeWidth_ - 1, shapeHeight_ - 1, px.scale(), y, &x0, &x1))
+      x0 = x1 = px.width();
     uint32_t* row = px.row(y);
     std::fill(row, row + std::clamp(x0, 0, px.width()), 0u);
     std::fill(row + std::clamp(x1, 0, px.width()), row + px.width(), 0u);
@@ -330,16 +366,22 @@ void ProgButton::DrawColor(cairo_surface_t* target, int32_t left, int32_t top, i
                            int32_t bottom, uint32_t colour1, uint32_t colour2) {
   PixelAccess px(target ? target : image_);
   if (!px.ok() || right <= left || bottom <= top) return;
-  // Channels in 16 bits (byte * 256), blended per row, shown as bytes.
-  const int64_t span = static_cast<int64_t>(bottom) - top;
-  const int x0 = std::max(left, 0), x1 = std::min(right, px.width());
-  const int y0 = std::max(top, 0), y1 = std::min(bottom, px.height());
+  // Channels in 16 bits (byte * 256), blended per device row, shown as
+  // bytes. Every layout row's first device row has the colour that row has
+  // at scale 1; the rows between continue the blend.
+  const int64_t s = px.scale();
+  const int64_t first = top * s;
+  const int64_t span = (static_cast<int64_t>(bottom) - top) * s;
+  const int x0 = static_cast<int>(std::max<int64_t>(left * s, 0));
+  const int x1 = static_cast<int>(std::min<int64_t>(right * s, px.width()));
+  const int y0 = static_cast<int>(std::max<int64_t>(first, 0));
+  const int y1 = static_cast<int>(std::min<int64_t>(bottom * s, px.height()));
   for (int y = y0; y < y1; ++y) {
     uint32_t rowColour = 0;
     for (int shift = 0; shift <= 16; shift += 8) {
       int64_t a = static_cast<int64_t>((colour1 >> shift) & 0xFF) * 256;
       int64_t b = static_cast<int64_t>((colour2 >> shift) & 0xFF) * 256;
-      int64_t v = a + (b - a) * (y - static_cast<int64_t>(top)) / span;
+      int64_t v = a + (b - a) * (y - first) / span;
       rowColour |= static_cast<uint32_t>(v >> 8) << shift;
     }
     uint32_t pixel = OpaquePixel(rowColour);
@@ -348,40 +390,54 @@ void ProgButton::DrawColor(cairo_surface_t* target, int32_t left, int32_t top, i
   }
 }
 
-// RoundRect (0, 0)-(right, bottom), one-pixel pen in palette 8, hollow: the
-// rim of the rounded box over columns 0..right-1 and rows 0..bottom-1.
+// RoundRect (0, 0)-(right, bottom), a pen one layout pixel wide in palette 8,
+// hollow: the rim of the rounded box over columns 0..right-1 and rows
+// 0..bottom-1, as thick as the scale in device pixels.
 void ProgButton::DrawOutline() {
   PixelAccess px(image_);
   if (!px.ok()) return;
   const uint32_t pen = OpaquePixel(palette_[8]);
+  const int s = px.scale();
   struct Span {
     int x0 = 0, x1 = 0;
     bool Has(int x) const { return x >= x0 && x < x1; }
   };
-  auto span = [&](int y) {
-    Span s;
-    RowSpan(0, 0, right_, bottom_, y, &s.x0, &s.x1);
-    return s;
-  };
-  // A pixel of the box is on the rim when a 4-neighbour lies outside it.
-  for (int y = 0; y < std::min(bottom_, px.height()); ++y) {
-    const Span here = span(y), above = span(y - 1), below = span(y + 1);
+  const int rows = std::min(DevicePixels(bottom_, s), px.height());
+  if (rows <= 0) return;
+  // The box's runs for rows -s .. rows+s-1 (outside the box: empty).
+  std::vector<Span> spans(static_cast<size_t>(rows) + 2 * s);
+  for (int y = -s; y < rows + s; ++y) {
+    Span& r = spans[static_cast<size_t>(y + s)];
+    RowSpan(0, 0, right_, bottom_, s, y, &r.x0, &r.x1);
+  }
+  auto span = [&](int y) -> const Span& { return spans[static_cast<size_t>(y + s)]; };
+  // A device pixel of the box is on the rim when a pixel at most `s` steps
+  // away along its row or column lies outside the box.
+  for (int y = 0; y < rows; ++y) {
+    const Span& here = span(y);
     uint32_t* row = px.row(y);
     for (int x = std::max(here.x0, 0); x < std::min(here.x1, px.width()); ++x) {
-      if (x == here.x0 || x == here.x1 - 1 || !above.Has(x) || !below.Has(x)) row[x] = pen;
+      bool rim = x < here.x0 + s || x >= here.x1 - s;
+      for (int k = 1; k <= s && !rim; ++k) rim = !span(y - k).Has(x) || !span(y + k).Has(x);
+      if (rim) row[x] = pen;
     }
   }
 }
 
-// DrawFocusRect: a dotted frame just inside the rectangle, every other pixel
-// inverted, so that drawing it twice restores the face.
+// DrawFocusRect: a dotted frame just inside the rectangle, every other
+// layout pixel inverted, so that drawing it twice restores the face.
 void ProgButton::DrawFocusRect(const PixelRect& r) {
   PixelAccess px(image_);
   if (!px.ok() || r.right <= r.left || r.bottom <= r.top) return;
+  const int s = px.scale();
   auto flip = [&](int x, int y) {
-    if (x < 0 || y < 0 || x >= px.width() || y >= px.height() || ((x + y) & 1)) return;
-    uint32_t& p = px.row(y)[x];
-    p ^= 0x00FFFFFFu;
+    if ((x + y) & 1) return;
+    for (int64_t dy = int64_t{y} * s; dy < (int64_t{y} + 1) * s; ++dy) {
+      if (dy < 0 || dy >= px.height()) continue;
+      uint32_t* row = px.row(static_cast<int>(dy));
+      for (int64_t dx = int64_t{x} * s; dx < (int64_t{x} + 1) * s; ++dx)
+        if (dx >= 0 && dx < px.width()) row[dx] ^= 0x00FFFFFFu;
+    }
   };
   const int l = r.left, t = r.top, rr = r.right - 1, b = r.bottom - 1;
   for (int x = l; x <= rr; ++x) {
@@ -429,25 +485,24 @@ void ProgButton::DrawTextR(const std::string& text) {
   cairo_move_to(cr, textRect_.left, textRect_.top);
   pango_cairo_show_layout(cr, layout);
   // The font's own underline is thinner than a pixel at this size and would
-  // come out grey; the prefix underline is a solid line on the pixel grid,
-  // under the character's advance, at the font's underline position.
+  // come out grey; the prefix underline is a solid line on the device pixel
+  // grid, under the character's advance, at the font's underline position.
   if (!underlined.empty()) {
+    const double s = scale_;
     PangoFontMetrics* metrics = pango_context_get_metrics(
         pango_layout_get_context(layout), pango_layout_get_font_description(layout), nullptr);
     const double below = static_cast<double>(pango_layout_get_baseline(layout) -
                                              pango_font_metrics_get_underline_position(metrics)) /
                          PANGO_SCALE;
     const double thick =
-        std::max(1.0, RoundEven(static_cast<double>(pango_font_metrics_get_underline_thickness(metrics)) /
-                                PANGO_SCALE));
+        std::max(1.0, RoundEven(s * pango_font_metrics_get_underline_thickness(metrics) / PANGO_SCALE)) / s;
     pango_font_metrics_unref(metrics);
     for (const auto& range : underlined) {
       PangoRectangle pos;
       pango_layout_index_to_pos(layout, static_cast<int>(range.first), &pos);
-      const double x0 = std::min(pos.x, pos.x + pos.width) / static_cast<double>(PANGO_SCALE);
-      const double x1 = std::max(pos.x, pos.x + pos.width) / static_cast<double>(PANGO_SCALE);
-      cairo_rectangle(cr, textRect_.left + RoundEven(x0), textRect_.top + std::floor(below),
-                      RoundEven(x1) - RoundEven(x0), thick);
+      const double x0 = RoundEven(s * std::min(pos.x, pos.x + pos.width) / PANGO_SCALE) / s;
+      const double x1 = RoundEven(s * std::max(pos.x, pos.x + pos.width) / PANGO_SCALE) / s;
+      cairo_rectangle(cr, textRect_.left + x0, textRect_.top + std::floor(s * below) / s, x1 - x0, thick);
     }
     cairo_fill(cr);
   }
@@ -457,11 +512,13 @@ void ProgButton::DrawTextR(const std::string& text) {
 }
 
 void ProgButton::Redraw() {
-  // A cleared image of the client size.
-  if (!image_ || cairo_image_surface_get_width(image_) != width_ ||
-      cairo_image_surface_get_height(image_) != height_) {
+  // A cleared image of the client size, at the scale.
+  const int pixelWidth = DevicePixels(width_, scale_), pixelHeight = DevicePixels(height_, scale_);
+  if (!image_ || cairo_image_surface_get_width(image_) != pixelWidth ||
+      cairo_image_surface_get_height(image_) != pixelHeight || DeviceScale(image_) != scale_) {
     if (image_) cairo_surface_destroy(image_);
-    image_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
+    image_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight);
+    cairo_surface_set_device_scale(image_, scale_, scale_);
   } else {
     PixelAccess px(image_);
     for (int y = 0; px.ok() && y < px.height(); ++y) std::fill_n(px.row(y), px.width(), 0u);

@@ -2,6 +2,11 @@
 // The model keeps the properties and renders the face into an image; the
 // platform's widget shows that image and feeds mouse, key and focus input in.
 //
+// Geometry is in layout pixels. On a display that shows each layout pixel as
+// a block of device pixels (scale 2 and up) the image holds that many more
+// pixels and the face is drawn at that resolution: text, outline and corners
+// come out sharp instead of enlarged.
+//
 // Everything here is plain cairo/pango on an image surface, so the control
 // renders (and is tested) without a display.
 #pragma once
@@ -78,17 +83,25 @@ class ProgButton {
   void ReadProperties(const PropertyBag& bag);
   void WriteProperties(PropertyBag& bag) const;
 
-  // Client size in pixels; setting it redraws.
+  // Client size in layout pixels; setting it redraws.
   void SetSize(int widthPx, int heightPx);
   int Width() const { return width_; }
   int Height() const { return height_; }
-  // The persistent image of the client area (CAIRO_FORMAT_ARGB32, Width() x
-  // Height()); pixels outside the rounded shape are fully transparent. A new
-  // size makes a new surface: take it again after onImageChanged.
+  // Device pixels per layout pixel along each axis (1 to kMaxScale; other
+  // numbers are brought into that range); a new scale redraws.
+  static constexpr int kMaxScale = 8;
+  void SetScale(int scale);
+  int Scale() const { return scale_; }
+  // The persistent image of the client area: CAIRO_FORMAT_ARGB32, Width() x
+  // Height() layout pixels held as Scale() times as many device pixels each
+  // way (its device scale is Scale()). Pixels outside the rounded shape are
+  // fully transparent. A new size or scale makes a new surface: take it again
+  // after onImageChanged.
   cairo_surface_t* Image() const { return image_; }
-  // True when the pixel lies inside the control's rounded shape. Like a GDI
-  // round-rect region made from (0, 0, Width(), Height()), the shape spans
-  // columns 0..Width()-2 and rows 0..Height()-2, so the outline is its rim.
+  // True when the layout pixel lies inside the control's rounded shape. Like
+  // a GDI round-rect region made from (0, 0, Width(), Height()), the shape
+  // spans columns 0..Width()-2 and rows 0..Height()-2, so the outline is its
+  // rim.
   bool InShape(int x, int y) const;
 
   // The complete repaint; the host calls it on paint, everything else that
@@ -97,9 +110,10 @@ class ProgButton {
 
   // Drawing helpers, used by Redraw and callable from outside. `target` is
   // an ARGB32 image surface; nullptr means this control's image.
-  // One vertical gradient over (left, top, right, bottom): colour1 on row
-  // `top`, blending towards colour2, which lies on row `bottom` (not painted).
-  // Colours are 0x00BBGGRR.
+  // One vertical gradient over (left, top, right, bottom), in layout pixels
+  // of the target (its device scale tells how many device pixels each is):
+  // colour1 on row `top`, blending towards colour2, which lies on row
+  // `bottom` (not painted). Colours are 0x00BBGGRR.
   void DrawColor(cairo_surface_t* target, int32_t left, int32_t top, int32_t right,
                  int32_t bottom, uint32_t colour1, uint32_t colour2);
   // Draws the text centred on the control (as of the last redraw), in black;
@@ -150,7 +164,11 @@ class ProgButton {
 
  private:
   void ApplyShape();
-  bool RowSpan(int32_t left, int32_t top, int32_t right, int32_t bottom, int y, int* x0, int* x1) const;
+  // The run of device pixels [x0, x1) that row y (in device pixels) of the
+  // rounded box over the layout pixels [left, right) x [top, bottom) covers
+  // at `scale`; false when the row is outside the box.
+  static bool RowSpan(int32_t left, int32_t top, int32_t right, int32_t bottom, int scale, int y,
+                      int* x0, int* x1);
   void DrawOutline();
   void DrawFocusRect(const PixelRect& r);
 
@@ -158,6 +176,7 @@ class ProgButton {
   std::string caption_;
   std::string accessKey_;
   int width_ = 0, height_ = 0;
+  int scale_ = 1;
   cairo_surface_t* image_ = nullptr;
 
   uint32_t palette_[9] = {};

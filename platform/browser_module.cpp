@@ -100,6 +100,7 @@ class MissingBrowser : public BrowserControl {
     GtkWidget* label = gtk_label_new("网页组件未能载入，请重新安装本程序。");
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
     SetOuter(label, name_, ATK_ROLE_LABEL);
+    if (style.unseen) HideFromAssistiveTools(label);
     gtk_widget_set_size_request(label, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
   }
   void SetSilent(bool) override {}

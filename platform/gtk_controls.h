@@ -107,6 +107,14 @@ void GtkControl<Interface>::SetOuter(GtkWidget* widget, const std::string& acces
   if (role != ATK_ROLE_INVALID) atk_object_set_role(accessible, role);
 }
 
+// The GtkLayout that a window's or a panel's controls are placed in.
+GtkWidget* NewControlLayout();
+// Leaves a control's widget out of what assistive tools see of the layout
+// that holds it: it is not among the layout's accessible children, so
+// neither it nor anything inside it is in the accessibility tree. Call it
+// before the widget is put into the layout.
+void HideFromAssistiveTools(GtkWidget* widget);
+
 // The widget of a clickable label or picture: a windowless event box that
 // can take the keyboard focus (Enter or Space then activates it) and offers
 // assistive tools a "click" action. Activation emits its "activate" signal;

@@ -133,7 +133,7 @@ GtkWindowImpl::GtkWindowImpl(const WindowSpec& design)
     case Placement::System: gtk_window_set_position(w, GTK_WIN_POS_NONE); break;
   }
 
-  layout_ = GTK_WIDGET(g_object_ref(gtk_layout_new(nullptr, nullptr)));
+  layout_ = GTK_WIDGET(g_object_ref(NewControlLayout()));
   gtk_layout_set_size(GTK_LAYOUT(layout_), guint(clientWidth_), guint(clientHeight_));
   gtk_widget_set_can_focus(layout_, FALSE);
   ApplyClientSize();

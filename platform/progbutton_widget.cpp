@@ -169,6 +169,7 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
   signals_.Connect(area_, "draw", OnDraw, this);
   signals_.Connect(area_, "size-allocate", OnSizeAllocate, this);
   signals_.Connect(area_, "realize", OnRealize, this, /*after=*/true);
+  signals_.Connect(area_, "notify::scale-factor", OnScaleFactor, this);
   signals_.Connect(area_, "button-press-event", OnButton, this);
   signals_.Connect(area_, "button-release-event", OnButton, this);
   signals_.Connect(area_, "motion-notify-event", OnMotion, this);
@@ -190,6 +191,9 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
   model->processPendingMessages = [] {
     if (Svc().pump) Svc().pump->PumpEvents();
   };
+  // Drawn at the display's scale from the start: the window it goes into
+  // has the scale of the screen until it is shown elsewhere.
+  model->SetScale(gtk_widget_get_scale_factor(area_));
   model->SetSize(std::max(0, Px(r.width)), std::max(0, Px(r.height)));
 }
 
@@ -245,21 +249,20 @@ void ProgButtonHost::ClickFromAssistiveTool() {
   });
 }
 
-gboolean ProgButtonHost::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
+// The image is drawn at the widget's scale (see UpdateScale), so it covers
+// the device pixels one for one.
+gboolean ProgButtonHost::OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
   auto* self = static_cast<ProgButtonHost*>(data);
   cairo_surface_t* image = self->model_->Image();
   if (!image) return FALSE;
   cairo_set_source_surface(cr, image, 0, 0);
-  // The control's image has one pixel per layout pixel: on a scaled display
-  // each becomes a block of device pixels, sharp-edged rather than smeared.
-  if (gtk_widget_get_scale_factor(widget) > 1)
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
   cairo_paint(cr);
   return TRUE;
 }
 
 void ProgButtonHost::OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data) {
   auto* self = static_cast<ProgButtonHost*>(data);
+  self->UpdateScale();
   if (allocation->width != self->model_->Width() || allocation->height != self->model_->Height())
     self->model_->SetSize(allocation->width, allocation->height);
   self->ApplyShape();
@@ -267,8 +270,20 @@ void ProgButtonHost::OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpoint
 
 void ProgButtonHost::OnRealize(GtkWidget*, gpointer data) {
   auto* self = static_cast<ProgButtonHost*>(data);
+  self->UpdateScale();
   self->shapeWidth_ = self->shapeHeight_ = -1;
   self->ApplyShape();
+}
+
+void ProgButtonHost::OnScaleFactor(GtkWidget*, GParamSpec*, gpointer data) {
+  static_cast<ProgButtonHost*>(data)->UpdateScale();
+}
+
+// The face is drawn with as many device pixels as the display shows for each
+// layout pixel; a window moved to a display of another scale redraws it.
+void ProgButtonHost::UpdateScale() {
+  const int scale = gtk_widget_get_scale_factor(area_);
+  if (scale != model_->Scale()) model_->SetScale(scale);
 }
 
 // Clicks outside the rounded shape go to whatever lies beneath.

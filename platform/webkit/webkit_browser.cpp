@@ -459,6 +459,9 @@ WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(holder_), TRUE);
   SetOuter(holder_, style_.accessibleName.empty() ? name_ : style_.accessibleName,
            ATK_ROLE_DOCUMENT_FRAME);
+  // A browser the user never sees is no part of what assistive tools see
+  // either: neither the browser nor its page is in the accessibility tree.
+  if (style_.unseen) HideFromAssistiveTools(holder_);
   gtk_widget_set_size_request(holder_, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
   overlay_ = gtk_overlay_new();
   gtk_container_add(GTK_CONTAINER(holder_), overlay_);
@@ -535,9 +538,13 @@ void WebkitBrowser::InstallView(WebKitWebView* view) {
   gtk_widget_show(GTK_WIDGET(view_));
   webkit_web_view_set_zoom_level(view_, PageZoom());
   SetPageCatchUp(GTK_WIDGET(view_), CatchUp);
-  AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(view_));
-  atk_object_set_name(accessible,
-                      (style_.accessibleName.empty() ? name_ : style_.accessibleName).c_str());
+  // The page of an unseen browser is never offered to assistive tools, so
+  // its view gets no accessible object (which would take in the page's).
+  if (!style_.unseen) {
+    AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(view_));
+    atk_object_set_name(accessible,
+                        (style_.accessibleName.empty() ? name_ : style_.accessibleName).c_str());
+  }
 }
 
 void WebkitBrowser::RemoveView() {

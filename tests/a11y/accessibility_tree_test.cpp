@@ -351,5 +351,127 @@ TEST_F(AccessibilityTree, UpdateWindowButtonsAreNamedAndLaterEndsTheProgram) {
   EXPECT_TRUE(client_->WaitExit(10)) << "以后再说 did not end the program";
 }
 
+// ---------------------------------------------------------------- hidden browsers
+//
+// Browsers that lie under other controls, whose pages the user never sees,
+// are not in the tree either: neither the browser nor anything of its page,
+// checked once a page is surely loaded in it.
+
+constexpr const char* kNoticeTitle = "Lumaro提醒您";
+constexpr const char* kVisitorTitle = "访客详情";
+
+bool IsDocument(const Node& n) {
+  const AtspiRole role = n.Role();
+  return role == ATSPI_ROLE_DOCUMENT_FRAME || role == ATSPI_ROLE_DOCUMENT_WEB;
+}
+
+// The names of the documents in `window`, pages included, in tree order.
+std::vector<std::string> Documents(const Node& window) {
+  std::vector<std::string> names;
+  for (const Node& n : FindAll(window, IsDocument, /*intoPages=*/true)) names.push_back(n.Name());
+  return names;
+}
+
+// Nothing under `window`, pages included, is named after the hidden browser.
+void ExpectAbsent(const Node& window, const std::string& hiddenName) {
+  std::vector<Node> found = FindAll(
+      window, [&](const Node& n) { return n.Name() == hiddenName; }, /*intoPages=*/true);
+  EXPECT_TRUE(found.empty()) << "'" << hiddenName << "' is in the tree:\n" << Dump(window);
+}
+
+// Clicks the message box's 确定 through its action and waits for it to go.
+void Acknowledge(const Node& app, const Node& box) {
+  Node ok = Find(box, ATSPI_ROLE_PUSH_BUTTON, "确定");
+  ASSERT_TRUE(ok) << Dump(box);
+  ASSERT_TRUE(ok.Do("click"));
+  ASSERT_TRUE(WaitForNoWindow(app, kNoticeTitle, 10));
+}
+
+TEST_F(AccessibilityTree, TheRegistrationFormPageIsNotInTheTree) {
+  Node login = StartClient(kLoginTitle);
+  ASSERT_TRUE(login);
+  ASSERT_TRUE(FocusableButton(login, "新用户注册").Do("click"));
+  Node reg = WaitForWindow(app_, kRegisterTitle, 10);
+  ASSERT_TRUE(reg) << "no registration window";
+  ASSERT_TRUE(service_->WaitForRequest("edituser.asp", 10));
+
+  // A registration that goes through: the form page had to be there to be
+  // filled in, and the service's answer is now in the hidden browser, read
+  // while its message is up.
+  SetText(Find(reg, ATSPI_ROLE_TEXT, "帐号"), "a11yuser");
+  SetText(Find(reg, ATSPI_ROLE_TEXT, "常用邮箱"), "a11y@example.com");
+  SetText(Find(reg, ATSPI_ROLE_PASSWORD_TEXT, "密码"), "secret1");
+  SetText(Find(reg, ATSPI_ROLE_PASSWORD_TEXT, "确认密码"), "secret1");
+  SetText(Find(reg, ATSPI_ROLE_TEXT, "QQ"), "12345");
+  SetText(Find(reg, ATSPI_ROLE_TEXT, "联系电话"), "13800138000");
+  SetText(Find(reg, ATSPI_ROLE_TEXT, "姓名"), "张三");
+  ASSERT_TRUE(FocusableButton(reg, "注册").Do("click"));
+  Node box = WaitForWindow(app_, kNoticeTitle, 15);
+  ASSERT_TRUE(box) << "no answer to the registration";
+  ASSERT_EQ(service_->CountRequests("usersave.asp"), 1u);
+  ASSERT_TRUE(WaitForWindow(app_, kRegisterTitle, 1));
+
+  ExpectAbsent(reg, "注册表单");
+  EXPECT_TRUE(Documents(reg).empty()) << Dump(reg);
+  // What the window does show is all there.
+  ExpectControls(reg, {{ATSPI_ROLE_TEXT, "帐号", true}, {ATSPI_ROLE_PUSH_BUTTON, "注册", true}});
+
+  Acknowledge(app_, box);
+  EXPECT_TRUE(WaitForNoWindow(app_, kRegisterTitle, 10));
+}
+
+TEST_F(AccessibilityTree, TheCheckersSitePageIsNotInTheTree) {
+  // The poll is held, so that no success message ends the check early.
+  lumaro::service::Fault hold;
+  hold.kind = lumaro::service::Fault::Silence;
+  service_->SetFault("queryFlag.asp", hold);
+  Node console = SignInThroughAssistiveTools();
+  ASSERT_TRUE(console);
+  ASSERT_TRUE(FocusableButton(console, "网站访客").Do("click"));
+  ASSERT_TRUE(service_->WaitForRequest("Mananet.asp", 10));
+
+  // The site checker, once the site page has run in its hidden browser.
+  Node check;
+  ASSERT_TRUE(WaitUntil(
+      [&] { return static_cast<bool>(check = Find(console, ATSPI_ROLE_LINK, "代码检测", true)); },
+      10));
+  ASSERT_TRUE(check.Do(check.Actions().front()));
+  Node checker = WaitForWindow(app_, kCheckerTitle, 15);
+  ASSERT_TRUE(checker) << "no site checker";
+  ASSERT_TRUE(WaitUntil([&] { return service_->Counted("101"); }, 15)) << "the site page never ran";
+  ExpectAbsent(checker, "网站页面");
+  EXPECT_TRUE(Documents(checker).empty()) << Dump(checker);
+  EXPECT_TRUE(Find(checker, ATSPI_ROLE_PROGRESS_BAR, "检测进度"));
+  ASSERT_TRUE(service_->WaitForRequest("queryFlag.asp", 10));
+  ASSERT_TRUE(Find(checker, ATSPI_ROLE_PUSH_BUTTON, "停止测试").Do("click"));
+  EXPECT_TRUE(WaitForNoWindow(app_, kCheckerTitle, 10));
+}
+
+TEST_F(AccessibilityTree, TheVisitorViewersExportBrowserIsNotInTheTree) {
+  Node console = SignInThroughAssistiveTools();
+  ASSERT_TRUE(console);
+  ASSERT_TRUE(FocusableButton(console, "网站访客").Do("click"));
+  ASSERT_TRUE(service_->WaitForRequest("Mananet.asp", 10));
+
+  // The visitor viewer: its page is there, its export browser is not.
+  Node visitors;
+  ASSERT_TRUE(WaitUntil(
+      [&] { return static_cast<bool>(visitors = Find(console, ATSPI_ROLE_LINK, "查看访客", true)); },
+      10));
+  ASSERT_TRUE(visitors.Do(visitors.Actions().front()));
+  Node viewer = WaitForWindow(app_, kVisitorTitle, 15);
+  ASSERT_TRUE(viewer) << "no visitor viewer";
+  ASSERT_TRUE(WaitUntil(
+      [&] { return static_cast<bool>(Find(viewer, ATSPI_ROLE_LINK, "导出到Excel", true)); }, 15))
+      << "the visitor page is not in the tree:\n"
+      << Dump(viewer);
+  ExpectAbsent(viewer, "导出");
+  std::vector<std::string> documents = Documents(viewer);
+  ASSERT_FALSE(documents.empty());
+  EXPECT_EQ(documents.front(), kVisitorTitle) << Dump(viewer);
+  // One browser: its frame, then the page (and nothing of a second page).
+  EXPECT_LE(documents.size(), 2u) << Dump(viewer);
+}
+
 }  // namespace
 }  // namespace a11y
