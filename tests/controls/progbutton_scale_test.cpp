@@ -171,9 +171,10 @@ TEST(ProgButtonScale, TextIsRenderedAtTheDeviceResolution) {
     // Ink only inside the text rectangle.
     for (int y = 0; y < 2 * f.height; ++y)
       for (int x = 0; x < 2 * f.width; ++x)
-        if (IsInk(img, x, y))
+        if (IsInk(img, x, y)) {
           ASSERT_TRUE(x >= 2 * r.left && x < 2 * r.right && y >= 2 * r.top && y < 2 * r.bottom)
               << x << "," << y;
+        }
     // Glyph edges fall between the device pixels of a layout pixel: most
     // inked blocks are not one colour.
     const Blocks blocks = BlocksIn(img, r);
@@ -220,7 +221,9 @@ TEST(ProgButtonScale, CornersAreRoundedAtTheDeviceResolution) {
       const bool corner = (lx < 3 || lx > 115) && (ly < 3 || ly > 31);
       const uint32_t alpha = Alpha(img, x, y);
       ASSERT_TRUE(alpha == 0 || alpha == 255) << x << "," << y;
-      if (!corner) ASSERT_EQ(alpha, one->InShape(lx, ly) ? 255u : 0u) << x << "," << y;
+      if (!corner) {
+        ASSERT_EQ(alpha, one->InShape(lx, ly) ? 255u : 0u) << x << "," << y;
+      }
     }
   }
   // In each corner of the box (device columns 0..237, rows 0..69) the cut
@@ -236,7 +239,9 @@ TEST(ProgButtonScale, CornersAreRoundedAtTheDeviceResolution) {
     for (int k = 0; k < 8; ++k) {
       int cutHere = 0;
       while (cutHere < 20 && Alpha(img, c.x + c.dx * cutHere, c.y + c.dy * k) == 0) ++cutHere;
-      if (k == 0) EXPECT_GT(cutHere, 0);
+      if (k == 0) {
+        EXPECT_GT(cutHere, 0);
+      }
       EXPECT_LE(cutHere, last) << "row " << k;
       last = cutHere;
     }
