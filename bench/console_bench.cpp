@@ -7,7 +7,6 @@
 //   tree (the program and its browser processes) with the page loaded;
 // - the memory at the login window, with the browser's web process started
 //   ahead of the console and without.
-#include <dirent.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -17,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -75,66 +73,35 @@ struct Memory {
   int processes = 0;
 };
 
-// Resident and proportional set sizes of `root` and all its descendants.
-Memory TreeMemory(pid_t root) {
-  std::map<pid_t, pid_t> parent;
-  if (DIR* d = opendir("/proc")) {
-    while (dirent* e = readdir(d)) {
-      pid_t pid = std::atoi(e->d_name);
-      if (pid <= 0) continue;
-      std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-      std::string s;
-      std::getline(stat, s);
-      size_t close = s.rfind(')');
-      if (close == std::string::npos) continue;
-      std::istringstream rest(s.substr(close + 2));
-      char state;
-      pid_t ppid = 0;
-      rest >> state >> ppid;
-      parent[pid] = ppid;
-    }
-    closedir(d);
-  }
+// Resident and proportional set size of one process.
+Memory ProcessMemory(pid_t pid) {
   Memory m;
-  for (auto [pid, ppid] : parent) {
-    bool inTree = false;
-    for (pid_t p = pid; p > 1; p = parent.count(p) ? parent[p] : 0)
-      if (p == root) inTree = true;
-    if (!inTree) continue;
-    std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
-    std::string key;
-    long kb = 0;
-    std::string unit;
-    while (rollup >> key) {
-      if (key == "Rss:") {
-        rollup >> kb >> unit;
-        m.rssMb += kb / 1024.0;
-      } else if (key == "Pss:") {
-        rollup >> kb >> unit;
-        m.pssMb += kb / 1024.0;
-      } else {
-        rollup.ignore(1 << 20, '\n');
-      }
-    }
-    ++m.processes;
-  }
-  return m;
-}
-
-// Proportional set size of one process.
-double ProcessPssMb(pid_t pid) {
   std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
   std::string key;
   long kb = 0;
   std::string unit;
   while (rollup >> key) {
-    if (key == "Pss:") {
+    if (key == "Rss:" || key == "Pss:") {
       rollup >> kb >> unit;
-      return kb / 1024.0;
+      (key == "Rss:" ? m.rssMb : m.pssMb) += kb / 1024.0;
+    } else {
+      rollup.ignore(1 << 20, '\n');
     }
-    rollup.ignore(1 << 20, '\n');
   }
-  return 0;
+  m.processes = 1;
+  return m;
+}
+
+// The same, summed over `root` and all its descendants.
+Memory TreeMemory(pid_t root) {
+  Memory m = ProcessMemory(root);
+  for (pid_t pid : e2e::DescendantsOf(root)) {
+    Memory one = ProcessMemory(pid);
+    m.rssMb += one.rssMb;
+    m.pssMb += one.pssMb;
+    ++m.processes;
+  }
+  return m;
 }
 
 std::string TempTrace() {
@@ -225,7 +192,7 @@ LoginMemory AtLoginWindow(bool browserAhead) {
       Memory tree = TreeMemory(client.Pid());
       m.treePssMb = tree.pssMb;
       m.processes = tree.processes;
-      m.programPssMb = ProcessPssMb(client.Pid());
+      m.programPssMb = ProcessMemory(client.Pid()).pssMb;
     }
     client.Kill();
   }

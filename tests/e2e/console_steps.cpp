@@ -43,27 +43,48 @@ void SignInAs(const std::string& login, const std::string& user, const std::stri
   Click(login, kLoginButtonX, kLoginButtonY);
 }
 
-std::string OpenConsole(lumaro::service::StandInService& service, ClientProcess& client,
-                        const std::string& user, const std::string& password) {
-  const size_t welcomes = service.CountMarkers("load", "default.asp");
+namespace {
+
+// Starts `client`, signs in at the login window titled `loginTitle` and
+// waits for the console titled `consoleTitle` with its welcome page
+// (`welcomePage`) loaded.
+std::string SignInToConsole(lumaro::service::StandInService& service, ClientProcess& client,
+                            const std::string& user, const std::string& password,
+                            const char* loginTitle, const char* consoleTitle,
+                            const char* welcomePage) {
+  const size_t welcomes = service.CountMarkers("load", welcomePage);
   client.Start();
-  std::string login = WaitForWindow(kLoginTitle, 20);
+  std::string login = WaitForWindow(loginTitle, 20);
   if (login.empty()) {
     ADD_FAILURE() << "no login window; the client " << (client.Running() ? "runs" : "has ended");
     return "";
   }
   SignInAs(login, user, password);
-  std::string console = WaitForWindow(kConsoleTitle, 20);
+  std::string console = WaitForWindow(consoleTitle, 20);
   if (console.empty()) {
     ADD_FAILURE() << "no console after signing in; the client "
                   << (client.Running() ? "runs" : "has ended");
     return "";
   }
-  if (!service.WaitForMarkers("load", "default.asp", welcomes + 1, 15)) {
+  if (!service.WaitForMarkers("load", welcomePage, welcomes + 1, 15)) {
     ADD_FAILURE() << "the console's welcome page did not load";
     return "";
   }
   return console;
+}
+
+}  // namespace
+
+std::string OpenConsole(lumaro::service::StandInService& service, ClientProcess& client,
+                        const std::string& user, const std::string& password) {
+  return SignInToConsole(service, client, user, password, kLoginTitle, kConsoleTitle,
+                         "default.asp");
+}
+
+std::string OpenAgentConsole(lumaro::service::StandInService& service, ClientProcess& client,
+                             const std::string& user, const std::string& password) {
+  return SignInToConsole(service, client, user, password, kAgentLoginTitle, kAgentConsoleTitle,
+                         "proxyDefault.asp");
 }
 
 bool OpenMenuPage(lumaro::service::StandInService& service, const std::string& console,

@@ -30,6 +30,13 @@ struct MenuEntry {
 inline constexpr MenuEntry kMenuSites{(930 + 1725 / 2) / 15, (3255 + 360 / 2) / 15, "mananet.asp"};  // 网站访客
 inline constexpr MenuEntry kMenuRecharge{(930 + 720 / 2) / 15, (3750 + 240 / 2) / 15, "pay.asp"};   // 在线充值
 
+// The agent console of the agent's and administrator's builds, its login
+// window, and its menu entry "访客管理" (Label1).
+inline constexpr const char* kAgentLoginTitle = "^登录\\[(代理版|管理员)\\]V6\\.0$";
+inline constexpr const char* kAgentConsoleTitle = "^Lumaro\\[(代理版|管理员)\\]V6\\.0$";
+inline constexpr MenuEntry kAgentMenuClients{(450 + 2415 / 2) / 15, (4515 + 405 / 2) / 15,
+                                             "manaClient.asp"};
+
 inline constexpr const char* kRegisterTitle = "^用户注册$";
 inline constexpr const char* kCheckerTitle = "^正在检查网站$";
 inline constexpr const char* kVisitorTitle = "^访客详情$";
@@ -58,6 +65,11 @@ void SignInAs(const std::string& login, const std::string& user, const std::stri
 // welcome page loaded; the console's window id, or "" on failure.
 std::string OpenConsole(lumaro::service::StandInService& service, ClientProcess& client,
                         const std::string& user, const std::string& password);
+
+// The same for the agent console of the agent's and administrator's
+// builds, with its welcome page loaded.
+std::string OpenAgentConsole(lumaro::service::StandInService& service, ClientProcess& client,
+                             const std::string& user, const std::string& password);
 
 // Clicks a menu entry and waits until the page it loads has loaded.
 bool OpenMenuPage(lumaro::service::StandInService& service, const std::string& console,

@@ -18,14 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using lumaro::service::Fault;
 
-constexpr const char* kAgentLoginTitle = "^登录\\[(代理版|管理员)\\]V6\\.0$";
-constexpr const char* kAgentConsoleTitle = "^Lumaro\\[(代理版|管理员)\\]V6\\.0$";
 constexpr const char* kOpenerTitle = "^Form1$";
 constexpr const char* kSaveTitle = "^保存文件$";
-
-// "访客管理" (Label1) of the agent console.
-constexpr MenuEntry kAgentMenuClients{(450 + 2415 / 2) / 15, (4515 + 405 / 2) / 15,
-                                      "manaClient.asp"};
 
 std::string ChatHost() { return std::string(lumaro::kChatLinkHost); }
 
@@ -89,13 +83,8 @@ TEST_F(EndToEnd, AgentPagesHandOnlyChatLinksToTheDesktop) {
   Service().ServeInstead("manaClient.asp", ServicePage("客户列表", body));
 
   auto& client = NewClient();
-  client.Start();
-  std::string login = WaitForWindow(kAgentLoginTitle, 20);
-  ASSERT_FALSE(login.empty()) << "no login window";
-  SignInAs(login, "demo", "demo123");
-  std::string console = WaitForWindow(kAgentConsoleTitle, 20);
+  std::string console = OpenAgentConsole(Service(), client, "demo", "demo123");
   ASSERT_FALSE(console.empty()) << "no agent console";
-  ASSERT_TRUE(WaitForLoads("proxyDefault.asp", 1, 15));
   ASSERT_TRUE(OpenMenuPage(Service(), console, kAgentMenuClients));
 
   // The chat link comes last: once it has been handed on, so has anything
