@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "core/utf8.h"
+
 namespace lumaro {
 
 namespace {
@@ -53,15 +55,6 @@ Converter& FromGbk() {
   return c;
 }
 
-// Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
-size_t Utf8Length(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) return 2;
-  if ((lead & 0xF0) == 0xE0) return 3;
-  if ((lead & 0xF8) == 0xF0) return 4;
-  return 1;
-}
-
 }  // namespace
 
 std::string Utf8ToAnsi(const std::string& utf8) {
@@ -76,7 +69,7 @@ std::string Utf8ToAnsi(const std::string& utf8) {
     }
     // A sequence cut short ends before the first byte that does not continue
     // it: that byte is read on its own.
-    const size_t length = Utf8Length(c);
+    const size_t length = Utf8SequenceLength(c);
     size_t n = 1;
     while (n < length && i + n < utf8.size() &&
            (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80)
@@ -120,7 +113,7 @@ std::string AnsiToUtf8(const std::string& ansi) {
     std::string utf8;
     bool lead = c >= 0x81 && c <= 0xFE;
     if (lead && FromGbk().Run(ansi.data() + i, 2, &utf8) && !utf8.empty() &&
-        Utf8Length(static_cast<unsigned char>(utf8[0])) == utf8.size())
+        Utf8SequenceLength(static_cast<unsigned char>(utf8[0])) == utf8.size())
       out += utf8;
     else
       out += "\xEF\xBF\xBD";

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/utf8.h"
+
 namespace lumaro {
 
 namespace {
@@ -54,56 +56,6 @@ char32_t LowerOf(char32_t c) {
   if (c >= 0x400 && c <= 0x40F) return c + 0x50;
   if (c >= 0xFF21 && c <= 0xFF3A) return c + 0x20;
   return c;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += char(c);
-  } else if (c < 0x800) {
-    out += char(0xC0 | (c >> 6));
-    out += char(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += char(0xE0 | (c >> 12));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  } else {
-    out += char(0xF0 | (c >> 18));
-    out += char(0x80 | ((c >> 12) & 0x3F));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  }
-}
-
-// Decodes one character at `i`; returns its length, 0 for an invalid sequence.
-size_t DecodeUtf8(const std::string& s, size_t i, char32_t* out) {
-  auto b = [&](size_t k) { return uint8_t(s[k]); };
-  uint8_t lead = b(i);
-  size_t len;
-  char32_t c;
-  if (lead < 0x80) {
-    *out = lead;
-    return 1;
-  } else if ((lead & 0xE0) == 0xC0) {
-    len = 2;
-    c = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    len = 3;
-    c = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    len = 4;
-    c = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (size_t k = 1; k < len; ++k) {
-    if ((b(i + k) & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (b(i + k) & 0x3F);
-  }
-  static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (c < kMin[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-  *out = c;
-  return len;
 }
 
 std::string MapText(const std::string& text, char32_t (*map)(char32_t)) {

@@ -5,6 +5,7 @@
 // statement in older engines); read back as a script reads it, it gives the
 // text itself when the text is well-formed UTF-8 (zero bytes included), and
 // for any other bytes well-formed UTF-8 with U+FFFD in place of the bad ones.
+#include "core/utf8.h"
 #include "fuzz/fuzz_checks.h"
 #include "platform/web_text/js_string.h"
 
@@ -19,23 +20,6 @@ int Hex(char c) {
   return -1;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += char(c);
-  } else if (c < 0x800) {
-    out += char(0xC0 | (c >> 6));
-    out += char(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += char(0xE0 | (c >> 12));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  } else {
-    out += char(0xF0 | (c >> 18));
-    out += char(0x80 | ((c >> 12) & 0x3F));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  }
-}
 
 // The text a script reads from a double-quoted literal with the escapes
 // \" \\ \n \r \t \uXXXX; false for anything else.
@@ -66,7 +50,7 @@ bool ReadLiteral(const std::string& literal, std::string* text) {
           code = code * 16 + char32_t(h);
         }
         i += 4;
-        AppendUtf8(*text, code);
+        lumaro::AppendUtf8(*text, code);
         break;
       }
       default:
