@@ -111,29 +111,33 @@ bool ReadWholeNumber(const std::string& text, double* value) {
   return true;
 }
 
-double ReadFieldNumber(const std::string& text) {
+std::optional<double> ReadLeadingNumber(const std::string& text) {
   std::string s;
   for (char c : text)
     if (c != ' ' && c != '\t' && c != '\n') s += c;
+  const auto digit = [&](size_t k) { return k < s.size() && s[k] >= '0' && s[k] <= '9'; };
   size_t i = 0;
-  std::string num;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) num += s[i++];
+  std::string number;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) number += s[i++];
   size_t digits = 0;
-  while (i < s.size() && s[i] >= '0' && s[i] <= '9') num += s[i++], ++digits;
+  while (digit(i)) number += s[i++], ++digits;
   if (i < s.size() && s[i] == '.') {
-    num += s[i++];
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') num += s[i++], ++digits;
+    number += s[i++];
+    while (digit(i)) number += s[i++], ++digits;
   }
-  if (digits == 0) return 0;
-  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+  if (digits == 0) return 0.0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
     size_t j = i + 1;
-    std::string exp = "e";
-    if (j < s.size() && (s[j] == '+' || s[j] == '-')) exp += s[j++];
-    size_t expDigits = 0;
-    while (j < s.size() && s[j] >= '0' && s[j] <= '9') exp += s[j++], ++expDigits;
-    if (expDigits > 0) num += exp;
+    std::string exponent = "e";
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent += s[j++];
+    if (digit(j)) {
+      while (digit(j)) exponent += s[j++];
+      number += exponent;
+    }
   }
-  return std::strtod(num.c_str(), nullptr);
+  const double value = std::strtod(number.c_str(), nullptr);
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
 }
 
 std::string NumberText(double value) {

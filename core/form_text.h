@@ -2,6 +2,7 @@
 // the reading and writing of numbers in text boxes and page fields.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace lumaro {
@@ -25,11 +26,15 @@ std::string WithoutFirstCharacter(const std::string& text);
 // tabs around it are allowed. False for anything else, the empty text included.
 bool ReadWholeNumber(const std::string& text, double* value);
 
-// The number at the start of a page field: blanks, tabs and line feeds are
-// skipped wherever they occur, then an optional sign, digits, a decimal
-// point with digits and an exponent are read as far as they go; 0 without
-// any digits. May be infinite for a huge exponent.
-double ReadFieldNumber(const std::string& text);
+// The number at the start of a text (a page field, a field of the reseller
+// record), read as the general numeric parser reads it: blanks, tabs and
+// line feeds are skipped wherever they occur, then an optional sign, digits,
+// a decimal point with digits, and an exponent ("E" or "D", either case,
+// with an optional sign and at least one digit) are read as far as they go;
+// 0 without any digits. A number too large to hold (beyond about ±1.8e308)
+// reads as nothing (nullopt), and the caller decides what that means; one
+// too small to hold reads as 0.
+std::optional<double> ReadLeadingNumber(const std::string& text);
 
 // Plain decimal text without grouping or exponent, rounded to 15
 // significant digits, without trailing zeros ("90", "1.5", "-0.25").

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "core/ansi.h"
+#include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
@@ -76,47 +77,8 @@ std::vector<std::string> SplitText(const std::string& text, const std::string& s
   return fields;
 }
 
-double ReadNumberPrefix(const std::string& text) {
-  // Blanks, tabs and line feeds are skipped wherever they occur.
-  std::string s;
-  for (char c : text)
-    if (c != ' ' && c != '\t' && c != '\n') s.push_back(c);
-  size_t i = 0, n = s.size();
-  std::string num;
-  if (i < n && (s[i] == '+' || s[i] == '-')) num.push_back(s[i++]);
-  bool digits = false;
-  while (i < n && std::isdigit(static_cast<unsigned char>(s[i]))) {
-    num.push_back(s[i++]);
-    digits = true;
-  }
-  if (i < n && s[i] == '.') {
-    size_t j = i + 1;
-    std::string frac = ".";
-    while (j < n && std::isdigit(static_cast<unsigned char>(s[j]))) frac.push_back(s[j++]);
-    if (frac.size() > 1 || digits) {
-      num += frac;
-      digits = digits || frac.size() > 1;
-      i = j;
-    }
-  }
-  if (!digits) return 0;
-  if (i < n && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
-    size_t j = i + 1;
-    std::string exp = "e";
-    if (j < n && (s[j] == '+' || s[j] == '-')) exp.push_back(s[j++]);
-    size_t expDigits = 0;
-    while (j < n && std::isdigit(static_cast<unsigned char>(s[j]))) {
-      exp.push_back(s[j++]);
-      ++expDigits;
-    }
-    if (expDigits > 0) num += exp;
-  }
-  double v = std::strtod(num.c_str(), nullptr);
-  return std::isfinite(v) ? v : 0;
-}
-
 int32_t ReadUnitPrice(const std::string& field) {
-  double v = std::nearbyint(ReadNumberPrefix(field));  // ties to even
+  double v = std::nearbyint(ReadLeadingNumber(field).value_or(0));  // ties to even
   if (!(v >= double(std::numeric_limits<int32_t>::min()) &&
         v <= double(std::numeric_limits<int32_t>::max())))
     return 0;

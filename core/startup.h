@@ -51,12 +51,9 @@ int EditionSupportField(int edition);
 // Exact, case-sensitive split that keeps empty fields.
 std::vector<std::string> SplitText(const std::string& text, const std::string& separator);
 
-// The general numeric reading of a text: blanks, tabs and line feeds skipped,
-// then the longest number prefix (sign, digits, point, exponent); 0 without one.
-double ReadNumberPrefix(const std::string& text);
-
-// Field 5 of the OEM record as a whole number: ReadNumberPrefix, then
-// rounded half to even; a value that does not fit 32 bits gives 0.
+// Field 5 of the OEM record as a whole number: its leading number
+// (ReadLeadingNumber), rounded half to even; a value that does not fit 32
+// bits, or is too large to read, gives 0.
 int32_t ReadUnitPrice(const std::string& field);
 
 // What Main takes from the OEM record (the reply of GetOEM.asp, fields split

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "core/startup.h"
+#include "core/form_text.h"
 #include "fuzz/fuzz_checks.h"
 
 using lumaro::fuzz::Require;
@@ -29,7 +30,7 @@ bool Same(const lumaro::OemRecord& a, const lumaro::OemRecord& b) {
 }
 
 void CheckPrice(const std::string& field, int32_t price, size_t seed) {
-  const double value = lumaro::ReadNumberPrefix(field);
+  const double value = lumaro::ReadLeadingNumber(field).value_or(0);
   Require(std::isfinite(value), "the numeric reading is finite");
   if (price != 0) {
     const double off = std::fabs(double(price) - value);
@@ -43,10 +44,10 @@ void CheckPrice(const std::string& field, int32_t price, size_t seed) {
   // Blanks, tabs and line feeds are skipped wherever they stand.
   std::string spaced = field;
   spaced.insert(seed % (field.size() + 1), seed % 2 ? " " : "\t\n");
-  Require(lumaro::ReadNumberPrefix(spaced) == value, "a blank inserted anywhere changes nothing");
+  Require(lumaro::ReadLeadingNumber(spaced).value_or(0) == value, "a blank inserted anywhere changes nothing");
   Require(lumaro::ReadUnitPrice(spaced) == price, "a blank inserted anywhere keeps the price");
   // A character that cannot continue a number ends the reading.
-  Require(lumaro::ReadNumberPrefix(field + "#9") == value, "the reading stops at a non-number");
+  Require(lumaro::ReadLeadingNumber(field + "#9").value_or(0) == value, "the reading stops at a non-number");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The recharge calculator's numbers: ReadFieldNumber (the number at the start
-// of a page field) and NumberText (the plain decimal text written back).
+// The recharge calculator's numbers: ReadLeadingNumber (the number at the
+// start of a page field) and NumberText (the plain decimal text written back).
 //
 // The input is read as a field's text; when it has at least eight bytes,
 // they are also taken as a double of their own for the writer.
@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "core/form_text.h"
 #include "fuzz/fuzz_checks.h"
@@ -58,7 +59,7 @@ void CheckWritten(double value) {
   if (first != std::string::npos)
     Require(last - first + 1 <= 15, "at most 15 significant digits");
 
-  const double back = lumaro::ReadFieldNumber(text);
+  const double back = lumaro::ReadLeadingNumber(text).value_or(HUGE_VAL);
   Require(back == Rounded15(value), "the text reads back to the number in 15 digits");
   // Next to the largest double, 15 digits round up past it and read back as
   // infinite, which the calculator leaves alone.
@@ -70,13 +71,14 @@ void CheckWritten(double value) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string field = lumaro::fuzz::Bytes(data, size);
-  const double value = lumaro::ReadFieldNumber(field);
+  const std::optional<double> read = lumaro::ReadLeadingNumber(field);
+  const double value = read.value_or(HUGE_VAL);
   Require(!std::isnan(value), "the reading is never NaN");
 
   std::string spaced = field;
   spaced.insert(size % (field.size() + 1), size % 2 ? " " : "\t\n");
-  Require(lumaro::ReadFieldNumber(spaced) == value, "blanks anywhere change nothing");
-  Require(lumaro::ReadFieldNumber(field + "#1") == value, "the reading stops at a non-number");
+  Require(lumaro::ReadLeadingNumber(spaced) == read, "blanks anywhere change nothing");
+  Require(lumaro::ReadLeadingNumber(field + "#1") == read, "the reading stops at a non-number");
   CheckWritten(value);
 
   if (size >= sizeof(double)) {

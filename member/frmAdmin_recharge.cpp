@@ -2,6 +2,7 @@
 // page's own click and key-release events.
 #include <cmath>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 
 #include "core/form_text.h"
@@ -16,6 +17,14 @@ namespace {
 double Finite(double value) {
   if (!std::isfinite(value)) throw std::overflow_error("overflow");
   return value;
+}
+
+// The number in a field of the page; one too large to hold leaves the page
+// as it is.
+double FieldNumber(const std::string& text) {
+  const std::optional<double> value = ReadLeadingNumber(text);
+  if (!value) throw std::overflow_error("overflow");
+  return *value;
 }
 
 }  // namespace
@@ -33,7 +42,7 @@ bool frmAdmin::m_doc_onclick() {
     } else {
       m_doc->SetValue("BTN", "开通");
       m_doc->SetDisplay("IDT", "block");
-      const double amount = Finite(ReadFieldNumber(m_doc->Value("useM")));
+      const double amount = FieldNumber(m_doc->Value("useM"));
       const double price = Finite(double(gOemUnitPrice) * amount);
       m_doc->SetInnerHtml("idM1", NumberText(price) + "元");
     }
@@ -47,7 +56,7 @@ void frmAdmin::m_doc_onkeyup() {
   if (!m_doc) return;
   try {
     if (m_doc->ActiveElementId() != "useM") return;
-    const double amount = Finite(ReadFieldNumber(m_doc->Value("useM")));
+    const double amount = FieldNumber(m_doc->Value("useM"));
     m_doc->SetValue("useM", NumberText(amount));
     const double days = Finite(amount * 30);
     m_doc->SetInnerHtml("tpd", NumberText(days));

@@ -64,17 +64,20 @@ TEST(FormText, WholeNumberAcceptsOnlyPlainDecimalText) {
   }
 }
 
-TEST(FormText, FieldNumberReadsTheLeadingNumberSkippingBlanksAnywhere) {
+TEST(FormText, LeadingNumberSkipsBlanksAnywhereAndReadsAsFarAsItGoes) {
   struct Case {
     const char* text;
     double value;
   } cases[] = {
       {"", 0},        {"abc", 0},      {"3", 3},        {"003", 3},      {"1.", 1},
       {" 1 2 ", 12},  {"\t-4.5x", -4.5}, {"+7", 7},     {"2e3", 2000},   {"2e", 2},
-      {"2e+", 2},     {".5", 0.5},     {"-", 0},        {"1\n0", 10},
+      {"2e+", 2},     {".5", 0.5},     {"-", 0},        {"1\n0", 10},    {"1d2", 100},
+      {"1D-1", 0.1},  {"12.5@@@", 12.5}, {"1e-999", 0}, {"\r5", 0},      {"5\r", 5},
   };
-  for (const auto& c : cases) EXPECT_EQ(ReadFieldNumber(c.text), c.value) << c.text;
-  EXPECT_TRUE(std::isinf(ReadFieldNumber("1e999")));
+  for (const auto& c : cases) EXPECT_EQ(ReadLeadingNumber(c.text), c.value) << c.text;
+  // Too large to hold: nothing, whatever its sign.
+  EXPECT_EQ(ReadLeadingNumber("1e999"), std::nullopt);
+  EXPECT_EQ(ReadLeadingNumber("-2d400"), std::nullopt);
 }
 
 TEST(FormText, NumberTextIsPlainDecimalWithFifteenDigits) {
