@@ -1,6 +1,10 @@
 // A browser hears where a download that its page started was saved; a
 // download that breaks off is not reported as saved.
+#include <condition_variable>
 #include <cstdlib>
+#include <functional>
+#include <memory>
+#include <mutex>
 
 #include "platform/platform_fixture.h"
 #include "platform/ui_helpers.h"
@@ -39,6 +43,24 @@ class DownloadSavedTest : public ::testing::Test {
             return offset < (size_t(80) << 20);
           });
     });
+    // Sends its first half, then the second once the test lets it.
+    server_.server().Get("/held.xls", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_header("Content-Disposition", "attachment; filename=\"held.xls\"");
+      res.set_content_provider(
+          2 * kHalf, "application/vnd.ms-excel",
+          [this](size_t offset, size_t, httplib::DataSink& sink) {
+            if (offset == 0) {
+              const std::string first(kHalf, 'a');
+              sink.write(first.data(), first.size());
+              return true;
+            }
+            std::unique_lock<std::mutex> lock(holdMutex_);
+            holdChanged_.wait(lock, [this] { return released_; });
+            const std::string second(kHalf, 'b');
+            sink.write(second.data(), second.size());
+            return true;
+          });
+    });
     // A page's own download, with a name that reads backwards past a
     // bidirectional control.
     server_.server().Get("/invoice", [](const httplib::Request&, httplib::Response& res) {
@@ -66,11 +88,24 @@ class DownloadSavedTest : public ::testing::Test {
     ShowAndSettle(window_.get());
   }
   void TearDown() override {
+    Release();
     if (window_) window_->Close();
     gtkp::SetDownloadDirectory("");
     if (!dir_.empty()) (void)std::system(("rm -rf '" + dir_ + "'").c_str());
   }
 
+  static constexpr size_t kHalf = 4096;
+
+  // Lets /held.xls send the rest of its answer.
+  void Release() {
+    std::lock_guard<std::mutex> lock(holdMutex_);
+    released_ = true;
+    holdChanged_.notify_all();
+  }
+
+  std::mutex holdMutex_;
+  std::condition_variable holdChanged_;
+  bool released_ = false;
   LocalServer server_;
   std::string dir_;
   std::unique_ptr<IWindow> window_;
@@ -99,11 +134,43 @@ TEST_F(DownloadSavedTest, ABrokenDownloadIsNotReportedAsSaved) {
   EXPECT_TRUE(RunUntil([&] { return !saved_.empty(); }, 10));
 }
 
+// The download is under way when its browser goes; it is saved all the
+// same, and nobody is told.
 TEST_F(DownloadSavedTest, ABrowserThatWentAwayHearsNothing) {
-  data_->Navigate2(server_.Url("/export.xls"));
+  struct Seen {
+    WebKitDownload* download = nullptr;
+    bool finished = false;
+    ~Seen() {
+      if (!download) return;
+      g_signal_handlers_disconnect_by_data(download, this);
+      g_object_unref(download);
+    }
+  } seen;
+  WebKitWebContext* context =
+      webkit_web_view_get_context(dynamic_cast<gtkp::WebkitBrowser*>(data_)->View());
+  const gulong started = g_signal_connect(
+      context, "download-started",
+      G_CALLBACK(+[](WebKitWebContext*, WebKitDownload* download, gpointer data) {
+        auto* s = static_cast<Seen*>(data);
+        if (s->download) return;
+        s->download = WEBKIT_DOWNLOAD(g_object_ref(download));
+        g_signal_connect(download, "finished", G_CALLBACK(+[](WebKitDownload*, gpointer data) {
+                           static_cast<Seen*>(data)->finished = true;
+                         }),
+                         data);
+      }),
+      &seen);
+  std::unique_ptr<void, std::function<void(void*)>> disconnect(
+      context, [started](void* c) { g_signal_handler_disconnect(c, started); });
+
+  data_->Navigate2(server_.Url("/held.xls"));
+  ASSERT_TRUE(RunUntil([&] { return seen.download != nullptr; }, 10)) << "no download started";
   window_->Close();
   window_.reset();
-  RunFor(2);
+  Release();
+  ASSERT_TRUE(RunUntil([&] { return seen.finished; }, 10)) << "the download never ended";
+  EXPECT_EQ(Svc().files->ReadFile(dir_ + "/held.xls").value_or(""),
+            std::string(kHalf, 'a') + std::string(kHalf, 'b'));
   EXPECT_TRUE(saved_.empty());
 }
 
