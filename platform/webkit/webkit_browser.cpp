@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "core/dispatch_gate.h"
+#include "core/spoken_names.h"
 #include "platform/desktop_services.h"
 #include "platform/gtk_window.h"
 #include "platform/input_gate.h"
@@ -440,8 +441,7 @@ WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle
   // with the window's other controls by that window's place among theirs.
   holder_ = gtk_event_box_new();
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(holder_), TRUE);
-  SetOuter(holder_, style_.accessibleName.empty() ? name_ : style_.accessibleName,
-           ATK_ROLE_DOCUMENT_FRAME);
+  SetOuter(holder_, FieldSpokenName(name_, style_.accessibleName), ATK_ROLE_DOCUMENT_FRAME);
   gtk_widget_set_size_request(holder_, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
   overlay_ = gtk_overlay_new();
   gtk_container_add(GTK_CONTAINER(holder_), overlay_);
