@@ -130,6 +130,13 @@ class FakeDocument : public IDocument {
     std::string display;
   };
 
+  // The focused element is kept by address: a document moves, never copies.
+  FakeDocument() = default;
+  FakeDocument(const FakeDocument&) = delete;
+  FakeDocument& operator=(const FakeDocument&) = delete;
+  FakeDocument(FakeDocument&&) = default;
+  FakeDocument& operator=(FakeDocument&&) = default;
+
   // A document starts loaded and empty. Unloaded, every operation throws.
   void SetLoaded(bool loaded) { loaded_ = loaded; }
   bool loaded() const { return loaded_; }
