@@ -23,11 +23,11 @@ constexpr int kClientHeight = 10395;
 constexpr int kOuterWidth = 15150;
 constexpr int kOuterHeight = 11340;
 
-constexpr uint32_t kWhite = Rgb(255, 255, 255);
-constexpr uint32_t kRed = Rgb(255, 0, 0);
+constexpr uint32_t kWhite = PackRRGGBB(255, 255, 255);
+constexpr uint32_t kRed = PackRRGGBB(255, 0, 0);
 // The desktop's selection colour, used for the menu entries on light panels
 // and for the page title.
-constexpr uint32_t kHighlight = Rgb(0, 120, 215);
+constexpr uint32_t kHighlight = PackRRGGBB(0, 120, 215);
 
 SharedWindow<frmSys>& Shared() {
   static SharedWindow<frmSys> shared;

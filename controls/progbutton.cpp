@@ -7,6 +7,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace lumaro {
@@ -16,38 +18,31 @@ namespace {
 // Rounding to the nearest integer, ties to even (the default FP mode).
 double RoundEven(double v) { return std::nearbyint(v); }
 
-constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
-
-// The nine colour schemes: upper band at rest (top, bottom edge), lower band
-// at rest, upper band active, lower band active, outline.
-constexpr uint32_t kSchemes[9][9] = {
-    {Rgb(248, 246, 242), Rgb(233, 227, 211), Rgb(226, 215, 182), Rgb(239, 233, 215),
-     Rgb(251, 244, 223), Rgb(239, 213, 133), Rgb(203, 166, 57), Rgb(237, 224, 187),
-     Rgb(204, 168, 62)},
-    {Rgb(247, 248, 242), Rgb(231, 233, 211), Rgb(222, 226, 182), Rgb(237, 239, 215),
-     Rgb(249, 251, 223), Rgb(230, 239, 133), Rgb(190, 203, 57), Rgb(233, 237, 187),
-     Rgb(192, 204, 62)},
-    {Rgb(242, 248, 243), Rgb(211, 233, 213), Rgb(182, 226, 186), Rgb(215, 239, 217),
-     Rgb(223, 251, 225), Rgb(133, 239, 142), Rgb(57, 203, 70), Rgb(187, 237, 191),
-     Rgb(62, 204, 74)},
-    {Rgb(242, 248, 247), Rgb(211, 233, 231), Rgb(182, 226, 222), Rgb(215, 239, 237),
-     Rgb(223, 251, 249), Rgb(133, 239, 230), Rgb(57, 203, 190), Rgb(187, 237, 233),
-     Rgb(62, 204, 192)},
-    {Rgb(243, 242, 248), Rgb(213, 211, 233), Rgb(186, 182, 226), Rgb(217, 215, 239),
-     Rgb(225, 223, 251), Rgb(142, 133, 239), Rgb(70, 57, 203), Rgb(191, 187, 237),
-     Rgb(74, 62, 204)},
-    {Rgb(248, 242, 247), Rgb(233, 211, 231), Rgb(226, 182, 222), Rgb(239, 215, 237),
-     Rgb(251, 223, 249), Rgb(239, 133, 230), Rgb(203, 57, 190), Rgb(237, 187, 233),
-     Rgb(204, 62, 192)},
-    {Rgb(248, 242, 242), Rgb(233, 211, 211), Rgb(226, 182, 182), Rgb(239, 215, 215),
-     Rgb(251, 223, 223), Rgb(239, 133, 133), Rgb(203, 57, 57), Rgb(237, 187, 187),
-     Rgb(204, 62, 62)},
-    {Rgb(250, 253, 254), Rgb(228, 243, 252), Rgb(199, 230, 249), Rgb(237, 247, 253),
-     Rgb(225, 247, 255), Rgb(67, 208, 255), Rgb(63, 112, 233), Rgb(63, 226, 246),
-     Rgb(23, 139, 211)},
-    {Rgb(231, 243, 232), Rgb(225, 219, 225), Rgb(179, 189, 179), Rgb(226, 238, 226),
-     Rgb(223, 251, 223), Rgb(108, 255, 108), Rgb(26, 228, 26), Rgb(217, 244, 217),
-     Rgb(188, 184, 188)},
+// The nine colour schemes, red, green and blue per entry: upper band at
+// rest (top, bottom edge), lower band at rest, upper band active, lower band
+// active, outline.
+struct SchemeColour {
+  uint8_t r, g, b;
+};
+constexpr SchemeColour kSchemes[9][9] = {
+    {{248, 246, 242}, {233, 227, 211}, {226, 215, 182}, {239, 233, 215}, {251, 244, 223},
+     {239, 213, 133}, {203, 166, 57}, {237, 224, 187}, {204, 168, 62}},
+    {{247, 248, 242}, {231, 233, 211}, {222, 226, 182}, {237, 239, 215}, {249, 251, 223},
+     {230, 239, 133}, {190, 203, 57}, {233, 237, 187}, {192, 204, 62}},
+    {{242, 248, 243}, {211, 233, 213}, {182, 226, 186}, {215, 239, 217}, {223, 251, 225},
+     {133, 239, 142}, {57, 203, 70}, {187, 237, 191}, {62, 204, 74}},
+    {{242, 248, 247}, {211, 233, 231}, {182, 226, 222}, {215, 239, 237}, {223, 251, 249},
+     {133, 239, 230}, {57, 203, 190}, {187, 237, 233}, {62, 204, 192}},
+    {{243, 242, 248}, {213, 211, 233}, {186, 182, 226}, {217, 215, 239}, {225, 223, 251},
+     {142, 133, 239}, {70, 57, 203}, {191, 187, 237}, {74, 62, 204}},
+    {{248, 242, 247}, {233, 211, 231}, {226, 182, 222}, {239, 215, 237}, {251, 223, 249},
+     {239, 133, 230}, {203, 57, 190}, {237, 187, 233}, {204, 62, 192}},
+    {{248, 242, 242}, {233, 211, 211}, {226, 182, 182}, {239, 215, 215}, {251, 223, 223},
+     {239, 133, 133}, {203, 57, 57}, {237, 187, 187}, {204, 62, 62}},
+    {{250, 253, 254}, {228, 243, 252}, {199, 230, 249}, {237, 247, 253}, {225, 247, 255},
+     {67, 208, 255}, {63, 112, 233}, {63, 226, 246}, {23, 139, 211}},
+    {{231, 243, 232}, {225, 219, 225}, {179, 189, 179}, {226, 238, 226}, {223, 251, 223},
+     {108, 255, 108}, {26, 228, 26}, {217, 244, 217}, {188, 184, 188}},
 };
 
 // An opaque ARGB32 pixel of a 0x00BBGGRR colour.
@@ -181,6 +176,38 @@ void Raise(const F& handler, Args&... args) {
   copy(args...);
 }
 
+}  // namespace
+
+std::string TwoDecimals(double value) {
+  if (!std::isfinite(value)) return std::isnan(value) ? "nan" : value < 0 ? "-inf" : "inf";
+  // The decimal value as the system writes a double: 15 significant digits,
+  // d.dddddddddddddde[+-]x.
+  char scientific[40];
+  std::snprintf(scientific, sizeof scientific, "%.14e", std::fabs(value));
+  std::string digits(1, scientific[0]);
+  digits.append(scientific + 2, 14);
+  const int exponent = std::atoi(std::strchr(scientific, 'e') + 1);
+  // Hundredths: the digits before the decimal point of |value| x 100 (zeros
+  // past the 15th), then the next digit decides, a 5 rounding away from zero.
+  const int whole = exponent + 3;
+  std::string hundredths;
+  for (int i = 0; i < whole; ++i)
+    hundredths += i < static_cast<int>(digits.size()) ? digits[i] : '0';
+  if (whole >= 0 && whole < static_cast<int>(digits.size()) && digits[whole] >= '5') {
+    int i = static_cast<int>(hundredths.size()) - 1;
+    for (; i >= 0 && hundredths[i] == '9'; --i) hundredths[i] = '0';
+    if (i >= 0)
+      ++hundredths[i];
+    else
+      hundredths.insert(hundredths.begin(), '1');
+  }
+  if (hundredths.size() < 3) hundredths.insert(0, 3 - hundredths.size(), '0');
+  hundredths.insert(hundredths.size() - 2, 1, '.');
+  return (value < 0 ? "-" : "") + hundredths;
+}
+
+namespace {
+
 int32_t ParseInt(const std::optional<std::string>& s, int32_t fallback) {
   if (!s) return fallback;
   int32_t v = 0;
@@ -306,7 +333,10 @@ void ProgButton::SetScale(int scale) {
 
 void ProgButton::LoadPalette(int32_t scheme) {
   if (scheme < 1 || scheme > 9) return;
-  std::copy(std::begin(kSchemes[scheme - 1]), std::end(kSchemes[scheme - 1]), palette_);
+  for (int i = 0; i < 9; ++i) {
+    const SchemeColour& c = kSchemes[scheme - 1][i];
+    palette_[i] = PackBBGGRR(c.r, c.g, c.b);
+  }
 }
 
 // A rounded box over the layout pixels [left, right) x [top, bottom) with the
@@ -549,9 +579,7 @@ void ProgButton::Redraw() {
     DrawColor(image_, 0, 0, fillWidth_, half, palette_[4], palette_[5]);
     DrawColor(image_, 0, half, fillWidth_, height_, palette_[6], palette_[7]);
     DrawOutline();
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f%%", p);
-    DrawTextR(text);
+    DrawTextR(TwoDecimals(p) + "%");
   } else {
     // Button: the active bands while pressed.
     if (pressed_) {

@@ -23,6 +23,19 @@ typedef struct _cairo_surface cairo_surface_t;
 
 namespace lumaro {
 
+// Red, green and blue packed as 0x00BBGGRR: red in the lowest byte, as the
+// control's palette and drawing helpers take colours. (The windows' other
+// controls take 0xRRGGBB: see PackRRGGBB in core/ui.h.)
+constexpr uint32_t PackBBGGRR(uint32_t r, uint32_t g, uint32_t b) {
+  return r | (g << 8) | (b << 16);
+}
+
+// `value` with exactly two decimals, as the pattern "0.00" writes it: the
+// decimal value a double shows (15 significant digits), rounded half away
+// from zero, so 0.125 gives "0.13" and 0.145 (a binary value a little
+// below it) "0.15". A negative value that rounds to zero keeps its sign.
+std::string TwoDecimals(double value);
+
 // Stored form data of a control: named values kept in the order written.
 class PropertyBag {
  public:

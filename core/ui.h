@@ -16,9 +16,17 @@ struct Rect {
 
 inline constexpr int kTwipsPerPixel = 15;
 
-// 0xRRGGBB, or kDefaultColor for the theme's colour.
+// The frame of a window (its outer size less its client area), in twips,
+// unless its design gives another.
+inline constexpr int kClassicFrameWidth = 105;
+inline constexpr int kClassicFrameHeight = 510;
+
+// Colours of the windows' controls are 0xRRGGBB, or kDefaultColor for the
+// theme's colour. (The drawn button's palette keeps the opposite byte order:
+// see PackBBGGRR in controls/progbutton.h.)
 inline constexpr uint32_t kDefaultColor = 0xFFFFFFFFu;
-inline constexpr uint32_t Rgb(int r, int g, int b) {
+// Red, green and blue packed as 0xRRGGBB: red in the third byte.
+inline constexpr uint32_t PackRRGGBB(int r, int g, int b) {
   return (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
 }
 
@@ -198,6 +206,11 @@ struct WindowSpec {
   bool maximizeButton = true;
   bool showInTaskbar = true;
   Placement placement = Placement::CenterScreen;
+  // The frame the window was designed with (outer size less client area):
+  // the outer size the window reports is its client area plus this, and an
+  // outer size it is given is this much larger than its client area.
+  int frameWidth = kClassicFrameWidth;    // twips
+  int frameHeight = kClassicFrameHeight;  // twips
 };
 
 class IWindow {

@@ -17,9 +17,9 @@ constexpr int kClientHeight = 10395;
 constexpr int kOuterWidth = 15150;
 constexpr int kOuterHeight = 11340;
 
-constexpr uint32_t kNavy = Rgb(0, 0, 128);
-constexpr uint32_t kWhite = Rgb(255, 255, 255);
-constexpr uint32_t kRed = Rgb(255, 0, 0);
+constexpr uint32_t kNavy = PackRRGGBB(0, 0, 128);
+constexpr uint32_t kWhite = PackRRGGBB(255, 255, 255);
+constexpr uint32_t kRed = PackRRGGBB(255, 0, 0);
 
 SharedWindow<frmAdmin>& Shared() {
   static SharedWindow<frmAdmin> shared;

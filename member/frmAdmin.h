@@ -126,8 +126,9 @@ struct MemberPost {
 };
 MemberPost ReadMemberPost(const std::string& postText);
 
-// The form variant as a whole number (rounded half to even); throws
-// std::runtime_error when it is none: empty, text, or too large to hold.
+// The form variant as the number written ("1.5" is 1.5, neither 1 nor 2);
+// throws std::runtime_error when it is none: empty, text, or too large to
+// hold.
 double MemberFormVariant(const std::string& types);
 
 // The account whose console offers the ad page.

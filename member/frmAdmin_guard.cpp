@@ -65,7 +65,7 @@ double MemberFormVariant(const std::string& types) {
   double value = 0;
   if (!ReadWholeNumber(types, &value) || !std::isfinite(value))
     throw std::runtime_error("types is not a number: " + types);
-  return std::nearbyint(value);
+  return value;
 }
 
 MemberWindows& MemberWindowOpeners() {

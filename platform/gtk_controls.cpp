@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/spoken_names.h"
 #include "platform/assets.h"
 
 // ---------------------------------------------------------------- click box
@@ -339,21 +340,6 @@ void ForgetClickBoxControl(GtkWidget* box) {
     reinterpret_cast<LumaroClickBox*>(box)->control = nullptr;
 }
 
-std::string SpokenName(const std::string& caption, const ControlStyle& style) {
-  if (!style.accessibleName.empty()) return style.accessibleName;
-  std::string out;
-  bool blank = false;
-  for (char c : caption) {
-    if (c == ' ') {
-      blank = true;
-      continue;
-    }
-    if (blank && !out.empty()) out += ' ';
-    blank = false;
-    out += c;
-  }
-  return out;
-}
 
 void DrawFocusFrame(GtkWidget* widget, cairo_t* cr) {
   if (!gtk_widget_has_visible_focus(widget)) return;
@@ -472,7 +458,8 @@ GtkLabelControl::GtkLabelControl(std::string name, const Rect& r, std::string te
   gtk_widget_set_can_focus(box, style_.tabStop);
   const bool button = style_.handCursor || style_.tabStop;
   SetOuter(box, "", button ? ATK_ROLE_PUSH_BUTTON : ATK_ROLE_LABEL);
-  atk_object_set_name(gtk_widget_get_accessible(box), SpokenName(text_, style_).c_str());
+  atk_object_set_name(gtk_widget_get_accessible(box),
+                      LabelSpokenName(text_, style_.accessibleName).c_str());
   signals_.Connect(box, "draw", OnDraw, this);
   signals_.Connect(box, "activate", OnActivate, this);
   click_.Attach(signals_, box, this, shared_);
@@ -484,7 +471,8 @@ void GtkLabelControl::SetText(const std::string& text) {
   text_ = text;
   if (!Live()) return;
   if (style_.accessibleName.empty())
-    atk_object_set_name(gtk_widget_get_accessible(outer_), SpokenName(text_, style_).c_str());
+    atk_object_set_name(gtk_widget_get_accessible(outer_),
+                        LabelSpokenName(text_, style_.accessibleName).c_str());
   UpdateSize();
   gtk_widget_queue_draw(outer_);
 }
@@ -631,7 +619,7 @@ GtkTextBoxControl::GtkTextBoxControl(std::string name, const Rect& r, const Cont
     gtk_entry_set_invisible_char(GTK_ENTRY(entry), '*');
     gtk_entry_set_input_purpose(GTK_ENTRY(entry), GTK_INPUT_PURPOSE_PASSWORD);
   }
-  SetOuter(entry, style_.accessibleName.empty() ? name_ : style_.accessibleName, ATK_ROLE_INVALID);
+  SetOuter(entry, FieldSpokenName(name_, style_.accessibleName), ATK_ROLE_INVALID);
   gtk_widget_set_size_request(entry, std::max(1, Px(r.width)), std::max(1, Px(r.height)));
 }
 
@@ -660,7 +648,7 @@ GtkCheckBoxControl::GtkCheckBoxControl(std::string name, const Rect& r, const Co
   EnsureControlStyles();
   GtkWidget* check = gtk_check_button_new();
   gtk_style_context_add_class(gtk_widget_get_style_context(check), "lumaro");
-  SetOuter(check, style_.accessibleName.empty() ? name_ : style_.accessibleName, ATK_ROLE_INVALID);
+  SetOuter(check, FieldSpokenName(name_, style_.accessibleName), ATK_ROLE_INVALID);
   gtk_widget_set_size_request(check, std::max(1, Px(r.width)), std::max(1, Px(r.height)));
   signals_.Connect(check, "toggled", OnToggled, this);
 }

@@ -127,10 +127,6 @@ void ForgetClickBoxControl(GtkWidget* box);
 // shown and enabled, and no modal window holds the input elsewhere.
 bool TakesInputNow(GtkWidget* widget);
 
-// The name assistive tools give a control: the style's name, else the
-// caption without the blanks at either end (runs of blanks inside become one).
-std::string SpokenName(const std::string& caption, const ControlStyle& style);
-
 // Paints the keyboard focus around a control's area when the focus is on it
 // and the window shows keyboard focus: a dotted frame in black and white, seen
 // on any background.

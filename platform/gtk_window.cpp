@@ -55,10 +55,8 @@ class GtkWindowImpl : public IWindow {
 
   bool SetOuterWidth(int twips) override;
   bool SetOuterHeight(int twips) override;
-  int OuterWidth() const override { return clientWidth_ * kTwipsPerPixel + kClassicFrameWidth; }
-  int OuterHeight() const override {
-    return clientHeight_ * kTwipsPerPixel + kClassicFrameHeight;
-  }
+  int OuterWidth() const override { return clientWidth_ * kTwipsPerPixel + spec_.frameWidth; }
+  int OuterHeight() const override { return clientHeight_ * kTwipsPerPixel + spec_.frameHeight; }
 
   GtkWidget* Native() const { return shared_->destroyed ? nullptr : window_; }
   GtkWidget* Client() const { return shared_->destroyed ? nullptr : layout_; }
@@ -399,7 +397,7 @@ void GtkWindowImpl::ApplyClientSize() {
 
 bool GtkWindowImpl::SetOuterWidth(int twips) {
   if (closed_ || shared_->destroyed || SizeLocked()) return false;
-  const int px = Px(twips - kClassicFrameWidth);
+  const int px = Px(twips - spec_.frameWidth);
   if (px < 1) return false;
   if (px == clientWidth_) return true;
   clientWidth_ = px;
@@ -409,7 +407,7 @@ bool GtkWindowImpl::SetOuterWidth(int twips) {
 
 bool GtkWindowImpl::SetOuterHeight(int twips) {
   if (closed_ || shared_->destroyed || SizeLocked()) return false;
-  const int px = Px(twips - kClassicFrameHeight);
+  const int px = Px(twips - spec_.frameHeight);
   if (px < 1) return false;
   if (px == clientHeight_) return true;
   clientHeight_ = px;

@@ -21,9 +21,6 @@ class GtkUiFactory : public IUiFactory {
   std::unique_ptr<IWindow> CreateWindow(const WindowSpec& design) override;
 };
 
-inline constexpr int kClassicFrameWidth = 105;   // twips
-inline constexpr int kClassicFrameHeight = 510;  // twips
-
 // Top-level windows that have been shown and not closed.
 int CountOpenWindows();
 

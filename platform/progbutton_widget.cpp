@@ -4,6 +4,7 @@
 #include <gtk/gtk-a11y.h>
 
 #include "core/platform.h"
+#include "core/spoken_names.h"
 
 // The drawn button's widget: a drawing area that knows its host, whose
 // accessible object offers a click (buttons) and the value (progress bar).
@@ -135,16 +136,6 @@ int KeyCode(guint keyval) {
   return 0;
 }
 
-std::string WithoutAmpersands(const std::string& caption) {
-  std::string out;
-  for (size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
-    else if (caption[i] == '&') continue;
-    out += caption[i];
-  }
-  return out;
-}
-
 }  // namespace
 
 ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlStyle& style,
@@ -157,7 +148,9 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
       static_cast<LumaroDrawnButton*>(g_object_new(lumaro_drawn_button_get_type(), nullptr));
   drawn->host = this;
   area_ = GTK_WIDGET(g_object_ref_sink(drawn));
-  gtk_widget_set_can_focus(area_, TRUE);
+  // Only a button takes the keyboard focus (see onImageChanged); a progress
+  // bar, the control's first style, is passed by.
+  gtk_widget_set_can_focus(area_, FALSE);
   gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                    GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK |
                                    GDK_FOCUS_CHANGE_MASK);
@@ -181,6 +174,9 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
   std::weak_ptr<bool> alive = alive_;
   model->onImageChanged = [this, alive] {
     if (alive.expired() || shared_->destroyed) return;
+    // Every change of the style redraws: a button is a Tab stop, a progress
+    // bar is not.
+    gtk_widget_set_can_focus(area_, model_->Style() != 0);
     UpdateAccessible();
     gtk_widget_queue_draw(area_);
   };
@@ -215,8 +211,6 @@ std::string ProgButtonHost::ValueText() const {
   return model_->Style() == 0 ? model_->DrawnText() : std::string();
 }
 
-// The name is the caption as shown (without its "&"), else the name the form
-// gave, else the control's own name.
 void ProgButtonHost::UpdateAccessible() {
   AtkObject* accessible = gtk_widget_get_accessible(area_);
   const int role = model_->Style() == 0 ? ATK_ROLE_PROGRESS_BAR : ATK_ROLE_PUSH_BUTTON;
@@ -224,9 +218,7 @@ void ProgButtonHost::UpdateAccessible() {
     spokenRole_ = role;
     atk_object_set_role(accessible, AtkRole(role));
   }
-  std::string shown = WithoutAmpersands(model_->Caption());
-  if (shown.empty()) shown = accessibleName_;
-  if (shown.empty()) shown = name_;
+  const std::string shown = DrawnButtonSpokenName(name_, model_->Caption(), accessibleName_);
   if (shown != spokenName_) {
     spokenName_ = shown;
     atk_object_set_name(accessible, shown.c_str());

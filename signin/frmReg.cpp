@@ -33,7 +33,7 @@ ControlStyle Named(const std::string& name) {
 
 ControlStyle WhiteText(bool bold = false, double pointSize = 0) {
   ControlStyle s;
-  s.color = Rgb(255, 255, 255);
+  s.color = PackRRGGBB(255, 255, 255);
   s.bold = bold;
   s.pointSize = pointSize;
   return s;

@@ -98,7 +98,7 @@ frmlogin::frmlogin() {
                         Image("button_large.svg", false, "新用户注册"));
   lblReg = w.AddLabel("lblReg", {5940, 7515, 900, 195}, "新用户注册", ButtonCaption(""));
   ControlStyle white;
-  white.color = Rgb(255, 255, 255);
+  white.color = PackRRGGBB(255, 255, 255);
   lblInfo = w.AddLabel("lblInfo", {1560, 7890, 4635, 300}, kStarting, white);
   tmrClear = w.AddTimer("tmrClear", 100, false);
 

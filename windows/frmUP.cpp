@@ -53,7 +53,7 @@ frmUP::frmUP() {
   ControlStyle message;
   message.bold = true;
   message.pointSize = 18;
-  message.color = Rgb(7, 137, 243);
+  message.color = PackRRGGBB(7, 137, 243);
   Label2 = w.AddLabel("Label2", {2355, 540, 4875, 435}, "检测到有最新功能的更新程序", message);
 
   Command1 = w.AddProgButton("Command1", {2505, 1605, 1800, 540});

@@ -12,6 +12,8 @@ namespace {
 
 constexpr int kClientWidth = 10200;
 constexpr int kClientHeight = 7995;
+constexpr int kFrameWidth = 120;
+constexpr int kFrameHeight = 500;
 
 SharedWindow<frmView>& Shared() {
   static SharedWindow<frmView> shared;
@@ -33,6 +35,10 @@ frmView::frmView() {
   design.frame = FrameKind::Sizable;
   design.maximizeButton = false;
   design.placement = Placement::CenterOwner;
+  // The frame the resize below takes off the outer size: the page fills the
+  // client area exactly.
+  design.frameWidth = kFrameWidth;
+  design.frameHeight = kFrameHeight;
   window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
@@ -57,8 +63,8 @@ void frmView::Form_Load() {
 }
 
 void frmView::Form_Resize() {
-  const int width = window_->OuterWidth() - 120;
-  const int height = window_->OuterHeight() - 500;
+  const int width = window_->OuterWidth() - kFrameWidth;
+  const int height = window_->OuterHeight() - kFrameHeight;
   // A negative size (minimized, very small) is not applied.
   if (width < 0 || height < 0) return;
   try {

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kClientWidth = 14985;
 constexpr int kClientHeight = 8265;
+constexpr int kFrameWidth = 150;
+constexpr int kFrameHeight = 500;
 
 }  // namespace
 
@@ -27,6 +29,10 @@ frmViewQQ::frmViewQQ() {
   design.clientHeight = kClientHeight;
   design.frame = FrameKind::Sizable;
   design.placement = Placement::CenterScreen;
+  // The frame the resize below takes off the outer size: the page fills the
+  // client area exactly.
+  design.frameWidth = kFrameWidth;
+  design.frameHeight = kFrameHeight;
   window_ = Svc().ui->CreateWindow(design);
   IWindow& w = *window_;
 
@@ -60,8 +66,8 @@ void frmViewQQ::Form_Load() {
 }
 
 void frmViewQQ::Form_Resize() {
-  const int width = window_->OuterWidth() - 150;
-  const int height = window_->OuterHeight() - 500;
+  const int width = window_->OuterWidth() - kFrameWidth;
+  const int height = window_->OuterHeight() - kFrameHeight;
   // A minimized or very small window gives a negative size, which no control
   // takes: the browser keeps its last size then.
   if (width < 0 || height < 0) return;

@@ -4,18 +4,48 @@
 
 #include <cctype>
 #include <cstring>
+#include <initializer_list>
 
 namespace lumaro::gtkp {
 
+namespace {
+
+bool OneOf(const std::string& label, std::initializer_list<const char*> names) {
+  for (const char* name : names)
+    if (label == name) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string FormEncoding(const std::string& charset) {
+  gchar* lower = g_ascii_strdown(charset.c_str(), -1);
+  gchar* trimmed = g_strstrip(lower);
+  const std::string label = trimmed;
+  g_free(lower);
+  if (OneOf(label, {"gbk", "gb2312", "x-gbk", "chinese", "csgb2312", "csiso58gb231280",
+                    "gb_2312", "gb_2312-80", "iso-ir-58", "windows-936", "cp936"}))
+    return "GBK";
+  if (label == "gb18030") return "GB18030";
+  if (OneOf(label, {"windows-1252", "x-cp1252", "cp1252", "latin1", "l1", "iso-8859-1",
+                    "iso8859-1", "iso88591", "iso_8859-1", "iso_8859-1:1987", "iso-ir-100",
+                    "csisolatin1", "ibm819", "cp819", "ascii", "us-ascii", "ansi_x3.4-1968"}))
+    return "WINDOWS-1252";
+  // UTF-16 forms are posted in UTF-8.
+  if (label.empty() || label.rfind("utf-", 0) == 0 || label == "utf8" ||
+      label == "unicode-1-1-utf-8" || label == "unicode" || label.rfind("ucs-2", 0) == 0)
+    return "";
+  GIConv probe = g_iconv_open(label.c_str(), "UTF-8");
+  if (probe == (GIConv)-1) return "";
+  g_iconv_close(probe);
+  return label;
+}
+
 std::string EncodeFormBody(const std::vector<std::pair<std::string, std::string>>& fields,
                            const std::string& charset) {
-  gchar* lower = g_ascii_strdown(charset.c_str(), -1);
-  const std::string cs = lower;
-  g_free(lower);
-  const bool gbk = cs == "gbk" || cs == "gb2312" || cs == "gb18030" || cs == "x-gbk" ||
-                   cs == "gb_2312-80" || cs == "chinese" || cs == "csgb2312" ||
-                   cs == "windows-936" || cs == "cp936" || cs == "iso-ir-58";
-  GIConv conv = gbk ? g_iconv_open("GBK", "UTF-8") : (GIConv)-1;
+  const std::string encoding = FormEncoding(charset);
+  GIConv conv = encoding.empty() ? (GIConv)-1 : g_iconv_open(encoding.c_str(), "UTF-8");
+  const bool convert = conv != (GIConv)-1;
   static const char* kHex = "0123456789ABCDEF";
 
   auto encode = [&](const std::string& text) {
@@ -35,7 +65,7 @@ std::string EncodeFormBody(const std::vector<std::pair<std::string, std::string>
     std::string bytes;
     for (const char* p = valid; *p; p = g_utf8_next_char(p)) {
       const char* next = g_utf8_next_char(p);
-      if (gbk && (unsigned char)*p >= 0x80) {
+      if (convert && (unsigned char)*p >= 0x80) {
         gchar in[8];
         size_t inLeft = size_t(next - p);
         memcpy(in, p, inLeft);
@@ -75,7 +105,7 @@ std::string EncodeFormBody(const std::vector<std::pair<std::string, std::string>
     if (!body.empty()) body += '&';
     body += encode(name) + "=" + encode(value);
   }
-  if (conv != (GIConv)-1) g_iconv_close(conv);
+  if (convert) g_iconv_close(conv);
   return body;
 }
 

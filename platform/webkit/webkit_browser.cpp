@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/dispatch_gate.h"
+#include "core/spoken_names.h"
 #include "platform/desktop_services.h"
 #include "platform/gtk_window.h"
 #include "platform/input_gate.h"
@@ -457,8 +458,7 @@ WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle
   // with the window's other controls by that window's place among theirs.
   holder_ = gtk_event_box_new();
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(holder_), TRUE);
-  SetOuter(holder_, style_.accessibleName.empty() ? name_ : style_.accessibleName,
-           ATK_ROLE_DOCUMENT_FRAME);
+  SetOuter(holder_, FieldSpokenName(name_, style_.accessibleName), ATK_ROLE_DOCUMENT_FRAME);
   // A browser the user never sees is no part of what assistive tools see
   // either: neither the browser nor its page is in the accessibility tree.
   if (style_.unseen) HideFromAssistiveTools(holder_);

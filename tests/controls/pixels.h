@@ -11,9 +11,6 @@
 
 namespace lumaro::test {
 
-// Colour schemes used by the tests (red, green, blue per entry).
-constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
-
 // The pixel as 0xAARRGGBB (cairo's native ARGB32).
 inline uint32_t RawPixel(cairo_surface_t* s, int x, int y) {
   cairo_surface_flush(s);

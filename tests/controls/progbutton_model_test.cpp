@@ -41,6 +41,23 @@ TEST(ProgButtonModel, ValueIsLoweredToMaxThenRaisedToMin) {
   }
 }
 
+// The percentage's pattern "0.00": the decimal value (15 significant
+// digits) rounded half away from zero, whatever the binary value's side.
+TEST(ProgButtonText, TwoDecimalsRoundTheDecimalValueHalfAwayFromZero) {
+  struct Case {
+    double value;
+    const char* text;
+  } cases[] = {
+      {0, "0.00"},          {0.125, "0.13"},      {0.145, "0.15"},     {2.675, "2.68"},
+      {1.005, "1.01"},      {0.625, "0.63"},      {0.124, "0.12"},     {0.1249999, "0.12"},
+      {-0.125, "-0.13"},    {-1.0101, "-1.01"},   {-0.001, "-0.00"},   {0.005, "0.01"},
+      {0.0049, "0.00"},     {99.995, "100.00"},   {9.999, "10.00"},    {100, "100.00"},
+      {49.494949494949495, "49.49"},             {-100000, "-100000.00"},
+      {1.23456789012345678e20, "123456789012346000000.00"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TwoDecimals(c.value), c.text) << c.value;
+}
+
 TEST(ProgButtonModel, RangeChangesDoNotReclampValue) {
   ProgButton b;
   b.SetValue(5);

@@ -2,6 +2,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 
@@ -15,12 +16,45 @@ using test::Alpha;
 using test::ColourAt;
 using test::Hex;
 using test::IsInk;
-using test::Rgb;
+
+// The nine colour schemes as the control's table gives them: red, green and
+// blue of palette entries 0 to 8 (upper band at rest, top and bottom edge;
+// lower band at rest; upper band active; lower band active; outline).
+constexpr uint8_t kSchemes[9][9][3] = {
+    {{248, 246, 242}, {233, 227, 211}, {226, 215, 182}, {239, 233, 215}, {251, 244, 223},
+     {239, 213, 133}, {203, 166, 57}, {237, 224, 187}, {204, 168, 62}},
+    {{247, 248, 242}, {231, 233, 211}, {222, 226, 182}, {237, 239, 215}, {249, 251, 223},
+     {230, 239, 133}, {190, 203, 57}, {233, 237, 187}, {192, 204, 62}},
+    {{242, 248, 243}, {211, 233, 213}, {182, 226, 186}, {215, 239, 217}, {223, 251, 225},
+     {133, 239, 142}, {57, 203, 70}, {187, 237, 191}, {62, 204, 74}},
+    {{242, 248, 247}, {211, 233, 231}, {182, 226, 222}, {215, 239, 237}, {223, 251, 249},
+     {133, 239, 230}, {57, 203, 190}, {187, 237, 233}, {62, 204, 192}},
+    {{243, 242, 248}, {213, 211, 233}, {186, 182, 226}, {217, 215, 239}, {225, 223, 251},
+     {142, 133, 239}, {70, 57, 203}, {191, 187, 237}, {74, 62, 204}},
+    {{248, 242, 247}, {233, 211, 231}, {226, 182, 222}, {239, 215, 237}, {251, 223, 249},
+     {239, 133, 230}, {203, 57, 190}, {237, 187, 233}, {204, 62, 192}},
+    {{248, 242, 242}, {233, 211, 211}, {226, 182, 182}, {239, 215, 215}, {251, 223, 223},
+     {239, 133, 133}, {203, 57, 57}, {237, 187, 187}, {204, 62, 62}},
+    {{250, 253, 254}, {228, 243, 252}, {199, 230, 249}, {237, 247, 253}, {225, 247, 255},
+     {67, 208, 255}, {63, 112, 233}, {63, 226, 246}, {23, 139, 211}},
+    {{231, 243, 232}, {225, 219, 225}, {179, 189, 179}, {226, 238, 226}, {223, 251, 223},
+     {108, 255, 108}, {26, 228, 26}, {217, 244, 217}, {188, 184, 188}},
+};
+
+// Palette entry `i` of scheme 1..9, as 0x00BBGGRR.
+constexpr uint32_t Entry(int scheme, int i) {
+  const uint8_t* c = kSchemes[scheme - 1][i];
+  return PackBBGGRR(c[0], c[1], c[2]);
+}
+
+constexpr std::array<uint32_t, 9> Palette(int scheme) {
+  std::array<uint32_t, 9> p{};
+  for (int i = 0; i < 9; ++i) p[i] = Entry(scheme, i);
+  return p;
+}
 
 // Scheme 8, the one every window of the program uses.
-constexpr uint32_t kPal8[9] = {Rgb(250, 253, 254), Rgb(228, 243, 252), Rgb(199, 230, 249),
-                               Rgb(237, 247, 253), Rgb(225, 247, 255), Rgb(67, 208, 255),
-                               Rgb(63, 112, 233),  Rgb(63, 226, 246),  Rgb(23, 139, 211)};
+constexpr std::array<uint32_t, 9> kPal8 = Palette(8);
 
 std::unique_ptr<ProgButton> Button(int w, int h, const std::string& caption = "", int colour = 8) {
   auto b = std::make_unique<ProgButton>();
@@ -31,9 +65,9 @@ std::unique_ptr<ProgButton> Button(int w, int h, const std::string& caption = ""
   return b;
 }
 
-std::unique_ptr<ProgButton> Bar(int w, int h, int min, int max, int value) {
+std::unique_ptr<ProgButton> Bar(int w, int h, int min, int max, int value, int colour = 8) {
   auto b = std::make_unique<ProgButton>();
-  b->SetColor(8);
+  b->SetColor(colour);
   b->SetMax(max);
   b->SetMin(min);
   b->SetValue(value);
@@ -44,15 +78,15 @@ std::unique_ptr<ProgButton> Bar(int w, int h, int min, int max, int value) {
 TEST(ProgButtonDrawColor, BlendsFromTopRowToJustBelowTheLastRow) {
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 10, 12);
   ProgButton b;
-  const uint32_t c1 = Rgb(0, 10, 250), c2 = Rgb(255, 200, 50);
+  const uint32_t c1 = PackBBGGRR(0, 10, 250), c2 = PackBBGGRR(255, 200, 50);
   b.DrawColor(s, 2, 3, 7, 7, c1, c2);  // rows 3..6, columns 2..6
 
   // Row `top` is colour1 exactly; each row y is c1 + (c2 - c1) * (y - top) / 4
   // in 16-bit channels, so the last painted row stops a quarter short of c2.
   EXPECT_EQ(Hex(ColourAt(s, 2, 3)), Hex(c1));
-  EXPECT_EQ(Hex(ColourAt(s, 6, 5)), Hex(Rgb(127, 105, 150)));
+  EXPECT_EQ(Hex(ColourAt(s, 6, 5)), Hex(PackBBGGRR(127, 105, 150)));
   const uint32_t last = ColourAt(s, 4, 6);
-  EXPECT_EQ(Hex(last), Hex(Rgb(191, 152, 100)));
+  EXPECT_EQ(Hex(last), Hex(PackBBGGRR(191, 152, 100)));
   EXPECT_LE(test::MaxChannelDistance(last, c2), 255 / 4 + 1);
   // Every pixel of a row has the row's colour, and the right column and the
   // bottom row are left alone.
@@ -69,14 +103,14 @@ TEST(ProgButtonDrawColor, BlendsFromTopRowToJustBelowTheLastRow) {
 TEST(ProgButtonDrawColor, ClipsToTheImageAndIgnoresEmptyRectangles) {
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 6, 6);
   ProgButton b;
-  b.DrawColor(s, 4, 4, 4, 9, Rgb(1, 2, 3), Rgb(1, 2, 3));    // no width
-  b.DrawColor(s, 0, 5, 6, 2, Rgb(1, 2, 3), Rgb(1, 2, 3));    // upside down
+  b.DrawColor(s, 4, 4, 4, 9, PackBBGGRR(1, 2, 3), PackBBGGRR(1, 2, 3));    // no width
+  b.DrawColor(s, 0, 5, 6, 2, PackBBGGRR(1, 2, 3), PackBBGGRR(1, 2, 3));    // upside down
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 6; ++x) EXPECT_EQ(Alpha(s, x, y), 0u);
   // A rectangle reaching past the image: the blend still starts at `top`.
-  b.DrawColor(s, -5, -2, 50, 8, Rgb(0, 0, 0), Rgb(250, 0, 0));
-  EXPECT_EQ(Hex(ColourAt(s, 0, 0)), Hex(Rgb(50, 0, 0)));
-  EXPECT_EQ(Hex(ColourAt(s, 5, 5)), Hex(Rgb(175, 0, 0)));
+  b.DrawColor(s, -5, -2, 50, 8, PackBBGGRR(0, 0, 0), PackBBGGRR(250, 0, 0));
+  EXPECT_EQ(Hex(ColourAt(s, 0, 0)), Hex(PackBBGGRR(50, 0, 0)));
+  EXPECT_EQ(Hex(ColourAt(s, 5, 5)), Hex(PackBBGGRR(175, 0, 0)));
   cairo_surface_destroy(s);
 }
 
@@ -178,10 +212,14 @@ TEST(ProgButtonRender, ProgressTextIsThePercentageWithTwoDecimals) {
   const Case cases[] = {
       {1, 100, 50, "49.49%"}, {1, 100, 100, "100.00%"}, {1, 100, 10, "9.09%"},
       {0, 100, 0, "0.00%"},   {0, 100, 150, "100.00%"},
+      // Ties round away from zero, on the decimal value: 0.125 exactly, and
+      // 0.145 and 2.675, whose binary values lie a little below.
+      {0, 800, 1, "0.13%"},   {0, 800, 5, "0.63%"},    {0, 20000, 29, "0.15%"},
+      {0, 4000, 107, "2.68%"},
   };
   for (const Case& c : cases) {
     auto b = Bar(350, 28, c.min, c.max, c.value);
-    EXPECT_EQ(b->DrawnText(), c.text);
+    EXPECT_EQ(b->DrawnText(), c.text) << c.min << ".." << c.max << " @" << c.value;
   }
   // Raising Min above Value leaves Value alone, and the text goes negative.
   ProgButton b;
@@ -272,6 +310,64 @@ TEST(ProgButtonRender, PressedButtonShowsTheActiveBands) {
   EXPECT_EQ(Hex(ColourAt(b->Image(), 60, 18)), Hex(rest));
 }
 
+// Row y of a gradient over rows [top, bottom): colour1 on row `top`,
+// blending towards colour2 in 16-bit channels, as the DrawColor tests above
+// pin it.
+uint32_t GradientRow(uint32_t colour1, uint32_t colour2, int y, int top, int bottom) {
+  uint32_t out = 0;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const int64_t a = int64_t((colour1 >> shift) & 0xFF) * 256;
+    const int64_t b = int64_t((colour2 >> shift) & 0xFF) * 256;
+    out |= uint32_t((a + (b - a) * (y - top) / (bottom - top)) >> 8) << shift;
+  }
+  return out;
+}
+
+// Every scheme paints each band of each state from its own palette entries,
+// top edge to bottom edge: a button at rest (entries 0-1 above the split,
+// 2-3 below) and pressed (4-5, 6-7), a progress bar's filled part (4-7) and
+// the rest of it (0-3), each inside the outline of entry 8.
+TEST(ProgButtonRender, EverySchemePaintsBothBandsOfBothStatesFromItsOwnEntries) {
+  constexpr int kWidth = 200, kHeight = 36, kSplit = 18;
+  for (int scheme = 1; scheme <= 9; ++scheme) {
+    SCOPED_TRACE(::testing::Message() << "scheme " << scheme);
+    const std::array<uint32_t, 9> pal = Palette(scheme);
+    auto button = Button(kWidth, kHeight, "", scheme);
+    auto pressed = Button(kWidth, kHeight, "", scheme);
+    pressed->NotifyMouseDown(1, 0, 5, 5);
+    // Filled to column 100 (round(50 x 199 / 100)); the text lies around
+    // the middle, away from the columns looked at.
+    auto bar = Bar(kWidth, kHeight, 0, 100, 50, scheme);
+    ASSERT_EQ(bar->FillWidth(), 100);
+    struct Look {
+      const char* what;
+      ProgButton* control;
+      int column;
+      int first;  // palette entry of the upper band's top edge; the other three follow it
+    } looks[] = {{"button at rest", button.get(), 100, 0},
+                 {"pressed button", pressed.get(), 100, 4},
+                 {"filled part of the bar", bar.get(), 20, 4},
+                 {"rest of the bar", bar.get(), 180, 0}};
+    for (const Look& look : looks) {
+      SCOPED_TRACE(look.what);
+      cairo_surface_t* img = look.control->Image();
+      const PixelRect& text = look.control->TextRect();
+      ASSERT_TRUE(look.column < text.left || look.column >= text.right) << "column under the text";
+      // Row 0 and row kHeight - 2 are the outline; the last row lies outside.
+      EXPECT_EQ(Hex(ColourAt(img, look.column, 0)), Hex(pal[8]));
+      EXPECT_EQ(Hex(ColourAt(img, look.column, kHeight - 2)), Hex(pal[8]));
+      for (int y = 1; y < kHeight - 2; ++y) {
+        const bool upper = y < kSplit;
+        const int top = upper ? 0 : kSplit, bottom = upper ? kSplit : kHeight;
+        const int entry = look.first + (upper ? 0 : 2);
+        ASSERT_EQ(Hex(ColourAt(img, look.column, y)),
+                  Hex(GradientRow(pal[entry], pal[entry + 1], y, top, bottom)))
+            << "row " << y;
+      }
+    }
+  }
+}
+
 TEST(ProgButtonRender, FocusRectangleIsADottedInversionInsideTheOutline) {
   auto b = Button(120, 36);
   cairo_surface_t* before = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 120, 36);
@@ -324,8 +420,8 @@ TEST(ProgButtonRender, InvalidSchemeKeepsThePreviousPalette) {
     for (int i = 0; i < 9; ++i) EXPECT_EQ(Hex(b->PaletteEntry(i)), Hex(kPal8[i])) << bad;
   }
   b->SetColor(7);
-  EXPECT_EQ(Hex(b->PaletteEntry(8)), Hex(Rgb(204, 62, 62)));
-  EXPECT_EQ(Hex(ColourAt(b->Image(), 20, 0)), Hex(Rgb(204, 62, 62)));
+  EXPECT_EQ(Hex(b->PaletteEntry(8)), Hex(PackBBGGRR(204, 62, 62)));
+  EXPECT_EQ(Hex(ColourAt(b->Image(), 20, 0)), Hex(PackBBGGRR(204, 62, 62)));
 }
 
 TEST(ProgButtonRender, DegenerateSizesAndRanges) {

@@ -1,4 +1,7 @@
 // The update window that a newer published version brings up.
+#include <functional>
+
+#include "e2e/console_steps.h"
 #include "e2e/e2e_fixture.h"
 
 namespace e2e {
@@ -24,16 +27,28 @@ TEST_F(EndToEnd, DownloadHandsTheAddressToTheBrowserAndEndsTheProgram) {
   EXPECT_EQ(Service().Requests().size(), requests) << "the window itself asks the service nothing";
 }
 
-TEST_F(EndToEnd, LaterEndsTheProgramWithoutALoginWindow) {
+// The later button and the close box both end the program, and no login
+// window follows.
+TEST_F(EndToEnd, LaterOrTheCloseBoxEndsTheProgramWithoutALoginWindow) {
+  struct Case {
+    const char* how;
+    std::function<void(const std::string&)> close;
+  } cases[] = {
+      {"later button", [](const std::string& update) { ClickAt(update, kLaterX, kLaterY); }},
+      {"close box", [](const std::string& update) { ASSERT_TRUE(CloseByCloseBox(update)); }},
+  };
   Service().SetVersion("1-50");
-  auto& client = NewClient();
-  client.Start();
-  std::string update = WaitForWindow(kUpdateTitle, 20);
-  ASSERT_FALSE(update.empty());
-  ClickAt(update, kLaterX, kLaterY);
-  EXPECT_TRUE(client.WaitExit(10).has_value());
-  EXPECT_TRUE(FindWindows(kLoginTitle).empty());
-  EXPECT_EQ(client.OpenedInBrowser(), "");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    auto& client = NewClient();
+    client.Start();
+    std::string update = WaitForWindow(kUpdateTitle, 20);
+    ASSERT_FALSE(update.empty());
+    c.close(update);
+    EXPECT_TRUE(client.WaitExit(10).has_value()) << "the program did not end";
+    EXPECT_TRUE(FindWindows(kLoginTitle).empty());
+    EXPECT_EQ(client.OpenedInBrowser(), "");
+  }
 }
 
 }  // namespace

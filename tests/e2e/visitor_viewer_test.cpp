@@ -4,7 +4,9 @@
 // stays where it is.
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <vector>
 
 #include "build_config.h"
 #include "e2e/console_steps.h"
@@ -67,6 +69,15 @@ TEST_F(EndToEnd, VisitorViewerExportsThroughTheHiddenBrowserAndOpensChatLinksAsi
   EXPECT_EQ(CountRequests("viewqq.asp"), 1u) << "the console's own request went out too";
   ASSERT_TRUE(WaitForLoads("viewqq.asp?id=101", 1)) << "the visitor page did not load";
   Screenshot("visitor.page");
+  // The page covers the client area exactly, no strip of the window beside
+  // or below it.
+  Node page = Find(app, ATSPI_ROLE_DOCUMENT_FRAME, "访客详情");
+  ASSERT_TRUE(page) << "no visitor page in the tree";
+  const std::vector<int> clientArea = {g->x, g->y, g->width, g->height};
+  std::optional<std::vector<int>> extents;
+  EXPECT_TRUE(WaitUntil([&] { return (extents = page.Extents()) == clientArea; }, 5))
+      << "the page lies at " << (extents ? ::testing::PrintToString(*extents) : "nowhere")
+      << ", the client area at " << ::testing::PrintToString(clientArea);
 
   // Export: the hidden browser fetches it and saves the file; the page stays.
   ASSERT_TRUE(PressOn(viewer, ExportLink(app)));

@@ -15,7 +15,7 @@ void FakeDocument::Check() {
 
 FakeDocument::Element* FakeDocument::Find(const std::string& name) {
   for (auto& e : elements_)
-    if (e.name == name || e.id == name) return &e;
+    if (e.name == name || (!e.id.empty() && e.id == name)) return &e;
   return nullptr;
 }
 
@@ -34,18 +34,34 @@ FakeDocument::Element& FakeDocument::AddElement(const std::string& name,
       return e;
     }
   }
-  elements_.push_back(Element{name, name, std::move(value), focusable, "", ""});
+  elements_.push_back(Element{name, "", std::move(value), focusable, "", ""});
   return elements_.back();
 }
 
 FakeDocument::Element& FakeDocument::AppendElement(const std::string& name,
                                                    std::optional<std::string> value) {
-  elements_.push_back(Element{name, name, std::move(value), true, "", ""});
+  elements_.push_back(Element{name, "", std::move(value), true, "", ""});
   return elements_.back();
 }
 
 void FakeDocument::RemoveElement(const std::string& name) {
-  std::erase_if(elements_, [&](const Element& e) { return e.name == name; });
+  std::erase_if(elements_, [&](const Element& e) {
+    if (e.name != name) return false;
+    if (active_ == &e) active_ = nullptr;
+    return true;
+  });
+}
+
+void FakeDocument::SetActiveElement(const std::string& id, size_t nth) {
+  active_ = nullptr;
+  if (id.empty()) return;
+  size_t seen = 0;
+  for (const Element& e : elements_) {
+    if (e.id == id && seen++ == nth) {
+      active_ = &e;
+      return;
+    }
+  }
 }
 
 bool FakeDocument::Exists(const std::string& name) {
@@ -86,8 +102,7 @@ void FakeDocument::Focus(const std::string& name) {
   Check();
   Element& e = Need(name);
   if (!e.focusable) throw DocumentError(name + " cannot take the focus");
-  activeElement_ = e.id;
-  activeNth_ = 0;
+  active_ = &e;
   focusCalls_.push_back(name);
 }
 
@@ -110,19 +125,14 @@ void FakeDocument::SubmitFirstForm() {
 
 std::string FakeDocument::ActiveElementId() {
   Check();
-  return activeElement_;
+  return active_ ? active_->id : std::string();
 }
 
 std::string FakeDocument::ActiveElementValue() {
   Check();
-  size_t seen = 0;
-  for (const Element& e : elements_) {
-    if (activeElement_.empty() || e.id != activeElement_) continue;
-    if (seen++ != activeNth_) continue;
-    if (!e.value) throw DocumentError(e.id + " has no value");
-    return *e.value;
-  }
-  throw DocumentError("no element has the focus");
+  if (!active_) throw DocumentError("no element has the focus");
+  if (!active_->value) throw DocumentError(active_->name + " has no value");
+  return *active_->value;
 }
 
 // ----------------------------------------------------------------- browser
@@ -217,8 +227,8 @@ FakeWindow::FakeWindow(FakeUiFactory* factory, const WindowSpec& design)
     : factory_(factory),
       spec_(design),
       caption_(design.caption),
-      outerWidth_(design.clientWidth + kFrameWidth),
-      outerHeight_(design.clientHeight + kFrameHeight) {}
+      outerWidth_(design.clientWidth + design.frameWidth),
+      outerHeight_(design.clientHeight + design.frameHeight) {}
 
 FakeWindow::~FakeWindow() {
   if (factory_) factory_->Forget(this);

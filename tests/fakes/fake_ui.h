@@ -19,6 +19,7 @@
 #pragma once
 
 #include <functional>
+#include <list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -115,17 +116,26 @@ class FakeTimer : public ITimer {
 };
 
 // A scripted document. Elements are looked up by name or id; the first one
-// added under a name wins, as in the real document's `all` collection.
+// added under a name wins, as in the real document's `all` collection. An
+// element has the name it is added under and no id, as a page's field
+// written with only a name; give it an id by setting `id`.
 class FakeDocument : public IDocument {
  public:
   struct Element {
     std::string name;
-    std::string id;                    // defaults to the name
+    std::string id;                    // "" unless the page gives one
     std::optional<std::string> value;  // nullopt: the element has no value
     bool focusable = true;
     std::string innerHtml;
     std::string display;
   };
+
+  // The focused element is kept by address: a document moves, never copies.
+  FakeDocument() = default;
+  FakeDocument(const FakeDocument&) = delete;
+  FakeDocument& operator=(const FakeDocument&) = delete;
+  FakeDocument(FakeDocument&&) = default;
+  FakeDocument& operator=(FakeDocument&&) = default;
 
   // A document starts loaded and empty. Unloaded, every operation throws.
   void SetLoaded(bool loaded) { loaded_ = loaded; }
@@ -146,13 +156,12 @@ class FakeDocument : public IDocument {
   int formsSubmitted() const { return formsSubmitted_; }
   // Runs on every SubmitFirstForm that succeeds.
   std::function<void()> onSubmit;
-  // Focus state: "" for none. Focus(name) sets it to the element's id. The
-  // focused element itself is the `nth` (from 0) of those with that id, so
-  // that one of several elements sharing an id can hold the focus.
-  void SetActiveElement(const std::string& id, size_t nth = 0) {
-    activeElement_ = id;
-    activeNth_ = nth;
-  }
+  // Gives the focus to the `nth` (from 0) of the elements whose id is `id`,
+  // so that one of several elements sharing an id can hold it; no element
+  // has the focus when none matches ("" included).
+  void SetActiveElement(const std::string& id, size_t nth = 0);
+  // The name of the element that has the focus ("" when none has).
+  std::string FocusedName() const { return active_ ? active_->name : std::string(); }
   // Names passed to Focus that succeeded, in order.
   const std::vector<std::string>& focusCalls() const { return focusCalls_; }
   // Makes the next operations throw after `count` more successful ones
@@ -177,12 +186,12 @@ class FakeDocument : public IDocument {
   Element& Need(const std::string& name);
 
   bool loaded_ = true;
-  std::vector<Element> elements_;
+  // A list, so that elements stay where they are while others come and go.
+  std::list<Element> elements_;
   std::string bodyText_, bodyHtml_;
   bool hasForm_ = true;
   int formsSubmitted_ = 0;
-  std::string activeElement_;
-  size_t activeNth_ = 0;
+  const Element* active_ = nullptr;
   std::vector<std::string> focusCalls_;
   int failAfter_ = -1;
 };
@@ -269,10 +278,6 @@ struct FakeControlRecord {
 
 class FakeWindow : public IWindow {
  public:
-  // Outer size = client size + this frame (twips), until something sets it.
-  static constexpr int kFrameWidth = 105;
-  static constexpr int kFrameHeight = 510;
-
   FakeWindow(FakeUiFactory* factory, const WindowSpec& design);
   ~FakeWindow() override;
 
@@ -304,6 +309,8 @@ class FakeWindow : public IWindow {
   // returned yet.
   bool Busy() const override { return DispatchGate::Running(gate_) || modalDepth_ > 0; }
 
+  // The outer size starts as the client size plus the design's frame and
+  // stays as set.
   bool SetOuterWidth(int twips) override;
   bool SetOuterHeight(int twips) override;
   int OuterWidth() const override { return outerWidth_; }

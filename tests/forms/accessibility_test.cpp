@@ -10,43 +10,29 @@
 #include <vector>
 
 #include "controls/progbutton.h"
+#include "core/spoken_names.h"
 #include "forms/every_window.h"
 #include "forms/forms_fixture.h"
 
 namespace lumaro {
 namespace {
 
-// The caption without blanks at either end; a drawn button's without "&".
-std::string Trimmed(const std::string& text) {
-  size_t b = text.find_first_not_of(' ');
-  if (b == std::string::npos) return "";
-  return text.substr(b, text.find_last_not_of(' ') - b + 1);
-}
-
-std::string WithoutAmpersands(const std::string& caption) {
-  std::string out;
-  for (size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '&' && i + 1 < caption.size())
-      ++i;
-    else if (caption[i] == '&')
-      continue;
-    out += caption[i];
-  }
-  return out;
-}
-
-// The name a screen reader speaks for the control, as the platform derives it.
+// The name a screen reader speaks for the control, by the platform's rule.
 std::string SpokenName(const FakeControlRecord& r) {
-  if (r.kind == FakeControlKind::ProgButton) {
-    std::string caption = WithoutAmpersands(r.progButton->Caption());
-    return caption.empty() ? r.style.accessibleName : caption;
+  switch (r.kind) {
+    case FakeControlKind::ProgButton:
+      return DrawnButtonSpokenName(r.name, r.progButton->Caption(), r.style.accessibleName);
+    case FakeControlKind::Label: {
+      const auto* label = dynamic_cast<const ILabel*>(r.control);
+      return LabelSpokenName(label ? label->Text() : r.caption, r.style.accessibleName);
+    }
+    case FakeControlKind::TextBox:
+    case FakeControlKind::CheckBox:
+    case FakeControlKind::Browser:
+      return FieldSpokenName(r.name, r.style.accessibleName);
+    default:
+      return r.style.accessibleName;
   }
-  if (!r.style.accessibleName.empty()) return r.style.accessibleName;
-  if (r.kind == FakeControlKind::Label) {
-    const auto* label = dynamic_cast<const ILabel*>(r.control);
-    return Trimmed(label ? label->Text() : r.caption);
-  }
-  return "";
 }
 
 bool Clickable(const FakeControlRecord& r) {

@@ -34,7 +34,7 @@ TEST_F(AgentConsoleTest, WindowAndControlsAreLaidOutAsDesigned) {
   EXPECT_EQ(design.background, "agent_skin.svg");
   EXPECT_TRUE(w.IsOpen());
 
-  const uint32_t white = Rgb(255, 255, 255);
+  const uint32_t white = PackRRGGBB(255, 255, 255);
   struct Case {
     const char* name;
     Rect rect;
@@ -84,22 +84,35 @@ TEST_F(AgentConsoleTest, WindowAndControlsAreLaidOutAsDesigned) {
   EXPECT_EQ(w.Record("Picture1")->kind, FakeControlKind::Panel);
   for (const char* name : {"lbl1", "lbl2", "lbl3", "Label1", "lbl7", "lbl8", "lblTop", "lblUser"})
     EXPECT_EQ(w.Record(name)->style.color, white) << name;
-  EXPECT_EQ(w.Record("lblSubTip")->style.color, Rgb(255, 0, 0));
+  EXPECT_EQ(w.Record("lblSubTip")->style.color, PackRRGGBB(255, 0, 0));
   const ControlStyle& tip = w.Record("lblTip")->style;
   EXPECT_TRUE(tip.bold);
   EXPECT_EQ(tip.pointSize, 13.5);
   EXPECT_EQ(w.Record("lblItem1")->style.color, tip.color);
 
-  // Hot spots: no caption, a hand cursor and a name for assistive tools.
+  // Toolbar hot spots, where the member console has them: over the skin's
+  // buttons, no caption, a hand cursor and a name for assistive tools.
   struct Spot {
     const char* name;
+    Rect rect;
     const char* purpose;
-  } spots[] = {{"lblEdit", "修改资料"}, {"lblHome", "首页"},     {"lblBack", "后退"},
-               {"lblGo", "前进"},       {"lblReFresh", "刷新"}, {"lblExit", "退出"}};
+  } spots[] = {
+      {"lblEdit", {8355, 915, 1470, 315}, "修改资料"}, {"lblHome", {9885, 930, 915, 315}, "首页"},
+      {"lblBack", {10860, 930, 855, 300}, "后退"},     {"lblGo", {11745, 960, 885, 300}, "前进"},
+      {"lblReFresh", {12660, 960, 930, 255}, "刷新"},  {"lblExit", {13575, 960, 915, 285}, "退出"},
+  };
   for (const auto& s : spots) {
-    EXPECT_EQ(w.Record(s.name)->caption, "") << s.name;
-    EXPECT_EQ(w.Record(s.name)->style.accessibleName, s.purpose) << s.name;
-    EXPECT_TRUE(w.Record(s.name)->style.handCursor) << s.name;
+    SCOPED_TRACE(s.name);
+    const FakeControlRecord* r = w.Record(s.name);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->kind, FakeControlKind::Label);
+    EXPECT_EQ(r->rect.left, s.rect.left);
+    EXPECT_EQ(r->rect.top, s.rect.top);
+    EXPECT_EQ(r->rect.width, s.rect.width);
+    EXPECT_EQ(r->rect.height, s.rect.height);
+    EXPECT_EQ(r->caption, "");
+    EXPECT_EQ(r->style.accessibleName, s.purpose);
+    EXPECT_TRUE(r->style.handCursor);
   }
   EXPECT_EQ(w.Record("lblExit")->style.tooltip, "退出");
   EXPECT_FALSE(w.Label("lblSearch")->Visible());

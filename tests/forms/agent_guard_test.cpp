@@ -156,7 +156,7 @@ TEST_F(AgentGuardTest, EachFailedCheckShowsItsMessageFocusesAndCancels) {
     } else {
       EXPECT_TRUE(Boxes().empty());
     }
-    EXPECT_EQ(doc.ActiveElementId(), c.focused);
+    EXPECT_EQ(doc.FocusedName(), c.focused);
   }
   EXPECT_TRUE(BrowserOpens().empty());
 }
@@ -183,7 +183,7 @@ TEST_F(AgentGuardTest, PageQueriesRunFromTheFormAreWithheldSilently) {
   EXPECT_TRUE(Go("http://s/saveword.asp?back=savepwd.asp", "types=1&transtype=1").cancel);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].text, "请输入原始密码!");
-  EXPECT_EQ(doc.ActiveElementId(), "oldpwd");
+  EXPECT_EQ(doc.FocusedName(), "oldpwd");
 }
 
 TEST_F(AgentGuardTest, OnlyTheAnswerNoRefusesANewAccountName) {
@@ -214,7 +214,7 @@ TEST_F(AgentGuardTest, OnlyTheAnswerNoRefusesANewAccountName) {
       ASSERT_EQ(Boxes().size(), 1u);
       EXPECT_EQ(Boxes()[0].text, "输入的帐号已被其它用户使用，请重新指定其它帐号!");
       EXPECT_EQ(Boxes()[0].icon, MsgIcon::None);
-      EXPECT_EQ(doc.ActiveElementId(), "lname");
+      EXPECT_EQ(doc.FocusedName(), "lname");
     } else {
       EXPECT_TRUE(Boxes().empty());
     }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <utility>
 
 #include "build_config.h"
@@ -94,6 +95,17 @@ TEST_F(GuardTest, SiteDeleteAsksFirst) {
   EXPECT_FALSE(Go("http://s/delnet.asp?id=1").cancel);
 }
 
+// A message box as the member sees it: its text and its icon.
+struct Shown {
+  std::string text;
+  MsgIcon icon;
+  bool operator==(const Shown&) const = default;
+};
+
+void PrintTo(const Shown& box, std::ostream* out) {
+  *out << box.text << (box.icon == MsgIcon::Information ? " (information)" : " (plain)");
+}
+
 // One form post: the page's fields, the address, the post body and what
 // the guard must do.
 struct FormCase {
@@ -102,7 +114,7 @@ struct FormCase {
   const char* url;
   const char* post;
   bool cancel;
-  std::vector<std::string> messages;
+  std::vector<Shown> messages;
   const char* focused;  // "" when the caret stays
 };
 
@@ -113,19 +125,20 @@ TEST_F(GuardTest, FormPostsAreCheckedBeforeTheyGo) {
     for (int i = 0; i < 20; ++i) s += "词";
     return s;
   }();
+  const MsgIcon I = MsgIcon::Information, N = MsgIcon::None;
   std::vector<FormCase> cases = {
       // Site form.
       {"site ok", {{"n", "Mine"}, {"u", "HTTP://x.cn"}}, "http://s/savenet.asp", "", false, {}, ""},
       {"site no name", {{"n", ""}, {"u", "http://x"}}, "http://s/saveadd2.asp", "", true,
-       {"网站名称不能为空!"}, "n"},
+       {{"网站名称不能为空!", I}}, "n"},
       {"site bare prefix", {{"n", "a"}, {"u", "http://"}}, "http://s/savenet.asp", "", true,
-       {"网站网址不能为空!"}, "u"},
+       {{"网站网址不能为空!", I}}, "u"},
       {"site empty address", {{"n", "a"}, {"u", ""}}, "http://s/savenet.asp", "", true,
-       {"网站网址不能为空!"}, "u"},
+       {{"网站网址不能为空!", I}}, "u"},
       {"site secure scheme", {{"n", "a"}, {"u", "https://x"}}, "http://s/savenet.asp", "", true,
-       {"请输入符合规范的网址!"}, "u"},
+       {{"请输入符合规范的网址!", I}}, "u"},
       {"site no scheme", {{"n", "a"}, {"u", "www.x.cn"}}, "http://s/savenet.asp", "", true,
-       {"请输入符合规范的网址!"}, "u"},
+       {{"请输入符合规范的网址!", I}}, "u"},
       {"site blank name is not empty", {{"n", " "}, {"u", "http://x"}}, "http://s/savenet.asp",
        "", false, {}, ""},
       // Keyword queries.
@@ -134,63 +147,69 @@ TEST_F(GuardTest, FormPostsAreCheckedBeforeTheyGo) {
       {"keyword 20 Chinese", {{"q", cn20.c_str()}}, "http://s/saveword.asp",
        "types=2&transtype=3", false, {}, ""},
       {"keyword 21", {{"q", q21.c_str()}}, "http://s/saveword.asp", "types=1&transtype=3", true,
-       {"输入的关键字太长!"}, "q"},
+       {{"输入的关键字太长!", N}}, "q"},
       {"keyword empty", {{"q", ""}}, "http://s/saveword.asp", "types=2&transtype=3", true,
-       {"请输入要查询的关键字!"}, "q"},
+       {{"请输入要查询的关键字!", N}}, "q"},
       {"lead word empty", {{"q", ""}, {"q2", "b"}}, "http://s/saveword.asp", "types=3&transtype=3",
-       true, {"请输入要查询的引导词!"}, "q"},
+       true, {{"请输入要查询的引导词!", N}}, "q"},
       {"lead word long", {{"q", q21.c_str()}, {"q2", "b"}}, "http://s/saveword.asp",
-       "types=0&transtype=3", true, {"输入的引导词太长!"}, "q"},
+       "types=0&transtype=3", true, {{"输入的引导词太长!", N}}, "q"},
       {"target word empty", {{"q", "a"}, {"q2", ""}}, "http://s/saveword.asp",
-       "types=3&transtype=3", true, {"请输入要查询的目标词!"}, "q2"},
+       "types=3&transtype=3", true, {{"请输入要查询的目标词!", N}}, "q2"},
       {"target word long", {{"q", "a"}, {"q2", q21.c_str()}}, "http://s/saveword.asp",
-       "types=3&transtype=3", true, {"输入的目标词太长!"}, "q2"},
-      {"types missing", {{"q", "a"}}, "http://s/saveword.asp", "transtype=3", true, {"提交失败"},
-       ""},
+       "types=3&transtype=3", true, {{"输入的目标词太长!", N}}, "q2"},
+      {"types missing", {{"q", "a"}}, "http://s/saveword.asp", "transtype=3", true,
+       {{"提交失败", N}}, ""},
       {"types not a number", {{"q", "a"}}, "http://s/saveword.asp", "types=x&transtype=1", true,
-       {"提交失败"}, ""},
+       {{"提交失败", N}}, ""},
+      {"variant 1.5 is no keyword query", {{"q", "a"}, {"q2", ""}}, "http://s/saveword.asp",
+       "types=1.5&transtype=3", true, {{"请输入要查询的目标词!", N}}, "q2"},
+      {"variant 2.0 is the keyword query", {{"q", "a"}, {"q2", ""}}, "http://s/saveword.asp",
+       "types=2.0&transtype=3", false, {}, ""},
       {"test run", {{"q", "a"}}, "http://s/saveword.asp", "types=1&transtype=2", true,
-       {"测试完成!"}, ""},
+       {{"测试完成!", N}}, ""},
       {"query stops silently", {{"q", "a"}}, "http://s/saveword.asp", "types=1&transtype=1", true,
        {}, ""},
       {"delete skips the checks", {}, "http://s/saveword.asp", "transtype=4", false, {}, ""},
       {"module save missing hours", {{"ttype", "c1"}}, "http://s/saveword.asp", "transtype=5",
-       true, {"提交失败"}, ""},
+       true, {{"提交失败", N}}, ""},
       // Password change.
       {"password ok", {{"oldpwd", "a"}, {"newpwd1", "Bb"}, {"newpwd2", "Bb"}},
        "http://s/savepwd.asp", "", false, {}, ""},
       {"no old password", {{"oldpwd", ""}, {"newpwd1", "b"}, {"newpwd2", "b"}},
-       "http://s/savepwd.asp", "", true, {"请输入原始密码!"}, "oldpwd"},
+       "http://s/savepwd.asp", "", true, {{"请输入原始密码!", N}}, "oldpwd"},
       {"no new password", {{"oldpwd", "a"}, {"newpwd1", ""}, {"newpwd2", "b"}},
-       "http://s/savepwd.asp", "", true, {"请输入新密码!"}, "newpwd1"},
+       "http://s/savepwd.asp", "", true, {{"请输入新密码!", N}}, "newpwd1"},
       {"no confirmation", {{"oldpwd", "a"}, {"newpwd1", "b"}, {"newpwd2", ""}},
-       "http://s/savepwd.asp", "", true, {"请输入确认密码!"}, "newpwd2"},
+       "http://s/savepwd.asp", "", true, {{"请输入确认密码!", N}}, "newpwd2"},
       {"passwords differ in case", {{"oldpwd", "a"}, {"newpwd1", "b"}, {"newpwd2", "B"}},
-       "http://s/savepwd.asp", "", true, {"两次输入密码不一致，请重新输入!"}, ""},
+       "http://s/savepwd.asp", "", true, {{"两次输入密码不一致，请重新输入!", N}}, ""},
       // Rank update and check requests never go.
       {"rank update with list", {{"id", "1"}}, "http://s/uppos.asp", "", true, {}, ""},
       {"rank update without list", {}, "http://s/uppos.asp", "", true,
-       {"请勾选需要更新的关键词!"}, ""},
+       {{"请勾选需要更新的关键词!", I}}, ""},
       {"check request", {}, "http://s/docheck.asp?id=1", "", true, {}, ""},
       // Ad form.
       {"ad ok", {{"q", "a"}, {"q2", "b"}, {"urls", "c"}}, "http://s/savead.asp",
        "types=1&transtype=1", false, {}, ""},
       {"ad no source", {{"q", ""}, {"q2", "b"}, {"urls", "c"}}, "http://s/savead.asp",
-       "types=2&transtype=3", true, {"请输入来路!"}, "q"},
+       "types=2&transtype=3", true, {{"请输入来路!", N}}, "q"},
       {"ad no target", {{"q", "a"}, {"q2", ""}, {"urls", "c"}}, "http://s/savead.asp",
-       "types=1&transtype=3", true, {"请输入目标网页!"}, "q2"},
+       "types=1&transtype=3", true, {{"请输入目标网页!", N}}, "q2"},
       {"ad no script", {{"q", "a"}, {"q2", "b"}, {"urls", ""}}, "http://s/savead.asp",
-       "types=1&transtype=3", true, {"请输入广告脚本!"}, "urls"},
+       "types=1&transtype=3", true, {{"请输入广告脚本!", N}}, "urls"},
       {"ad other variant unchecked", {{"q", ""}}, "http://s/savead.asp", "types=3&transtype=3",
        false, {}, ""},
+      {"ad variant 1.5 unchecked", {{"q", ""}}, "http://s/savead.asp", "types=1.5&transtype=3",
+       false, {}, ""},
       {"ad test", {{"q", "a"}, {"q2", "b"}, {"urls", "c"}}, "http://s/savead.asp",
-       "types=1&transtype=2", true, {"测试完成!"}, ""},
+       "types=1&transtype=2", true, {{"测试完成!", N}}, ""},
       {"system template", {{"ttype", "S1"}}, "http://s/savead.asp", "transtype=4", true,
-       {"系统模板，无法删除！"}, ""},
+       {{"系统模板，无法删除！", I}}, ""},
       {"own template", {{"ttype", "c12"}}, "http://s/savead.asp", "transtype=4", false, {}, ""},
       {"template C is not c", {{"ttype", "C12"}}, "http://s/savead.asp", "transtype=4", true,
-       {"系统模板，无法删除！"}, ""},
-      {"missing field", {}, "http://s/savenet.asp", "", true, {"提交失败"}, ""},
+       {{"系统模板，无法删除！", I}}, ""},
+      {"missing field", {}, "http://s/savenet.asp", "", true, {{"提交失败", N}}, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -199,10 +218,14 @@ TEST_F(GuardTest, FormPostsAreCheckedBeforeTheyGo) {
     size_t before = Boxes().size();
     BeforeNavigateArgs args = Go(c.url, c.post);
     EXPECT_EQ(args.cancel, c.cancel);
-    std::vector<std::string> shown;
-    for (size_t i = before; i < Boxes().size(); ++i) shown.push_back(Boxes()[i].text);
+    std::vector<Shown> shown;
+    for (size_t i = before; i < Boxes().size(); ++i) {
+      shown.push_back({Boxes()[i].text, Boxes()[i].icon});
+      EXPECT_EQ(Boxes()[i].title, std::string(kNoticeTitle));
+      EXPECT_EQ(Boxes()[i].buttons, MsgButtons::Ok);
+    }
     EXPECT_EQ(shown, c.messages);
-    EXPECT_EQ(doc.ActiveElementId(), c.focused);
+    EXPECT_EQ(doc.FocusedName(), c.focused);
   }
 }
 

@@ -17,18 +17,25 @@ class RechargeTest : public FormsTest {
     ShowMemberConsole();
     web_ = ui.Find("frmAdmin")->Browser("web");
   }
-  // Loads a recharge page with the trial choice and the amount given.
+  // Loads a recharge page with the trial choice and the amount given; its
+  // elements carry their name as their id too, as the service writes them.
   FakeDocument& LoadPage(const std::string& choice, const std::string& amount) {
     FakeDocument& doc = web_->NewDocument();
-    doc.AddElement("tryID", choice);
-    doc.AddElement("IDT", std::nullopt);
-    doc.AddElement("useM", amount);
-    doc.AddElement("tpd", std::nullopt);
-    doc.AddElement("idM1", std::nullopt);
-    doc.AddElement("vm", std::string());
-    doc.AddElement("BTN", std::string("提交"));
+    AddNamed(doc, "tryID", choice);
+    AddNamed(doc, "IDT", std::nullopt);
+    AddNamed(doc, "useM", amount);
+    AddNamed(doc, "tpd", std::nullopt);
+    AddNamed(doc, "idM1", std::nullopt);
+    AddNamed(doc, "vm", std::string());
+    AddNamed(doc, "BTN", std::string("提交"));
     web_->FireDocumentComplete("http://s/pay.asp?types=1");
     return doc;
+  }
+  static FakeDocument::Element& AddNamed(FakeDocument& doc, const std::string& name,
+                                         std::optional<std::string> value) {
+    FakeDocument::Element& e = doc.AddElement(name, std::move(value));
+    e.id = name;
+    return e;
   }
   FakeDocument::Element& El(FakeDocument& doc, const char* name) { return *doc.Find(name); }
 
@@ -44,8 +51,8 @@ TEST_F(RechargeTest, ClickOnTheChoiceShowsTrialOrPaidTerm) {
   EXPECT_EQ(El(doc, "idM1").innerHtml, "9元");  // price x amount, no factor 30
 
   doc.Find("tryID")->value = "0";
-  doc.SetActiveElement("TRYid");  // the id in any letter case
   doc.Find("tryID")->id = "TRYid";
+  doc.SetActiveElement("TRYid");  // the id in any letter case
   web_->FireDocumentClick();
   EXPECT_EQ(El(doc, "BTN").value, "申请试用");
   EXPECT_EQ(El(doc, "IDT").display, "none");
@@ -71,7 +78,7 @@ TEST_F(RechargeTest, TheFocusedRadioButtonOfTheChoiceDecides) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.first << c.second << " focused " << c.focused);
     FakeDocument& doc = LoadPage(c.first, "3");
-    doc.AppendElement("tryID", std::string(c.second));
+    doc.AppendElement("tryID", std::string(c.second)).id = "tryID";
     doc.SetActiveElement("tryID", c.focused);
     web_->FireDocumentClick();
     EXPECT_EQ(El(doc, "BTN").value, c.button);
@@ -86,7 +93,7 @@ TEST_F(RechargeTest, ClickElsewhereOrBeforeAnyPageDoesNothing) {
   web_ = ui.Find("frmAdmin")->Browser("web");
   // No load completed yet: the events are not connected to a document.
   FakeDocument& early = web_->doc();
-  early.AddElement("tryID", std::string("1"));
+  AddNamed(early, "tryID", std::string("1"));
   early.AddElement("BTN", std::string("x"));
   early.SetActiveElement("tryID");
   web_->FireDocumentClick();
@@ -234,10 +241,10 @@ TEST_F(RechargeTest, EveryCompletedLoadConnectsTheHandlers) {
   ShowMemberConsole();
   web_ = ui.Find("frmAdmin")->Browser("web");
   FakeDocument& doc = web_->NewDocument();
-  doc.AddElement("useM", std::string("2"));
-  doc.AddElement("tpd", std::nullopt);
-  doc.AddElement("idM1", std::nullopt);
-  doc.AddElement("vm", std::string());
+  AddNamed(doc, "useM", std::string("2"));
+  AddNamed(doc, "tpd", std::nullopt);
+  AddNamed(doc, "idM1", std::nullopt);
+  AddNamed(doc, "vm", std::string());
   doc.SetActiveElement("useM");
   web_->FireDocumentKeyUp();
   EXPECT_EQ(El(doc, "tpd").innerHtml, "");  // nothing loaded yet

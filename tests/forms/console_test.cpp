@@ -45,7 +45,7 @@ TEST_F(ConsoleTest, WindowAndControlsAreLaidOutAsDesigned) {
   EXPECT_TRUE(design.maximizeButton);
   EXPECT_EQ(design.placement, Placement::CenterScreen);
 
-  const uint32_t navy = Rgb(0, 0, 128), white = Rgb(255, 255, 255);
+  const uint32_t navy = PackRRGGBB(0, 0, 128), white = PackRRGGBB(255, 255, 255);
   struct Case {
     const char* name;
     Rect rect;
@@ -55,7 +55,7 @@ TEST_F(ConsoleTest, WindowAndControlsAreLaidOutAsDesigned) {
   } cases[] = {
       {"web", {3015, 2190, 11655, 7770}, "", kDefaultColor, ""},
       {"lblTip", {3285, 1815, 1575, 360}, "欢迎界面：", navy, ""},
-      {"lblSubTip", {4755, 1890, 45, 240}, "", Rgb(255, 0, 0), ""},
+      {"lblSubTip", {4755, 1890, 45, 240}, "", PackRRGGBB(255, 0, 0), ""},
       {"lblUser", {1440, 1560, 1200, 255}, "", white, ""},
       {"lblitem3", {1005, 2769, 720, 240}, "修改密码", navy, ""},
       {"lblitem2", {930, 3255, 1725, 360}, "网站访客", white, ""},
@@ -85,16 +85,36 @@ TEST_F(ConsoleTest, WindowAndControlsAreLaidOutAsDesigned) {
   EXPECT_EQ(w.Record("lblExit")->style.tooltip, "退出");
   EXPECT_FALSE(w.Label("lblSearch")->Visible());
   EXPECT_FALSE(w.Label("lblItem8")->Visible());
-  // Hot spots: no caption, a hand cursor and a name for assistive tools.
+  // Toolbar hot spots: over the skin's buttons, no caption, a hand cursor
+  // and a name for assistive tools.
   struct Spot {
     const char* name;
+    Rect rect;
     const char* purpose;
-  } spots[] = {{"lblEdit", "修改资料"}, {"lblHome", "首页"},     {"lblBack", "后退"},
-               {"lblGo", "前进"},       {"lblReFresh", "刷新"}, {"lblExit", "退出"}};
+  } spots[] = {
+      {"lblEdit", {8355, 915, 1470, 315}, "修改资料"}, {"lblHome", {9885, 930, 915, 315}, "首页"},
+      {"lblBack", {10860, 930, 855, 300}, "后退"},     {"lblGo", {11745, 960, 885, 300}, "前进"},
+      {"lblReFresh", {12660, 960, 930, 255}, "刷新"},  {"lblExit", {13575, 960, 915, 285}, "退出"},
+  };
   for (const auto& s : spots) {
-    EXPECT_EQ(w.Record(s.name)->style.accessibleName, s.purpose) << s.name;
-    EXPECT_TRUE(w.Record(s.name)->style.handCursor) << s.name;
+    SCOPED_TRACE(s.name);
+    const FakeControlRecord* r = w.Record(s.name);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->kind, FakeControlKind::Label);
+    EXPECT_EQ(r->rect.left, s.rect.left);
+    EXPECT_EQ(r->rect.top, s.rect.top);
+    EXPECT_EQ(r->rect.width, s.rect.width);
+    EXPECT_EQ(r->rect.height, s.rect.height);
+    EXPECT_EQ(r->caption, "");
+    EXPECT_EQ(r->style.accessibleName, s.purpose);
+    EXPECT_TRUE(r->style.handCursor);
   }
+  const FakeControlRecord* search = w.Record("lblSearch");
+  ASSERT_NE(search, nullptr);
+  EXPECT_EQ(search->rect.left, 6750);
+  EXPECT_EQ(search->rect.top, 1335);
+  EXPECT_EQ(search->rect.width, 1260);
+  EXPECT_EQ(search->rect.height, 375);
   EXPECT_TRUE(w.Record("lblItem1")->style.handCursor);
   // Timers.
   EXPECT_EQ(w.Timer("Timer1")->Interval(), 5000);

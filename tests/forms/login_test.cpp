@@ -82,7 +82,7 @@ TEST_F(LoginTest, WindowAndControlsAreLaidOutAsDesigned) {
   }
   EXPECT_TRUE(w.Record("txtpass")->style.password);
   EXPECT_FALSE(w.Record("txtuser")->style.password);
-  EXPECT_EQ(w.Record("lblInfo")->style.color, Rgb(255, 255, 255));
+  EXPECT_EQ(w.Record("lblInfo")->style.color, PackRRGGBB(255, 255, 255));
   EXPECT_EQ(w.Record("cmdLogin")->style.image, "button.svg");
   // Edition 2 offers the sign-up; labels lie above the pictures they caption.
   EXPECT_TRUE(w.Label("lblReg")->Visible());

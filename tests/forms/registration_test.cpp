@@ -84,7 +84,7 @@ TEST_F(RegistrationTest, WindowLoadsTheFormAndLaysOutTheBoxesInTabOrder) {
   EXPECT_TRUE(w.Record("Label14")->style.handCursor);
   // The button captions lie on the light button picture: not in white.
   for (const char* caption : {"Label14", "Label15"})
-    EXPECT_NE(w.Record(caption)->style.color, Rgb(255, 255, 255)) << caption;
+    EXPECT_NE(w.Record(caption)->style.color, PackRRGGBB(255, 255, 255)) << caption;
   // The hidden browser lies beneath the account box.
   auto names = w.ControlNames();
   EXPECT_LT(std::find(names.begin(), names.end(), "web"),

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,7 @@ TEST_F(UpdateTest, WindowAndControlsAreLaidOutAsDesigned) {
   EXPECT_EQ(label->caption, "检测到有最新功能的更新程序");
   EXPECT_TRUE(label->style.bold);
   EXPECT_EQ(label->style.pointSize, 18);
-  EXPECT_EQ(label->style.color, Rgb(7, 137, 243));
+  EXPECT_EQ(label->style.color, PackRRGGBB(7, 137, 243));
   const FakeControlRecord* side = w.Record("PicM");
   ASSERT_NE(side, nullptr);
   EXPECT_EQ(side->style.image, "update_side.svg");
@@ -129,12 +130,28 @@ TEST_F(UpdateTest, ADownloadNoBrowserTookIsReportedAndTheWindowStays) {
   }
 }
 
-TEST_F(UpdateTest, LaterClosesWithoutADownload) {
-  FakeWindow& w = Open();
-  w.Click("Command2");
-  EXPECT_FALSE(w.IsOpen());
+// The later button and the close box close the one window of the program
+// (which then ends) without a download.
+TEST_F(UpdateTest, LaterAndTheCloseBoxCloseWithoutADownload) {
+  struct Case {
+    const char* how;
+    std::function<void(FakeWindow&)> close;
+  } cases[] = {
+      {"later button", [](FakeWindow& w) { EXPECT_TRUE(w.Click("Command2")); }},
+      {"close box", [](FakeWindow& w) { w.UserClose(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    frmUP::ReleaseInstance();
+    FakeWindow& w = Open();
+    c.close(w);
+    EXPECT_FALSE(w.IsOpen());
+    EXPECT_EQ(w.closeCount(), 1);
+    EXPECT_TRUE(ui.OpenWindows().empty());
+  }
   EXPECT_TRUE(BrowserOpens().empty());
-  EXPECT_TRUE(ui.OpenWindows().empty());
+  EXPECT_TRUE(Requests().empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 }  // namespace

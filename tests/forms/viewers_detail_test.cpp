@@ -112,6 +112,10 @@ TEST_F(DetailViewerTest, ResizeFillsTheWindowAndKeepsTheLastSizeWhenItWouldBeNeg
   frmView& viewer = frmView::Instance();
   viewer.Show();
   auto& w = static_cast<FakeWindow&>(viewer.Window());
+  // At the window's own size the page covers the client area exactly.
+  w.UserResize(w.OuterWidth(), w.OuterHeight());
+  EXPECT_EQ(w.Browser("web")->rect().width, 10200);
+  EXPECT_EQ(w.Browser("web")->rect().height, 7995);
   for (const auto& s : steps) {
     SCOPED_TRACE(testing::Message() << s.outerWidth << " x " << s.outerHeight);
     w.UserResize(s.outerWidth, s.outerHeight);

@@ -206,6 +206,12 @@ TEST_F(VisitorViewerTest, ResizeFillsTheWindowAndKeepsTheLastSizeWhenItWouldBeNe
   OpenWith([&](FakeWindow& w) {
     FakeBrowser* web = w.Browser("Web");
     FakeBrowser* data = w.Browser("webData");
+    // At the window's own size the page covers the client area exactly.
+    w.UserResize(w.OuterWidth(), w.OuterHeight());
+    EXPECT_EQ(web->rect().left, 0);
+    EXPECT_EQ(web->rect().top, 0);
+    EXPECT_EQ(web->rect().width, 14985);
+    EXPECT_EQ(web->rect().height, 8265);
     for (const auto& s : steps) {
       SCOPED_TRACE(testing::Message() << s.outerWidth << " x " << s.outerHeight);
       w.UserResize(s.outerWidth, s.outerHeight);

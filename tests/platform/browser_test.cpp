@@ -9,12 +9,22 @@
 #include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
 #include "platform/ui_helpers.h"
+#include "platform/web_text/form_body.h"
+#include "platform/web_text/js_string.h"
 #include "platform/webkit/webkit_browser.h"
 
 namespace lumaro::platform_test {
 namespace {
 
 using gtkp::WebkitBrowser;
+
+// GTK's top-level windows, shown or not.
+guint CountToplevels() {
+  GList* all = gtk_window_list_toplevels();
+  const guint n = g_list_length(all);
+  g_list_free(all);
+  return n;
+}
 
 const char* kFormPage = R"HTML(<html><head><meta charset="gbk"><title>网站</title></head><body>
 <a id="link" href="/page2?x=1">下一页</a>
@@ -314,14 +324,27 @@ TEST_F(BrowserTest, NewWindowOpensInTheBrowserTheHandlerNames) {
   ASSERT_TRUE(viewer.WaitComplete(server_.Url("/target?n=2")));
   EXPECT_EQ(viewer.web->LocationUrl(), server_.Url("/target?n=2"));
 
-  // A cancelled request opens nothing.
-  opener.web->onNewWindow2 = [&](NewWindowArgs& args) { args.cancel = true; };
-  viewer.completes.clear();
+  // A cancelled request opens nothing: no window (a window of its own would
+  // be made while the request is decided) and no load. A request let
+  // through after it loads its page alone.
+  int cancelled = 0;
+  opener.web->onNewWindow2 = [&](NewWindowArgs& args) {
+    ++cancelled;
+    args.cancel = true;
+  };
+  const guint windows = CountToplevels();
   const int hits = server_.Hits("/target");
   PageScript(opener.web, "document.getElementById('blank').click()");
-  RunFor(0.5);
-  EXPECT_EQ(server_.Hits("/target"), hits);
-  EXPECT_TRUE(viewer.completes.empty());
+  ASSERT_TRUE(RunUntil([&] { return cancelled == 1; }, 10)) << "no new-window request";
+  EXPECT_EQ(CountToplevels(), windows);
+  opener.web->onNewWindow2 = [&](NewWindowArgs& args) { args.target = viewer.web; };
+  viewer.completes.clear();
+  PageScript(opener.web, "document.getElementById('blank2').click()");
+  ASSERT_TRUE(viewer.WaitComplete(server_.Url("/target?n=2")));
+  EXPECT_EQ(viewer.completes, std::vector<std::string>{server_.Url("/target?n=2")});
+  EXPECT_EQ(server_.Hits("/target"), hits + 1);
+  EXPECT_EQ(CountToplevels(), windows);
+  EXPECT_EQ(cancelled, 1);
 }
 
 TEST_F(BrowserTest, PageScriptClosingTheWindow) {
@@ -424,21 +447,42 @@ TEST_F(BrowserTest, SilentBrowserStillPassesAlertsAndConfirmationsOn) {
   EXPECT_EQ(shown, (std::vector<std::string>{"x", "y"}));
 }
 
+// A move with a negative width or height, either alone, is refused as a
+// whole: the browser keeps its place and its size.
 TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
   Harness h;
   GtkWidget* holder = NativeControlOf(h.window.get(), "web");
+  GtkWidget* client = NativeClientAreaOf(h.window.get());
+  // What a move sets at once: the place in the window and the size asked for.
+  auto placed = [&] {
+    gint x = -1, y = -1, width = -1, height = -1;
+    gtk_container_child_get(GTK_CONTAINER(gtk_widget_get_parent(holder)), holder, "x", &x, "y",
+                            &y, nullptr);
+    gtk_widget_get_size_request(holder, &width, &height);
+    return std::vector<int>{x, y, width, height};
+  };
   h.web->Move({150, 300, 4500, 3000});
-  RunFor(0.2);
-  GdkRectangle r = PlaceInClient(holder, NativeClientAreaOf(h.window.get()));
-  EXPECT_EQ(r.x, 10);
-  EXPECT_EQ(r.y, 20);
-  EXPECT_EQ(r.width, 300);
-  EXPECT_EQ(r.height, 200);
-  h.web->Move({0, 0, -150, 3000});
-  RunFor(0.2);
-  r = PlaceInClient(holder, NativeClientAreaOf(h.window.get()));
-  EXPECT_EQ(r.x, 10);
-  EXPECT_EQ(r.width, 300);
+  const std::vector<int> moved = {10, 20, 300, 200};
+  ASSERT_EQ(placed(), moved);
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        const GdkRectangle r = PlaceInClient(holder, client);
+        return r.x == 10 && r.y == 20 && r.width == 300 && r.height == 200;
+      },
+      5));
+  struct Case {
+    const char* what;
+    Rect move;
+  } cases[] = {
+      {"width alone", {0, 0, -150, 6000}},
+      {"height alone", {0, 0, 6000, -150}},
+      {"both", {0, 0, -15, -15}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    h.web->Move(c.move);
+    EXPECT_EQ(placed(), moved);
+  }
 }
 
 // The site checker's layout: its browser lies beneath a panel added later,
@@ -513,24 +557,54 @@ TEST(BrowserAddressTest, AddressesAsTheBrowserLoadsThem) {
   for (auto& c : cases) EXPECT_EQ(gtkp::BrowserAddress(c.in), c.out) << c.in;
 }
 
-TEST(FormBodyTest, FieldsAreEncodedAsTheFormsCharacterSetWants) {
+// The body reported for a form's post is the one WebKit itself sends: each
+// form is built in a page, posted to the local server, and the body the
+// server received compared with the handler's and with EncodeFormBody's.
+TEST_F(BrowserTest, FormBodiesAreEncodedAsWebKitPostsThem) {
   using Fields = std::vector<std::pair<std::string, std::string>>;
   struct Case {
     Fields fields;
-    const char* charset;
-    const char* body;
+    const char* charset;  // the form's accept-charset; "" for the page's (GBK)
   } cases[] = {
-      {{{"transtype", "5"}, {"types", "1"}}, "GBK", "transtype=5&types=1"},
-      {{{"q", "a b&c=d+e"}}, "gbk", "q=a+b%26c%3Dd%2Be"},
-      {{{"q", "中"}}, "GB2312", "q=%D6%D0"},
-      {{{"q", "中"}}, "UTF-8", "q=%E4%B8%AD"},
-      {{{"q", "€"}}, "windows-1252", "q=%E2%82%AC"},
-      {{{"memo", "a\nb\r\nc\rd"}}, "GBK", "memo=a%0D%0Ab%0D%0Ac%0D%0Ad"},
-      {{{"q", "😀"}}, "GBK", "q=%26%23128512%3B"},
-      {{{"safe", "*-._~"}}, "GBK", "safe=*-._%7E"},
-      {{}, "GBK", ""},
+      {{{"transtype", "5"}, {"types", "1"}}, "GBK"},
+      {{{"q", "a b&c=d+e"}}, "gbk"},
+      {{{"q", "中"}}, ""},
+      {{{"q", "中"}}, "GB2312"},
+      {{{"q", "中"}}, "UTF-8"},
+      {{{"q", "€"}}, "windows-1252"},
+      {{{"q", "€ é"}}, "latin1"},
+      {{{"q", "中"}}, "windows-1252"},
+      {{{"q", "😀中"}}, "gb18030"},
+      {{{"q", "łódź"}}, "iso-8859-2"},
+      {{{"memo", "a\nb\r\nc\rd"}}, "GBK"},
+      {{{"q", "😀"}}, "GBK"},
+      {{{"safe", "*-._~"}}, "GBK"},
+      {{{"网站", "名称"}, {"n", ""}}, "GBK"},
+      {{}, "GBK"},
   };
-  for (auto& c : cases) EXPECT_EQ(gtkp::EncodeFormBody(c.fields, c.charset), c.body) << c.body;
+  server_.Page("/blank", "<html><body>空</body></html>");
+  Harness h;
+  for (const auto& c : cases) {
+    std::string script = "(function(){var f=document.createElement('form');f.method='post';"
+                         "f.action='/save.asp';";
+    if (*c.charset) script += "f.acceptCharset=" + gtkp::JsString(c.charset) + ";";
+    for (const auto& [name, value] : c.fields)
+      script += "var i=document.createElement('input');i.type='hidden';i.name=" +
+                gtkp::JsString(name) + ";i.value=" + gtkp::JsString(value) + ";f.appendChild(i);";
+    script += "document.body.appendChild(f);f.requestSubmit();return 1;})()";
+    SCOPED_TRACE(script);
+    ASSERT_TRUE(h.Load(server_.Url("/blank")));
+    h.navigations.clear();
+    const size_t before = Posted().size();
+    PageScript(h.web, script);
+    ASSERT_TRUE(h.WaitComplete(server_.Url("/save.asp")));
+    ASSERT_EQ(Posted().size(), before + 1);
+    const std::string sent = Posted().back();
+    const Navigation* n = h.Find(server_.Url("/save.asp"));
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->postText, sent);
+    EXPECT_EQ(gtkp::EncodeFormBody(c.fields, *c.charset ? c.charset : "GBK"), sent);
+  }
 }
 
 }  // namespace

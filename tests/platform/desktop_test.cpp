@@ -8,6 +8,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <vector>
 #include <fstream>
@@ -208,32 +209,43 @@ TEST(ShellTest, OpenInBrowserPassesTheAddressAsOneArgument) {
   EXPECT_EQ(seen, "1|" + address);
 }
 
+// Without xdg-open nothing is started, and the caller hears so, for web and
+// messenger addresses alike; with it, the same addresses start it.
 TEST(ShellTest, AMissingBrowserIsIgnored) {
+  TempDir dir;
+  {
+    std::ofstream script(dir.path() + "/xdg-open");
+    script << "#!/bin/sh\nexit 0\n";
+  }
+  chmod((dir.path() + "/xdg-open").c_str(), 0755);
   const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-  setenv("PATH", "/nonexistent", 1);
-  XdgShell().OpenInBrowser("http://example.invalid/");
-  setenv("PATH", oldPath.c_str(), 1);
+  struct Case {
+    std::string path;
+    bool started;
+  } cases[] = {{"/nonexistent", false}, {dir.path(), true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    setenv("PATH", c.path.c_str(), 1);
+    const bool web = XdgShell().OpenInBrowser("http://example.invalid/lumaro.rar");
+    const bool chat = XdgShell().OpenChatApp("tencent://message/?uin=10001&Site=Lumaro&Menu=yes");
+    setenv("PATH", oldPath.c_str(), 1);
+    EXPECT_EQ(web, c.started);
+    EXPECT_EQ(chat, c.started);
+  }
 }
 
-// Runs in a child copy of this test program (see below).
-TEST(InstanceGuardChild, Probe) {
-  const char* path = std::getenv("LUMARO_TEST_LOCK");
-  if (!path) GTEST_SKIP() << "only run by InstanceGuardTest";
-  FlockInstanceGuard guard(path);
-  std::_Exit(guard.AnotherInstanceRunning() ? 10 : 20);
-}
-
+// Whether a copy of this program started now would find the lock taken: a
+// child process asks, with a lock file description of its own. The guard is
+// made before the fork, so that the child only opens and locks the file.
 int ProbeInChild(const std::string& lockPath) {
-  gchar* argv[] = {const_cast<gchar*>("/proc/self/exe"),
-                   const_cast<gchar*>("--gtest_filter=InstanceGuardChild.Probe"), nullptr};
-  gchar** env = g_get_environ();
-  env = g_environ_setenv(env, "LUMARO_TEST_LOCK", lockPath.c_str(), TRUE);
-  gint status = -1;
-  gboolean ran = g_spawn_sync(nullptr, argv, env, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr,
-                              nullptr, nullptr, &status, nullptr);
-  g_strfreev(env);
-  if (!ran || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  FlockInstanceGuard probe(lockPath);
+  const pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) _exit(probe.AnotherInstanceRunning() ? 10 : 20);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0)
+    if (errno != EINTR) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(InstanceGuardTest, ASecondCopyReportsTheFirstOne) {

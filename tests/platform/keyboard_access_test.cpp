@@ -264,6 +264,45 @@ TEST_F(KeyboardAccessTest, DrawnButtonsOfferAClickAndAProgressBarItsValue) {
   EXPECT_EQ(barClicks, 0);
 }
 
+// The site checker's row: a progress bar, then two buttons. The window opens
+// with the focus on the first button, Tab goes round the buttons only, and
+// a click on the bar leaves the focus where it is; a bar made a button is a
+// stop like the others.
+TEST_F(KeyboardAccessTest, TabAndTheFirstFocusPassAProgressBarBy) {
+  if (!HaveXdotool()) GTEST_SKIP() << "needs xdotool";
+  ProgButton* bar = window_->AddProgButton("pbar", {540, 1065, 5250, 420});
+  bar->SetColor(8);
+  ProgButton* check = window_->AddProgButton("Command1", {1275, 2790, 1185, 465});
+  ProgButton* stop = window_->AddProgButton("cmdStop", {3585, 2790, 1185, 465});
+  for (ProgButton* b : {check, stop}) {
+    b->SetStyle(1);
+    b->SetColor(8);
+  }
+  check->SetCaption("重新检测");
+  stop->SetCaption("停止测试");
+  int barClicks = 0;
+  bar->onClick = [&] { ++barClicks; };
+  ShowAndSettle(window_.get());
+  EXPECT_EQ(Focused(), Widget("Command1"));
+  EXPECT_FALSE(bar->HasFocus());
+
+  ClickWidget(Widget("pbar"));
+  ASSERT_TRUE(RunUntil([&] { return barClicks == 1; }, 2)) << "the click did not reach the bar";
+  EXPECT_EQ(Focused(), Widget("Command1"));
+  EXPECT_FALSE(bar->HasFocus());
+  PressKeys("Tab");
+  EXPECT_EQ(Focused(), Widget("cmdStop"));
+  PressKeys("Tab");
+  EXPECT_EQ(Focused(), Widget("Command1"));
+  PressKeys("shift+Tab");
+  EXPECT_EQ(Focused(), Widget("cmdStop"));
+
+  bar->SetStyle(1);
+  PressKeys("Tab");
+  EXPECT_EQ(Focused(), Widget("pbar"));
+  EXPECT_TRUE(bar->HasFocus());
+}
+
 // The focused stop shows a frame: a caption-less hot spot over a plain area
 // is otherwise invisible.
 TEST_F(KeyboardAccessTest, AFocusedHotSpotShowsAFrame) {

@@ -98,12 +98,26 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   ASSERT_TRUE(fixed->SetOuterWidth(4500 + kClassicFrameWidth));
   GtkWidget* fixedClient = NativeClientAreaOf(fixed);
   EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(fixedClient) == 300; }, 3));
+
+  // A window designed with a frame of its own reports and takes that one.
+  WindowSpec framed = Design("frmViewQQ", 14985, 8265, FrameKind::Sizable);
+  framed.frameWidth = 150;
+  framed.frameHeight = 500;
+  IWindow* v = NewWindow(framed);
+  ShowAndSettle(v);
+  EXPECT_EQ(v->OuterWidth(), 14985 + 150);
+  EXPECT_EQ(v->OuterHeight(), 8265 + 500);
+  ASSERT_TRUE(v->SetOuterWidth(6000 + 150));
+  ASSERT_TRUE(v->SetOuterHeight(4500 + 500));
+  GtkWidget* framedClient = NativeClientAreaOf(v);
+  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(framedClient) == 400; }, 3));
+  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_height(framedClient) == 300; }, 3));
 }
 
 TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
   REQUIRE_XDOTOOL();
   WindowSpec design = Design("stack", 6000, 3000);
-  design.backgroundColor = Rgb(255, 255, 255);
+  design.backgroundColor = PackRRGGBB(255, 255, 255);
   IWindow* w = NewWindow(design);
   ControlStyle picture;
   picture.image = "blue_bar.svg";
@@ -112,7 +126,7 @@ TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
   picture.visible = false;  // shown later: realized after the label
   IPicture* cmd = w->AddPicture("cmdLogin", {300, 300, 3000, 600}, picture);
   ControlStyle text;
-  text.color = Rgb(255, 0, 0);
+  text.color = PackRRGGBB(255, 0, 0);
   text.bold = true;
   text.pointSize = 14;
   text.handCursor = true;
@@ -155,7 +169,7 @@ TEST_F(WindowTest, ALabelAddedAfterADrawnButtonIsPaintedOverIt) {
   button->SetStyle(1);
   button->SetColor(8);
   ControlStyle text;
-  text.color = Rgb(255, 0, 0);
+  text.color = PackRRGGBB(255, 0, 0);
   text.bold = true;
   text.pointSize = 14;
   w->AddLabel("lbl", {600, 450, 1500, 450}, "登  录", text);
