@@ -18,9 +18,9 @@ using test::ColourAt;
 using test::Hex;
 using test::IsInk;
 using test::RawPixel;
-using test::Rgb;
 
-constexpr uint32_t kOutline8 = Rgb(23, 139, 211);
+
+constexpr uint32_t kOutline8 = PackBBGGRR(23, 139, 211);
 
 std::unique_ptr<ProgButton> Button(int w, int h, const std::string& caption, int scale) {
   auto b = std::make_unique<ProgButton>();
@@ -297,7 +297,7 @@ TEST(ProgButtonScale, DrawColorBlendsOverTheDeviceRowsOfAScaledImage) {
   cairo_surface_t* two = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 20, 24);
   cairo_surface_set_device_scale(two, 2, 2);
   ProgButton b;
-  const uint32_t c1 = Rgb(0, 10, 250), c2 = Rgb(255, 200, 50);
+  const uint32_t c1 = PackBBGGRR(0, 10, 250), c2 = PackBBGGRR(255, 200, 50);
   b.DrawColor(one, 2, 3, 7, 7, c1, c2);
   b.DrawColor(two, 2, 3, 7, 7, c1, c2);
   for (int y = 0; y < 12; ++y) {
@@ -311,7 +311,7 @@ TEST(ProgButtonScale, DrawColorBlendsOverTheDeviceRowsOfAScaledImage) {
     }
   }
   // Row 3's second device row: an eighth of the way from c1 to c2.
-  EXPECT_EQ(Hex(ColourAt(two, 4, 7)), Hex(Rgb(31, 33, 225)));
+  EXPECT_EQ(Hex(ColourAt(two, 4, 7)), Hex(PackBBGGRR(31, 33, 225)));
   cairo_surface_destroy(one);
   cairo_surface_destroy(two);
 }
