@@ -448,9 +448,12 @@ WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle
   gtk_widget_show(overlay_);
   findBar_ = std::make_unique<FindBar>(overlay_);
   InstallView(NewView(nullptr));
+  LiveBrowsers().push_back(this);
 }
 
 WebkitBrowser::~WebkitBrowser() {
+  auto& live = LiveBrowsers();
+  live.erase(std::remove(live.begin(), live.end(), this), live.end());
   alive_.reset();
   if (ShuttingDown()) return;
   viewSignals_.DisconnectAll();
@@ -583,6 +586,11 @@ double g_pageZoom = 1.0;
 
 double PageZoom() { return g_pageZoom; }
 
+std::vector<WebkitBrowser*>& WebkitBrowser::LiveBrowsers() {
+  static std::vector<WebkitBrowser*> browsers;
+  return browsers;
+}
+
 void WebkitBrowser::Zoom(int step) {
   if (step == 0) {
     g_pageZoom = 1.0;
@@ -599,7 +607,10 @@ void WebkitBrowser::Zoom(int step) {
         break;
       }
   }
-  if (view_) webkit_web_view_set_zoom_level(view_, g_pageZoom);
+  // Every page shown takes the new zoom at once: the pages of other windows
+  // too, not only those loaded from now on.
+  for (WebkitBrowser* browser : LiveBrowsers())
+    if (browser->view_) webkit_web_view_set_zoom_level(browser->view_, g_pageZoom);
 }
 
 void WebkitBrowser::Print() {
