@@ -587,8 +587,10 @@ double g_pageZoom = 1.0;
 double PageZoom() { return g_pageZoom; }
 
 std::vector<WebkitBrowser*>& WebkitBrowser::LiveBrowsers() {
-  static std::vector<WebkitBrowser*> browsers;
-  return browsers;
+  // Never destroyed: a browser of a window that outlives main() (a shared
+  // window released at exit) still takes itself off the list.
+  static auto* browsers = new std::vector<WebkitBrowser*>;
+  return *browsers;
 }
 
 void WebkitBrowser::Zoom(int step) {

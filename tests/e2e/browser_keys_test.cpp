@@ -63,6 +63,20 @@ std::string LastShown(const lumaro::service::StandInService& service) {
   return ::testing::AssertionSuccess();
 }
 
+// Waits until every load of `page` has also been reported as shown: the
+// two reports travel apart, and a step that counts the showings of a page
+// must not start before the last one is in.
+bool Settled(const lumaro::service::StandInService& service, const std::string& page) {
+  return WaitUntil(
+      [&] { return service.CountMarkers("shown", page) >= service.CountMarkers("load", page); }, 10);
+}
+
+// Opens a menu page of the console and waits until it is loaded and shown.
+bool OpenPage(lumaro::service::StandInService& service, const std::string& console,
+              MenuEntry entry) {
+  return OpenMenuPage(service, console, entry) && Settled(service, entry.page);
+}
+
 // A page that reports its width in CSS pixels (window.innerWidth) when it
 // is shown and whenever the width changes: a zoomed page is narrower by the
 // zoom factor. The report is "<width> <path>".
@@ -149,8 +163,9 @@ TEST_F(EndToEnd, ConsoleKeysDoWhatItsToolbarDoes) {
   ASSERT_TRUE(app);
   Node window = AccessibleWindow(app, kConsoleName);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuBase));
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
+  ASSERT_TRUE(Settled(Service(), "default.asp"));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuBase));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuSites));
 
   // Each step is a key or the hot spot it stands for; then the page the
   // console shows, and whether the stand-in was asked for it again (going
@@ -190,7 +205,7 @@ TEST_F(EndToEnd, ConsoleKeysDoWhatItsToolbarDoes) {
   }
 
   // Alt+Home also titles the page as 首页 does.
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuBase));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuBase));
   ASSERT_TRUE(WaitUntil([&] { return static_cast<bool>(a11y::Find(window, ATSPI_ROLE_LABEL, "基本信息")); }, 5));
   const size_t welcomes = Service().CountMarkers("shown", "default.asp");
   KeysTo(console, "alt+Home");
@@ -201,12 +216,13 @@ TEST_F(EndToEnd, ConsoleKeysDoWhatItsToolbarDoes) {
   // A posted site form, then its reload: judged like the post, whose fields
   // are no longer on the page, so it is stopped with the guard's message,
   // by the key as by the hot spot, and nothing is posted again.
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuSites));
   ASSERT_TRUE(TypeInto(console, WaitForPageElement(app, ATSPI_ROLE_ENTRY, "网站名称："), "abc"));
   ASSERT_TRUE(PressOn(console, WaitForPageElement(app, ATSPI_ROLE_ENTRY, "网站网址："), "ctrl+a"));
   TypeText("http://keys.example.cn/");
   PressKey("Return");
   ASSERT_TRUE(WaitForLoads("saveadd2.asp", 1)) << "the site form was not posted";
+  ASSERT_TRUE(Settled(Service(), "saveadd2.asp"));
   for (const char* reload : {"F5", "ctrl+r", "刷新"}) {
     SCOPED_TRACE(reload);
     if (std::string(reload) == "刷新") {
@@ -235,7 +251,7 @@ TEST_F(EndToEnd, ZoomKeysScaleEveryPageForTheRestOfTheRun) {
   ASSERT_FALSE(console.empty()) << "no member console";
   Node app = AccessibleApp(client);
   ASSERT_TRUE(app);
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuBase));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuBase));
   ASSERT_TRUE(WaitUntil([&] { return LastWidth(Service(), "base.asp") > 0; }, 5));
   const int full = LastWidth(Service(), "base.asp");
   ASSERT_GT(full, 400);
@@ -256,8 +272,8 @@ TEST_F(EndToEnd, ZoomKeysScaleEveryPageForTheRestOfTheRun) {
 
   // Every page loaded from now on comes at that zoom: the next page of the
   // console, and the memo viewer's.
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuBase));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuSites));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuBase));
   EXPECT_TRUE(ScaledTo(Service(), "base.asp", full, 1.25)) << "a new page lost the zoom";
   ASSERT_TRUE(PressOn(console, WaitForPageElement(app, ATSPI_ROLE_LINK, "备注")));
   std::string memo = WaitForWindow("^查看详情$", 10);
@@ -298,7 +314,7 @@ TEST_F(EndToEnd, FindBarCountsAWordsMatchesAndEscapeClosesIt) {
   ASSERT_TRUE(app);
   Node window = AccessibleWindow(app, kConsoleName);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuBase));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuBase));
   auto lastSelected = [&] {
     std::string last;
     for (const auto& m : Service().Markers())
@@ -365,7 +381,7 @@ TEST_F(EndToEnd, PrintKeyPrintsThePageToAFile) {
   ASSERT_FALSE(console.empty()) << "no member console";
   Node app = AccessibleApp(client);
   ASSERT_TRUE(app);
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuBase));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuBase));
 
   KeysTo(console, "ctrl+p");
   Node dialog = WaitForTopLevel(app, ATSPI_ROLE_DIALOG, "Print");
@@ -416,7 +432,7 @@ TEST_F(EndToEnd, PrintKeyPrintsThePageToAFile) {
       << text.output;
   EXPECT_TRUE(WaitGone("^Print$", 5));
   // The console takes keys again.
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuSites));
   const size_t bases = Service().CountMarkers("shown", "base.asp");
   KeysTo(console, "alt+Left");
   EXPECT_TRUE(Lands(Service(), "base.asp", bases));
@@ -429,7 +445,7 @@ TEST_F(EndToEnd, ViewersTakeThePageKeysAndTheWindowUnderThemNone) {
   ASSERT_FALSE(console.empty()) << "no member console";
   Node app = AccessibleApp(client);
   ASSERT_TRUE(app);
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuSites));
 
   // The memo viewer, modal over the console: its page reloads with F5; a key
   // sent to the console while it is up does nothing there.
@@ -437,6 +453,7 @@ TEST_F(EndToEnd, ViewersTakeThePageKeysAndTheWindowUnderThemNone) {
   std::string memo = WaitForWindow("^查看详情$", 10);
   ASSERT_FALSE(memo.empty()) << "no memo viewer";
   ASSERT_TRUE(WaitForLoads("viewmemo.asp", 1));
+  ASSERT_TRUE(Settled(Service(), "viewmemo.asp"));
   const size_t memoShown = Service().CountMarkers("shown", "viewmemo.asp");
   KeysTo(memo, "F5");
   ASSERT_TRUE(Lands(Service(), "viewmemo.asp", memoShown));
@@ -462,6 +479,7 @@ TEST_F(EndToEnd, ViewersTakeThePageKeysAndTheWindowUnderThemNone) {
   std::string viewer = WaitForWindow(kVisitorTitle, 10);
   ASSERT_FALSE(viewer.empty()) << "no visitor viewer";
   ASSERT_TRUE(WaitForLoads("viewqq.asp?id=101", 1));
+  ASSERT_TRUE(Settled(Service(), "viewqq.asp"));
   ASSERT_TRUE(PressOn(viewer, WaitForPageElement(app, ATSPI_ROLE_LINK, "导出到Excel", 10, "exportxls.asp")));
   ASSERT_TRUE(Answer()) << "no word of the saved export";
   ASSERT_EQ(CountRequests("exportxls.asp"), 1u);
@@ -495,6 +513,109 @@ TEST_F(EndToEnd, ViewersTakeThePageKeysAndTheWindowUnderThemNone) {
   EXPECT_TRUE(Lands(Service(), "mananet.asp", sites));
   EXPECT_EQ(CountRequests("mananet.asp"), consoleAsked + 1);
   EXPECT_EQ(CountRequests("default.asp"), 1u);
+  EXPECT_TRUE(client.Running());
+}
+
+// The agent's console (agent's and administrator's builds) and its detail
+// viewer, shown beside it: each takes its own keys.
+TEST_F(EndToEnd, AgentConsoleAndDetailViewerKeys) {
+  if (lumaro::kEditionId != 1 && lumaro::kEditionId != 4)
+    GTEST_SKIP() << "the agent console opens in the agent's and administrator's builds only";
+  constexpr const char* kAgentLoginTitle = "^登录\\[(代理版|管理员)\\]V6\\.0$";
+  constexpr const char* kAgentConsoleTitle = "^Lumaro\\[(代理版|管理员)\\]V6\\.0$";
+  constexpr const char* kViewerTitle = "^详细信息浏览$";
+  // 开通代理 (lbl2) and 访客管理 (Label1).
+  constexpr MenuEntry kMenuNewAccount{(450 + 2430 / 2) / 15, (3750 + 405 / 2) / 15, "AddAcount.asp"};
+  constexpr MenuEntry kMenuClients{(450 + 2415 / 2) / 15, (4515 + 405 / 2) / 15, "manaClient.asp"};
+
+  auto& client = NewClient();
+  client.Start();
+  std::string login = WaitForWindow(kAgentLoginTitle, 20);
+  ASSERT_FALSE(login.empty()) << "no login window";
+  SignInAs(login, "demo", "demo123");
+  std::string console = WaitForWindow(kAgentConsoleTitle, 20);
+  ASSERT_FALSE(console.empty()) << "no agent console";
+  ASSERT_TRUE(WaitForLoads("proxyDefault.asp", 1, 15));
+  ASSERT_TRUE(Settled(Service(), "proxyDefault.asp"));
+  Node app = AccessibleApp(client);
+  ASSERT_TRUE(app);
+  Node window;
+  for (const Node& w : app.Children())
+    if (w.Role() == ATSPI_ROLE_FRAME && w.Name().rfind("Lumaro[", 0) == 0) window = w;
+  ASSERT_TRUE(window) << a11y::Dump(app, 1);
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuClients));
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuNewAccount));
+
+  struct Step {
+    const char* keys;
+    const char* hotSpot;
+    const char* lands;
+    bool requested;
+  } steps[] = {
+      {"F5", nullptr, "AddAcount.asp", true},
+      {"ctrl+r", nullptr, "AddAcount.asp", true},
+      {nullptr, "刷新", "AddAcount.asp", true},
+      {"alt+Left", nullptr, "manaClient.asp", false},
+      {"alt+Left", nullptr, "proxyDefault.asp", false},
+      {"alt+Right", nullptr, "manaClient.asp", false},
+      {nullptr, "后退", "proxyDefault.asp", false},
+      {nullptr, "前进", "manaClient.asp", false},
+      {nullptr, "首页", "proxyDefault.asp", true},
+      {"alt+Left", nullptr, "manaClient.asp", false},
+      {"alt+Home", nullptr, "proxyDefault.asp", true},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.keys ? step.keys : step.hotSpot);
+    const size_t shown = Service().CountMarkers("shown", step.lands);
+    const size_t asked = CountRequests(step.lands);
+    if (step.keys) {
+      KeysTo(console, step.keys);
+    } else {
+      ASSERT_TRUE(HotSpot(window, step.hotSpot).Do("click"));
+    }
+    ASSERT_TRUE(Lands(Service(), step.lands, shown));
+    if (step.requested) {
+      EXPECT_EQ(CountRequests(step.lands), asked + 1);
+    }
+  }
+
+  // The detail viewer, beside the console: F5 there reloads its page, not
+  // the console's; F5 in the console reloads the console's, not the
+  // viewer's.
+  ASSERT_TRUE(OpenPage(Service(), console, kMenuClients));
+  ASSERT_TRUE(PressOn(console, WaitForPageElement(app, ATSPI_ROLE_LINK, "详细", 10,
+                                                  "viewclient.asp?user=alice")));
+  std::string viewer = WaitForWindow(kViewerTitle, 10);
+  ASSERT_FALSE(viewer.empty()) << "no detail viewer";
+  ASSERT_TRUE(WaitForLoads("viewclient.asp?user=alice", 1));
+  ASSERT_TRUE(Settled(Service(), "viewclient.asp"));
+  // Out of the way of the console's page.
+  RunCommand({"xdotool", "windowmove", viewer, "600", "491"});
+  const size_t clients = CountRequests("manaClient.asp");
+  const size_t details = Service().CountMarkers("shown", "viewclient.asp");
+  KeysTo(viewer, "F5");
+  ASSERT_TRUE(Lands(Service(), "viewclient.asp?user=alice", details));
+  EXPECT_EQ(CountRequests("viewclient.asp"), 2u);
+  const size_t clientsShown = Service().CountMarkers("shown", "manaClient.asp");
+  KeysTo(console, "F5");
+  ASSERT_TRUE(Lands(Service(), "manaClient.asp", clientsShown));
+  EXPECT_EQ(CountRequests("manaClient.asp"), clients + 1);
+  EXPECT_EQ(CountRequests("viewclient.asp"), 2u) << "a key of the console reloaded the viewer";
+
+  // The viewer's find bar; Escape closes the bar, not the viewer.
+  Node viewerWindow = AccessibleWindow(app, "详细信息浏览");
+  ASSERT_TRUE(viewerWindow);
+  KeysTo(viewer, "ctrl+f");
+  Node box = WaitForFindBox(viewerWindow);
+  ASSERT_TRUE(box) << "no find bar in the detail viewer";
+  ASSERT_TRUE(WaitUntil([&] { return box.Has(ATSPI_STATE_FOCUSED); }, 5));
+  ASSERT_TRUE(box.SetText("剩余天数"));
+  Node count = CountOf(box);
+  EXPECT_TRUE(WaitUntil([&] { return count.Text() == "1 个匹配"; }, 5)) << count.Text();
+  Screenshot("keys.agent-viewer-find");
+  PressKey("Escape");
+  EXPECT_TRUE(WaitUntil([&] { return !box.Has(ATSPI_STATE_SHOWING); }, 5)) << "Escape left it open";
+  EXPECT_TRUE(IsShown(kViewerTitle));
   EXPECT_TRUE(client.Running());
 }
 
