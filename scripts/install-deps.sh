@@ -10,6 +10,7 @@ packages=(
   fonts-noto-cjk
   libatspi2.0-dev at-spi2-core dbus
   iproute2 util-linux
+  poppler-utils
   clang libclang-rt-14-dev
 )
 missing=()

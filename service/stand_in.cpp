@@ -300,8 +300,9 @@ std::string SessionFromCookies(const std::string& cookieHeader) {
 // the pages' own.
 constexpr const char* kMarkerPage = "__marker";
 
-// Reports the page's load, clicks on links and the page's own marks to
-// /__marker. A beacon outlives the page that sends it (a followed link does
+// Reports the page's load, its showing (after its load, and again when the
+// browser's history brings it back from its cache without loading it),
+// clicks on links and the page's own marks to /__marker. A beacon outlives the page that sends it (a followed link does
 // not cancel it); where there is none, an image request does the same.
 constexpr const char* kMarkerScript =
     "<script type=\"text/javascript\">(function(){"
@@ -311,6 +312,7 @@ constexpr const char* kMarkerScript =
     "var i=new Image();(window.__lumaroMarks=window.__lumaroMarks||[]).push(i);i.src=u;}"
     "window.__lumaroMark=mark;"
     "window.addEventListener('load',function(){mark('load',location.pathname+location.search);});"
+    "window.addEventListener('pageshow',function(){mark('shown',location.pathname+location.search);});"
     "document.addEventListener('click',function(e){"
     "var a=e.target&&e.target.closest?e.target.closest('a[href]'):null;"
     "if(a)mark('click',a.getAttribute('href'));},true);"

@@ -69,11 +69,14 @@ struct Fault {
 };
 
 // What a page reported about itself through the test markers (see
-// EnablePageMarkers): its load, a followed link, or a mark of its own script.
+// EnablePageMarkers): its load, its showing, a followed link, or a mark of
+// its own script.
 struct PageMarker {
-  std::string event;   // "load", "click", or what the page's script named
-  std::string detail;  // "load": "/path?query" of the page; "click": the
-                       // link's href as written; else the script's text
+  std::string event;   // "load", "shown", "click", or what the page's
+                       // script named
+  std::string detail;  // "load", "shown": "/path?query" of the page;
+                       // "click": the link's href as written; else the
+                       // script's text
 };
 
 // Name of a fault kind as the control endpoint spells it ("status", "empty",
@@ -147,7 +150,9 @@ class StandInService {
 
   // Test markers. When on, every HTML page the service sends carries a small
   // script that reports, with a request to /__marker (not recorded among the
-  // requests): the page's load event, every click on a link (before the
+  // requests): the page's load event, its pageshow event ("shown": after
+  // the load, and also when going back or forward shows the page kept in
+  // the browser's cache, without a load), every click on a link (before the
   // browser follows it), and the calls of the page's own scripts to
   // __lumaroMark(event, detail). Off by default; the end-to-end tests turn
   // it on to see a page's load without looking at the screen.

@@ -468,9 +468,12 @@ WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle
   gtk_widget_show(overlay_);
   findBar_ = std::make_unique<FindBar>(overlay_);
   InstallView(NewView(nullptr));
+  LiveBrowsers().push_back(this);
 }
 
 WebkitBrowser::~WebkitBrowser() {
+  auto& live = LiveBrowsers();
+  live.erase(std::remove(live.begin(), live.end(), this), live.end());
   alive_.reset();
   if (ShuttingDown()) return;
   viewSignals_.DisconnectAll();
@@ -612,6 +615,13 @@ double g_pageZoom = 1.0;
 
 double PageZoom() { return g_pageZoom; }
 
+std::vector<WebkitBrowser*>& WebkitBrowser::LiveBrowsers() {
+  // Never destroyed: a browser of a window that outlives main() (a shared
+  // window released at exit) still takes itself off the list.
+  static auto* browsers = new std::vector<WebkitBrowser*>;
+  return *browsers;
+}
+
 void WebkitBrowser::Zoom(int step) {
   if (step == 0) {
     g_pageZoom = 1.0;
@@ -628,7 +638,10 @@ void WebkitBrowser::Zoom(int step) {
         break;
       }
   }
-  if (view_) webkit_web_view_set_zoom_level(view_, g_pageZoom);
+  // Every page shown takes the new zoom at once: the pages of other windows
+  // too, not only those loaded from now on.
+  for (WebkitBrowser* browser : LiveBrowsers())
+    if (browser->view_) webkit_web_view_set_zoom_level(browser->view_, g_pageZoom);
 }
 
 void WebkitBrowser::Print() {

@@ -148,8 +148,10 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   void RaiseDocumentComplete(const std::string& url);
   void RaiseDocumentEvent(std::function<void()> IBrowser::*event);
 
-  // Zooms the page to the next step up (+1), down (-1) or back to 1 (0).
+  // Zooms every page to the next step up (+1), down (-1) or back to 1 (0).
   void Zoom(int step);
+  // The browsers that exist now, in the order they were made.
+  static std::vector<WebkitBrowser*>& LiveBrowsers();
   void Print();
 
   WebkitDocument document_{this};

@@ -125,6 +125,19 @@ TEST_F(PageKeysTest, ZoomStepsAndComesBack) {
   EXPECT_TRUE(RunUntil([&] { return webkit_web_view_get_zoom_level(View(h)) == 1.0; }, 5));
 }
 
+TEST_F(PageKeysTest, ZoomReachesThePagesOfOtherWindowsAtOnce) {
+  Harness other("frmViewMemo", style_);
+  ASSERT_TRUE(other.Load(server_.Url("/p1")));
+  Harness h("frmAdmin", style_);
+  ASSERT_TRUE(h.Load(server_.Url("/p2")));
+  Keys(h, "ctrl+plus");
+  ASSERT_TRUE(RunUntil([&] { return webkit_web_view_get_zoom_level(View(h)) > 1.05; }, 5));
+  EXPECT_EQ(webkit_web_view_get_zoom_level(View(other)), webkit_web_view_get_zoom_level(View(h)));
+  PressKeys("ctrl+0");
+  ASSERT_TRUE(RunUntil([&] { return webkit_web_view_get_zoom_level(View(h)) == 1.0; }, 5));
+  EXPECT_EQ(webkit_web_view_get_zoom_level(View(other)), 1.0);
+}
+
 TEST_F(PageKeysTest, TheFindBarCountsMatchesAndEscapeClosesIt) {
   Harness h("frmAdmin", style_);
   ASSERT_TRUE(h.Load(server_.Url("/p2")));
