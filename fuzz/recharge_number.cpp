@@ -59,12 +59,15 @@ void CheckWritten(double value) {
   if (first != std::string::npos)
     Require(last - first + 1 <= 15, "at most 15 significant digits");
 
-  const double back = lumaro::ReadLeadingNumber(text).value_or(HUGE_VAL);
-  Require(back == Rounded15(value), "the text reads back to the number in 15 digits");
-  // Next to the largest double, 15 digits round up past it and read back as
-  // infinite, which the calculator leaves alone.
-  if (std::isfinite(back))
-    Require(lumaro::NumberText(back) == text, "writing the number read gives the same text");
+  const std::optional<double> back = lumaro::ReadLeadingNumber(text);
+  // Next to the largest double, 15 digits round up past it: the text is too
+  // large to read back, which the calculator leaves alone.
+  if (!back) {
+    Require(!std::isfinite(Rounded15(value)), "only a number past the largest reads as nothing");
+    return;
+  }
+  Require(*back == Rounded15(value), "the text reads back to the number in 15 digits");
+  Require(lumaro::NumberText(*back) == text, "writing the number read gives the same text");
 }
 
 }  // namespace
