@@ -9,6 +9,7 @@
 #include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 #include "core/startup.h"
@@ -76,10 +77,6 @@ std::string TrimBlanks(const std::string& text) {
   if (b == std::string::npos) return "";
   size_t e = text.find_last_not_of(' ');
   return text.substr(b, e - b + 1);
-}
-
-void PlainMessage(const std::string& message) {
-  Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
 }
 
 }  // namespace
@@ -287,9 +284,9 @@ void frmSys::lbl8_Click() {
       std::string(kServiceBase) + "SetVer.asp?ver=" + UrlEncode(*answer) + "&t=" + stamp, false);
   if (closed_) return;
   if (reply.find("ok") != std::string::npos)
-    PlainMessage("版本设定成功！");
+    ShowNotice("版本设定成功！", MsgIcon::None);
   else
-    PlainMessage("版醒设定失败！");
+    ShowNotice("版醒设定失败！", MsgIcon::None);
 }
 
 }  // namespace lumaro

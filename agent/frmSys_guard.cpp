@@ -12,6 +12,7 @@
 #include "core/address_kinds.h"
 #include "core/form_text.h"
 #include "core/http_fetch.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/url_helpers.h"
 #include "windows/frmView.h"
@@ -22,10 +23,6 @@ namespace {
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
-}
-
-void Message(const std::string& message, MsgIcon icon) {
-  Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), icon, MsgButtons::Ok);
 }
 
 }  // namespace
@@ -49,7 +46,7 @@ void frmSys::web_BeforeNavigate2(BeforeNavigateArgs& args) {
     Guard(args);
   } catch (const std::exception&) {
     args.cancel = true;
-    if (!closed_) Message("提交失败", MsgIcon::None);
+    if (!closed_) ShowNotice("提交失败", MsgIcon::None);
   }
 }
 
@@ -61,7 +58,7 @@ bool frmSys::ClosedMeanwhile(BeforeNavigateArgs& args) {
 
 bool frmSys::Reject(IDocument& doc, BeforeNavigateArgs& args, const std::string& message,
                     const std::string& field, MsgIcon icon) {
-  Message(message, icon);
+  ShowNotice(message, icon);
   args.cancel = true;
   if (ClosedMeanwhile(args)) return true;
   if (!field.empty()) doc.Focus(field);

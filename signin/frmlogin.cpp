@@ -8,6 +8,7 @@
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 #include "core/startup.h"
@@ -226,7 +227,7 @@ void frmlogin::SignIn() {
   if (closed_) return;
 
   if (!SignInAccepted(reply)) {
-    dialogs.MessageBox(kRefused, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
+    ShowNotice(kRefused, MsgIcon::None);
     if (closed_) return;
     lblInfo->SetText(kRefused);
     cmdLogin->SetEnabled(true);

@@ -4,6 +4,7 @@
 
 #include "controls/progbutton.h"
 #include "build_config.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 
@@ -86,8 +87,7 @@ void frmUP::Command1_Click() {
   if (!started) {
     // No browser took the address: the window stays, so that the user can
     // try again.
-    Svc().dialogs->MessageBox("下载程序出错，请稍候再试！", std::string(kNoticeTitle),
-                              MsgIcon::Information, MsgButtons::Ok);
+    ShowNotice("下载程序出错，请稍候再试！", MsgIcon::Information);
     return;
   }
   window_->Close();
