@@ -30,11 +30,6 @@ constexpr uint32_t kRed = PackRRGGBB(255, 0, 0);
 // and for the page title.
 constexpr uint32_t kHighlight = PackRRGGBB(0, 120, 215);
 
-SharedWindow<frmSys>& Shared() {
-  static SharedWindow<frmSys> shared;
-  return shared;
-}
-
 ControlStyle Text(uint32_t color) {
   ControlStyle s;
   s.color = color;
@@ -85,10 +80,6 @@ bool IsNumericText(const std::string& text) {
   double value = 0;
   return ReadWholeNumber(text, &value) && std::isfinite(value);
 }
-
-frmSys& frmSys::Instance() { return Shared().Instance(); }
-
-void frmSys::ReleaseInstance() { Shared().Release(); }
 
 void ShowAgentConsole() { frmSys::Instance().Show(); }
 

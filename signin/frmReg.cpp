@@ -19,11 +19,6 @@ namespace {
 
 constexpr const char* kFailed = "注册失败，请稍后再试!";
 
-SharedWindow<frmReg>& Shared() {
-  static SharedWindow<frmReg> shared;
-  return shared;
-}
-
 std::string FormAddress() { return std::string(kServiceBase) + "edituser.asp"; }
 
 ControlStyle Named(const std::string& name) {
@@ -41,10 +36,6 @@ ControlStyle WhiteText(bool bold = false, double pointSize = 0) {
 }
 
 }  // namespace
-
-frmReg& frmReg::Instance() { return Shared().Instance(); }
-
-void frmReg::ReleaseInstance() { Shared().Release(); }
 
 frmReg::frmReg() {
   WindowSpec design;

@@ -29,11 +29,6 @@ constexpr const char* kReady = "可以登录";
 constexpr const char* kSigningIn = "正在登录，请等待....";
 constexpr const char* kRefused = "用户名或密码不正确，登录失败，请重试!";
 
-SharedWindow<frmlogin>& Shared() {
-  static SharedWindow<frmlogin> shared;
-  return shared;
-}
-
 ControlStyle Named(const std::string& name) {
   ControlStyle s;
   s.accessibleName = name;
@@ -56,12 +51,6 @@ ControlStyle Image(const std::string& asset, bool hand = false, const std::strin
 }
 
 }  // namespace
-
-frmlogin& frmlogin::Instance() { return Shared().Instance(); }
-
-frmlogin* frmlogin::OpenInstance() { return Shared().OpenInstance(); }
-
-void frmlogin::ReleaseInstance() { Shared().Release(); }
 
 void ShowLoginWindow() { frmlogin::Instance().Show(); }
 

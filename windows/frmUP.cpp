@@ -12,11 +12,6 @@ namespace lumaro {
 
 namespace {
 
-SharedWindow<frmUP>& Shared() {
-  static SharedWindow<frmUP> shared;
-  return shared;
-}
-
 // The file name without its last extension ("lumaro.exe" -> "lumaro"); a
 // leading dot does not start an extension.
 std::string WithoutExtension(const std::string& name) {
@@ -26,10 +21,6 @@ std::string WithoutExtension(const std::string& name) {
 }
 
 }  // namespace
-
-frmUP& frmUP::Instance() { return Shared().Instance(); }
-
-void frmUP::ReleaseInstance() { Shared().Release(); }
 
 void ShowUpdateWindow() { frmUP::Instance().Show(); }
 
