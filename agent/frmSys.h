@@ -115,16 +115,4 @@ void ShowAgentConsole();
 // text, and a number too large to hold, are not numeric.
 bool IsNumericText(const std::string& text);
 
-// The values of a form post that the guard checks, read from the post text
-// with GetUrlParam and kept as written.
-struct AgentPost {
-  std::string transtype;  // the action code
-  std::string types;      // the query variant
-};
-AgentPost ReadAgentPost(const std::string& postText);
-
-// A post value read as a number; throws std::runtime_error when it is none:
-// empty, text, or too large to hold.
-double AgentPostNumber(const std::string& text);
-
 }  // namespace lumaro

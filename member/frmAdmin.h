@@ -111,19 +111,6 @@ MemberWindows& MemberWindowOpeners();
 // Opens the shared member console (modeless).
 void ShowMemberConsole();
 
-// The values of a form post that the guard checks, read from the post text
-// with GetUrlParam and kept as written.
-struct MemberPost {
-  std::string transtype;  // the action code
-  std::string types;      // the form variant
-};
-MemberPost ReadMemberPost(const std::string& postText);
-
-// The form variant as the number written ("1.5" is 1.5, neither 1 nor 2);
-// throws std::runtime_error when it is none: empty, text, or too large to
-// hold.
-double MemberFormVariant(const std::string& types);
-
 // The account whose console offers the ad page.
 inline constexpr const char* kSpecialAccount = "vyrd";
 

@@ -8,6 +8,7 @@
 #include "build_config.h"
 #include "core/form_text.h"
 #include "core/globals.h"
+#include "core/guard_post.h"
 #include "core/http_fetch.h"
 #include "core/notice.h"
 #include "core/platform.h"
@@ -45,20 +46,6 @@ std::string ModuleSaveAddress(IDocument& doc) {
 }
 
 }  // namespace
-
-MemberPost ReadMemberPost(const std::string& postText) {
-  MemberPost post;
-  post.transtype = GetUrlParam(postText, "transtype=");
-  post.types = GetUrlParam(postText, "types=");
-  return post;
-}
-
-double MemberFormVariant(const std::string& types) {
-  double value = 0;
-  if (!ReadWholeNumber(types, &value) || !std::isfinite(value))
-    throw std::runtime_error("types is not a number: " + types);
-  return value;
-}
 
 MemberWindows& MemberWindowOpeners() {
   static MemberWindows openers;
@@ -166,10 +153,10 @@ bool frmAdmin::CheckSiteForm(IDocument& doc, BeforeNavigateArgs& args) {
 }
 
 bool frmAdmin::CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args) {
-  const MemberPost post = ReadMemberPost(args.postText);
+  const GuardPost post = ReadGuardPost(args.postText);
   const std::string& transtype = post.transtype;
   if (transtype != "5" && transtype != "4") {
-    const double variant = MemberFormVariant(post.types);
+    const double variant = GuardPostNumber(post.types);
     if (variant != 1 && variant != 2) {
       const std::string q = doc.Value("q");
       if (q.empty()) return RejectAt(doc, args, "q", "请输入要查询的引导词!", false);
@@ -221,10 +208,10 @@ bool frmAdmin::CheckRankUpdate(IDocument& doc, BeforeNavigateArgs& args) {
 }
 
 bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
-  const MemberPost post = ReadMemberPost(args.postText);
+  const GuardPost post = ReadGuardPost(args.postText);
   const std::string& transtype = post.transtype;
   if (transtype != "5" && transtype != "4") {
-    const double variant = MemberFormVariant(post.types);
+    const double variant = GuardPostNumber(post.types);
     if (variant == 1 || variant == 2) {
       if (doc.Value("q").empty()) return RejectAt(doc, args, "q", "请输入来路!", false);
       if (doc.Value("q2").empty()) return RejectAt(doc, args, "q2", "请输入目标网页!", false);
