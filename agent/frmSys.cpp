@@ -9,6 +9,7 @@
 #include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 #include "core/startup.h"
@@ -28,11 +29,6 @@ constexpr uint32_t kRed = PackRRGGBB(255, 0, 0);
 // The desktop's selection colour, used for the menu entries on light panels
 // and for the page title.
 constexpr uint32_t kHighlight = PackRRGGBB(0, 120, 215);
-
-SharedWindow<frmSys>& Shared() {
-  static SharedWindow<frmSys> shared;
-  return shared;
-}
 
 ControlStyle Text(uint32_t color) {
   ControlStyle s;
@@ -78,20 +74,12 @@ std::string TrimBlanks(const std::string& text) {
   return text.substr(b, e - b + 1);
 }
 
-void PlainMessage(const std::string& message) {
-  Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
-}
-
 }  // namespace
 
 bool IsNumericText(const std::string& text) {
   double value = 0;
   return ReadWholeNumber(text, &value) && std::isfinite(value);
 }
-
-frmSys& frmSys::Instance() { return Shared().Instance(); }
-
-void frmSys::ReleaseInstance() { Shared().Release(); }
 
 void ShowAgentConsole() { frmSys::Instance().Show(); }
 
@@ -287,9 +275,9 @@ void frmSys::lbl8_Click() {
       std::string(kServiceBase) + "SetVer.asp?ver=" + UrlEncode(*answer) + "&t=" + stamp, false);
   if (closed_) return;
   if (reply.find("ok") != std::string::npos)
-    PlainMessage("版本设定成功！");
+    ShowNotice("版本设定成功！", MsgIcon::None);
   else
-    PlainMessage("版醒设定失败！");
+    ShowNotice("版醒设定失败！", MsgIcon::None);
 }
 
 }  // namespace lumaro

@@ -7,21 +7,14 @@
 #include <memory>
 #include <string>
 
+#include "core/shared_window.h"
 #include "core/platform.h"
 #include "core/ui.h"
 
 namespace lumaro {
 
-class frmSys {
+class frmSys : public SharedInstance<frmSys> {
  public:
-  // The shared instance: created (and loaded) on first use, and afresh once
-  // the previous one has closed. A closed one is freed once none of its
-  // handlers runs.
-  static frmSys& Instance();
-  // Lets go of the shared instance (tests; the end of the program); it is
-  // freed once none of its handlers runs.
-  static void ReleaseInstance();
-
   // Creates the window with its controls and runs the window load.
   frmSys();
   frmSys(const frmSys&) = delete;
@@ -121,17 +114,5 @@ void ShowAgentConsole();
 // sign, decimal point and exponent, blanks around it allowed. The empty
 // text, and a number too large to hold, are not numeric.
 bool IsNumericText(const std::string& text);
-
-// The values of a form post that the guard checks, read from the post text
-// with GetUrlParam and kept as written.
-struct AgentPost {
-  std::string transtype;  // the action code
-  std::string types;      // the query variant
-};
-AgentPost ReadAgentPost(const std::string& postText);
-
-// A post value read as a number; throws std::runtime_error when it is none:
-// empty, text, or too large to hold.
-double AgentPostNumber(const std::string& text);
 
 }  // namespace lumaro

@@ -11,7 +11,9 @@
 #include "build_config.h"
 #include "core/address_kinds.h"
 #include "core/form_text.h"
+#include "core/guard_post.h"
 #include "core/http_fetch.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/url_helpers.h"
 #include "windows/frmView.h"
@@ -24,32 +26,14 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-void Message(const std::string& message, MsgIcon icon) {
-  Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), icon, MsgButtons::Ok);
-}
-
 }  // namespace
-
-AgentPost ReadAgentPost(const std::string& postText) {
-  AgentPost post;
-  post.transtype = GetUrlParam(postText, "transtype=");
-  post.types = GetUrlParam(postText, "types=");
-  return post;
-}
-
-double AgentPostNumber(const std::string& text) {
-  double value = 0;
-  if (!ReadWholeNumber(text, &value) || !std::isfinite(value))
-    throw std::runtime_error("not a number: " + text);
-  return value;
-}
 
 void frmSys::web_BeforeNavigate2(BeforeNavigateArgs& args) {
   try {
     Guard(args);
   } catch (const std::exception&) {
     args.cancel = true;
-    if (!closed_) Message("提交失败", MsgIcon::None);
+    if (!closed_) ShowNotice("提交失败", MsgIcon::None);
   }
 }
 
@@ -61,7 +45,7 @@ bool frmSys::ClosedMeanwhile(BeforeNavigateArgs& args) {
 
 bool frmSys::Reject(IDocument& doc, BeforeNavigateArgs& args, const std::string& message,
                     const std::string& field, MsgIcon icon) {
-  Message(message, icon);
+  ShowNotice(message, icon);
   args.cancel = true;
   if (ClosedMeanwhile(args)) return true;
   if (!field.empty()) doc.Focus(field);
@@ -104,9 +88,9 @@ bool frmSys::CheckOpeningDays(IDocument& doc, BeforeNavigateArgs& args) {
 }
 
 bool frmSys::CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args) {
-  const AgentPost post = ReadAgentPost(args.postText);
+  const GuardPost post = ReadGuardPost(args.postText);
   const std::string& transtype = post.transtype;
-  const double types = AgentPostNumber(post.types);
+  const double types = GuardPostNumber(post.types);
   if (types == 1 || types == 2) {
     if (doc.Value("q").empty()) return Reject(doc, args, "请输入要查询的关键字!", "q");
   } else {

@@ -12,8 +12,8 @@ namespace lumaro {
 
 class IUiFactory;
 
-// One asynchronous HTTP request, shaped like the platform's XML HTTP request
-// object: open, send, then look at readyState until it reaches 4.
+// One asynchronous HTTP request: open, send, then look at ReadyState()
+// until it reaches 4 (the answer is complete, or the request failed).
 class IHttpRequest {
  public:
   virtual ~IHttpRequest() = default;
@@ -54,7 +54,8 @@ class IEventPump {
 class IClock {
  public:
   virtual ~IClock() = default;
-  // Seconds since local midnight, with fractions (the platform's Timer).
+  // Seconds since local midnight, with fractions: what the time stamps of
+  // the service's addresses are made from.
   virtual double SecondsSinceMidnight() = 0;
   // Seconds on a clock that never jumps; only differences are meaningful.
   virtual double MonotonicSeconds() = 0;

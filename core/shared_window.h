@@ -65,4 +65,22 @@ class SharedWindow : public SharedWindowBase {
   std::shared_ptr<Form> form_;
 };
 
+// What a form with a single shared instance inherits: its instance, made on
+// first use and afresh once the previous one has closed (a closed one is
+// freed once none of its handlers runs); the instance while it is open; and
+// letting go of it (tests; the end of the program).
+template <class Form>
+class SharedInstance {
+ public:
+  static Form& Instance() { return Shared().Instance(); }
+  static Form* OpenInstance() { return Shared().OpenInstance(); }
+  static void ReleaseInstance() { Shared().Release(); }
+
+ private:
+  static SharedWindow<Form>& Shared() {
+    static SharedWindow<Form> shared;
+    return shared;
+  }
+};
+
 }  // namespace lumaro

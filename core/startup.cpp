@@ -11,17 +11,10 @@
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
+#include "core/notice.h"
 #include "core/platform.h"
 
 namespace lumaro {
-
-namespace {
-
-void Notice(const std::string& text) {
-  Svc().dialogs->MessageBox(text, std::string(kNoticeTitle), MsgIcon::Information, MsgButtons::Ok);
-}
-
-}  // namespace
 
 int EditionSupportField(int edition) {
   switch (edition) {
@@ -119,7 +112,7 @@ void WriteShareLog() {
 void Main() {
   // 1. One running copy only.
   if (Svc().instance->AnotherInstanceRunning()) {
-    Notice("系统中已有此程序的副本在运行!");
+    ShowNotice("系统中已有此程序的副本在运行!", MsgIcon::Information);
     return;
   }
 
@@ -127,7 +120,7 @@ void Main() {
   std::string version =
       HttpGet(std::string(kServiceBase) + "GetVer.asp?vID=" + std::to_string(kEditionId), true);
   if (version == "ERROR") {
-    Notice("连接服务器失败，请检查网络是否正常！");
+    ShowNotice("连接服务器失败，请检查网络是否正常！", MsgIcon::Information);
     return;
   }
 
@@ -151,7 +144,7 @@ void Main() {
 
   // 6. Code and price must both be there.
   if (gOemCode.empty() || gOemUnitPrice == 0) {
-    Notice("网络异常退出!");
+    ShowNotice("网络异常退出!", MsgIcon::Information);
     return;
   }
 

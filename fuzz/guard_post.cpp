@@ -1,21 +1,19 @@
-// The consoles' guards reading a form post: ReadMemberPost and
-// MemberFormVariant (member console), ReadAgentPost and AgentPostNumber
-// (agent console), on the post text the browser hands over.
+// The consoles' guards reading a form post: ReadGuardPost and
+// GuardPostNumber, on the post text the browser hands over.
 //
-// Properties: both guards read the same action code and form variant, neither
-// holding "&"; a variant is converted exactly when it is a plain decimal
-// number (blanks and tabs around it allowed, no hex, "inf" or "nan") that
-// fits a double, and otherwise throws std::runtime_error, which the guards
-// turn into their "提交失败" recovery; both guards' number is the value
-// written; the agent's numeric test of page fields agrees with the
-// conversion.
+// Properties: the action code and the form variant never hold "&"; a
+// variant is converted exactly when it is a plain decimal number (blanks and
+// tabs around it allowed, no hex, "inf" or "nan") that fits a double, and
+// otherwise throws std::runtime_error, which the guards turn into their
+// "提交失败" recovery; the number is the value written; the agent's numeric
+// test of page fields agrees with the conversion.
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
 
 #include "agent/frmSys.h"
+#include "core/guard_post.h"
 #include "fuzz/fuzz_checks.h"
-#include "member/frmAdmin.h"
 
 using lumaro::fuzz::Require;
 
@@ -50,39 +48,28 @@ void CheckConversions(const std::string& text) {
   double expected = 0;
   const bool number = PlainDecimal(text, &expected);
 
-  bool memberThrew = false, agentThrew = false;
-  double member = 0, agent = 0;
+  bool threw = false;
+  double read = 0;
   try {
-    member = lumaro::MemberFormVariant(text);
+    read = lumaro::GuardPostNumber(text);
   } catch (const std::runtime_error&) {
-    memberThrew = true;
+    threw = true;
   }
-  try {
-    agent = lumaro::AgentPostNumber(text);
-  } catch (const std::runtime_error&) {
-    agentThrew = true;
-  }
-  Require(memberThrew == !number, "the member guard converts exactly plain decimal numbers");
-  Require(agentThrew == !number, "the agent guard converts exactly plain decimal numbers");
+  Require(threw == !number, "exactly plain decimal numbers are converted");
   Require(lumaro::IsNumericText(text) == number, "the numeric test agrees with the conversion");
   if (!number) return;
-
-  Require(agent == expected, "the agent reads the value written");
-  Require(member == expected, "the member reads the value written");
+  Require(read == expected, "the number is the value written");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string postText = lumaro::fuzz::Bytes(data, size);
-  const lumaro::MemberPost member = lumaro::ReadMemberPost(postText);
-  const lumaro::AgentPost agent = lumaro::ReadAgentPost(postText);
-  Require(member.transtype == agent.transtype && member.types == agent.types,
-          "both guards read the same values");
-  Require(member.transtype.find('&') == std::string::npos &&
-              member.types.find('&') == std::string::npos,
+  const lumaro::GuardPost post = lumaro::ReadGuardPost(postText);
+  Require(post.transtype.find('&') == std::string::npos &&
+              post.types.find('&') == std::string::npos,
           "a value never holds &");
-  CheckConversions(member.types);
+  CheckConversions(post.types);
   CheckConversions(postText);  // any text, "&" and all
   return 0;
 }

@@ -21,11 +21,6 @@ constexpr uint32_t kNavy = PackRRGGBB(0, 0, 128);
 constexpr uint32_t kWhite = PackRRGGBB(255, 255, 255);
 constexpr uint32_t kRed = PackRRGGBB(255, 0, 0);
 
-SharedWindow<frmAdmin>& Shared() {
-  static SharedWindow<frmAdmin> shared;
-  return shared;
-}
-
 ControlStyle Text(uint32_t color) {
   ControlStyle s;
   s.color = color;
@@ -58,10 +53,6 @@ ControlStyle Picture(const std::string& asset, bool stretch = false) {
 }
 
 }  // namespace
-
-frmAdmin& frmAdmin::Instance() { return Shared().Instance(); }
-
-void frmAdmin::ReleaseInstance() { Shared().Release(); }
 
 void ShowMemberConsole() { frmAdmin::Instance().Show(); }
 

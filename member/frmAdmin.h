@@ -6,20 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "core/shared_window.h"
 #include "core/ui.h"
 
 namespace lumaro {
 
-class frmAdmin {
+class frmAdmin : public SharedInstance<frmAdmin> {
  public:
-  // The shared instance: created (and loaded) on first use, and afresh once
-  // the previous one has closed. A closed one is freed once none of its
-  // handlers runs.
-  static frmAdmin& Instance();
-  // Lets go of the shared instance (tests; the end of the program); it is
-  // freed once none of its handlers runs.
-  static void ReleaseInstance();
-
   // Creates the window with its controls and runs the window load.
   frmAdmin();
   frmAdmin(const frmAdmin&) = delete;
@@ -117,19 +110,6 @@ MemberWindows& MemberWindowOpeners();
 
 // Opens the shared member console (modeless).
 void ShowMemberConsole();
-
-// The values of a form post that the guard checks, read from the post text
-// with GetUrlParam and kept as written.
-struct MemberPost {
-  std::string transtype;  // the action code
-  std::string types;      // the form variant
-};
-MemberPost ReadMemberPost(const std::string& postText);
-
-// The form variant as the number written ("1.5" is 1.5, neither 1 nor 2);
-// throws std::runtime_error when it is none: empty, text, or too large to
-// hold.
-double MemberFormVariant(const std::string& types);
 
 // The account whose console offers the ad page.
 inline constexpr const char* kSpecialAccount = "vyrd";

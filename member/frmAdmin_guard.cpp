@@ -8,7 +8,9 @@
 #include "build_config.h"
 #include "core/form_text.h"
 #include "core/globals.h"
+#include "core/guard_post.h"
 #include "core/http_fetch.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/url_helpers.h"
 #include "member/frmAdmin.h"
@@ -18,15 +20,6 @@ namespace lumaro {
 namespace {
 
 constexpr size_t kMaxQueryLength = 20;
-
-void Plain(const std::string& message) {
-  Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
-}
-
-void Information(const std::string& message) {
-  Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), MsgIcon::Information,
-                            MsgButtons::Ok);
-}
 
 bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
@@ -54,20 +47,6 @@ std::string ModuleSaveAddress(IDocument& doc) {
 
 }  // namespace
 
-MemberPost ReadMemberPost(const std::string& postText) {
-  MemberPost post;
-  post.transtype = GetUrlParam(postText, "transtype=");
-  post.types = GetUrlParam(postText, "types=");
-  return post;
-}
-
-double MemberFormVariant(const std::string& types) {
-  double value = 0;
-  if (!ReadWholeNumber(types, &value) || !std::isfinite(value))
-    throw std::runtime_error("types is not a number: " + types);
-  return value;
-}
-
 MemberWindows& MemberWindowOpeners() {
   static MemberWindows openers;
   return openers;
@@ -88,7 +67,7 @@ void frmAdmin::web_BeforeNavigate2(BeforeNavigateArgs& args) {
     Guard(args);
   } catch (const std::exception&) {
     args.cancel = true;
-    if (!closed_) Plain("提交失败");
+    if (!closed_) ShowNotice("提交失败", MsgIcon::None);
   }
 }
 
@@ -101,9 +80,9 @@ bool frmAdmin::ClosedMeanwhile(BeforeNavigateArgs& args) {
 bool frmAdmin::RejectAt(IDocument& doc, BeforeNavigateArgs& args, const std::string& field,
                         const std::string& message, bool information) {
   if (information)
-    Information(message);
+    ShowNotice(message, MsgIcon::Information);
   else
-    Plain(message);
+    ShowNotice(message, MsgIcon::None);
   args.cancel = true;
   if (ClosedMeanwhile(args)) return true;
   doc.Focus(field);  // a field that cannot take the focus ends in the recovery
@@ -174,10 +153,10 @@ bool frmAdmin::CheckSiteForm(IDocument& doc, BeforeNavigateArgs& args) {
 }
 
 bool frmAdmin::CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args) {
-  const MemberPost post = ReadMemberPost(args.postText);
+  const GuardPost post = ReadGuardPost(args.postText);
   const std::string& transtype = post.transtype;
   if (transtype != "5" && transtype != "4") {
-    const double variant = MemberFormVariant(post.types);
+    const double variant = GuardPostNumber(post.types);
     if (variant != 1 && variant != 2) {
       const std::string q = doc.Value("q");
       if (q.empty()) return RejectAt(doc, args, "q", "请输入要查询的引导词!", false);
@@ -198,7 +177,7 @@ bool frmAdmin::CheckKeywordQuery(IDocument& doc, BeforeNavigateArgs& args) {
     args.cancel = true;
     gStopWaiting = false;
   } else if (transtype == "2") {
-    Plain("测试完成!");
+    ShowNotice("测试完成!", MsgIcon::None);
     args.cancel = true;
     if (ClosedMeanwhile(args)) return true;
   } else if (transtype == "5") {
@@ -215,7 +194,7 @@ bool frmAdmin::CheckPasswordChange(IDocument& doc, BeforeNavigateArgs& args) {
   const std::string second = doc.Value("newpwd2");
   if (second.empty()) return RejectAt(doc, args, "newpwd2", "请输入确认密码!", false);
   if (first != second) {
-    Plain("两次输入密码不一致，请重新输入!");
+    ShowNotice("两次输入密码不一致，请重新输入!", MsgIcon::None);
     args.cancel = true;
     return true;
   }
@@ -224,15 +203,15 @@ bool frmAdmin::CheckPasswordChange(IDocument& doc, BeforeNavigateArgs& args) {
 
 bool frmAdmin::CheckRankUpdate(IDocument& doc, BeforeNavigateArgs& args) {
   args.cancel = true;
-  if (!doc.Exists("id")) Information("请勾选需要更新的关键词!");
+  if (!doc.Exists("id")) ShowNotice("请勾选需要更新的关键词!", MsgIcon::Information);
   return ClosedMeanwhile(args);
 }
 
 bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
-  const MemberPost post = ReadMemberPost(args.postText);
+  const GuardPost post = ReadGuardPost(args.postText);
   const std::string& transtype = post.transtype;
   if (transtype != "5" && transtype != "4") {
-    const double variant = MemberFormVariant(post.types);
+    const double variant = GuardPostNumber(post.types);
     if (variant == 1 || variant == 2) {
       if (doc.Value("q").empty()) return RejectAt(doc, args, "q", "请输入来路!", false);
       if (doc.Value("q2").empty()) return RejectAt(doc, args, "q2", "请输入目标网页!", false);
@@ -240,13 +219,13 @@ bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
     }
   }
   if (transtype == "2") {
-    Plain("测试完成!");
+    ShowNotice("测试完成!", MsgIcon::None);
     args.cancel = true;
     if (ClosedMeanwhile(args)) return true;
   } else if (transtype == "4") {
     // A template whose type has no "c" is one of the system's own.
     if (!Contains(doc.Value("ttype"), "c")) {
-      Information("系统模板，无法删除！");
+      ShowNotice("系统模板，无法删除！", MsgIcon::Information);
       args.cancel = true;
       return true;
     }
@@ -260,7 +239,7 @@ bool frmAdmin::CheckAdForm(IDocument& doc, BeforeNavigateArgs& args) {
     args.cancel = true;
     const std::string answer = HttpGet(address, false);
     if (ClosedMeanwhile(args)) return true;
-    if (answer == "ERROR") Plain("提交失败");
+    if (answer == "ERROR") ShowNotice("提交失败", MsgIcon::None);
   }
   return false;
 }

@@ -7,6 +7,7 @@
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 #include "core/url_helpers.h"
@@ -17,11 +18,6 @@ namespace lumaro {
 namespace {
 
 constexpr const char* kFailed = "注册失败，请稍后再试!";
-
-SharedWindow<frmReg>& Shared() {
-  static SharedWindow<frmReg> shared;
-  return shared;
-}
 
 std::string FormAddress() { return std::string(kServiceBase) + "edituser.asp"; }
 
@@ -40,10 +36,6 @@ ControlStyle WhiteText(bool bold = false, double pointSize = 0) {
 }
 
 }  // namespace
-
-frmReg& frmReg::Instance() { return Shared().Instance(); }
-
-void frmReg::ReleaseInstance() { Shared().Release(); }
 
 frmReg::frmReg() {
   WindowSpec design;
@@ -134,14 +126,13 @@ void frmReg::cmdOk_Click() { Register(); }
 void frmReg::cmdExit_Click() { window_->Close(); }
 
 void frmReg::Refuse(const std::string& message, ITextBox* box) {
-  Svc().dialogs->MessageBox(message, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
+  ShowNotice(message, MsgIcon::None);
   // Closed while the message was up: the boxes are no longer the user's.
   if (box && !closed_) box->SetFocus();
 }
 
 void frmReg::Failed() {
-  Svc().dialogs->MessageBox(kFailed, std::string(kNoticeTitle), MsgIcon::Information,
-                            MsgButtons::Ok);
+  ShowNotice(kFailed, MsgIcon::Information);
   if (closed_) return;
   try {
     web->Navigate2(FormAddress());
@@ -229,8 +220,7 @@ void frmReg::JudgeAnswer() {
     return;
   }
   if (body == "ok") {
-    Svc().dialogs->MessageBox("注册成功,请返回登录系统！  请牵记您的用户名及密码",
-                              std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
+    ShowNotice("注册成功,请返回登录系统！  请牵记您的用户名及密码", MsgIcon::None);
     // The account exists now, whether or not this window is still open.
     if (frmlogin* login = frmlogin::OpenInstance()) {
       login->txtuser->SetText(txtuser->Text());
@@ -239,7 +229,7 @@ void frmReg::JudgeAnswer() {
     window_->Close();
     return;
   }
-  Svc().dialogs->MessageBox(body, std::string(kNoticeTitle), MsgIcon::Information, MsgButtons::Ok);
+  ShowNotice(body, MsgIcon::Information);
   if (closed_) return;
   web->Navigate2(FormAddress());
 }

@@ -5,20 +5,13 @@
 #include <memory>
 #include <string>
 
+#include "core/shared_window.h"
 #include "core/ui.h"
 
 namespace lumaro {
 
-class frmReg {
+class frmReg : public SharedInstance<frmReg> {
  public:
-  // The shared instance: created (and loaded) on first use, and afresh once
-  // the previous one has closed. A closed one is freed once none of its
-  // handlers runs.
-  static frmReg& Instance();
-  // Lets go of the shared instance (tests; the end of the program); it is
-  // freed once none of its handlers runs.
-  static void ReleaseInstance();
-
   // Creates the window with its controls and runs the window load.
   frmReg();
   frmReg(const frmReg&) = delete;

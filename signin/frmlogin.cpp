@@ -8,6 +8,7 @@
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 #include "core/startup.h"
@@ -27,11 +28,6 @@ constexpr const char* kStarting = "正在初始化，请稍候.....";
 constexpr const char* kReady = "可以登录";
 constexpr const char* kSigningIn = "正在登录，请等待....";
 constexpr const char* kRefused = "用户名或密码不正确，登录失败，请重试!";
-
-SharedWindow<frmlogin>& Shared() {
-  static SharedWindow<frmlogin> shared;
-  return shared;
-}
 
 ControlStyle Named(const std::string& name) {
   ControlStyle s;
@@ -55,12 +51,6 @@ ControlStyle Image(const std::string& asset, bool hand = false, const std::strin
 }
 
 }  // namespace
-
-frmlogin& frmlogin::Instance() { return Shared().Instance(); }
-
-frmlogin* frmlogin::OpenInstance() { return Shared().OpenInstance(); }
-
-void frmlogin::ReleaseInstance() { Shared().Release(); }
 
 void ShowLoginWindow() { frmlogin::Instance().Show(); }
 
@@ -226,7 +216,7 @@ void frmlogin::SignIn() {
   if (closed_) return;
 
   if (!SignInAccepted(reply)) {
-    dialogs.MessageBox(kRefused, std::string(kNoticeTitle), MsgIcon::None, MsgButtons::Ok);
+    ShowNotice(kRefused, MsgIcon::None);
     if (closed_) return;
     lblInfo->SetText(kRefused);
     cmdLogin->SetEnabled(true);

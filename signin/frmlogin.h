@@ -5,22 +5,13 @@
 #include <optional>
 #include <string>
 
+#include "core/shared_window.h"
 #include "core/ui.h"
 
 namespace lumaro {
 
-class frmlogin {
+class frmlogin : public SharedInstance<frmlogin> {
  public:
-  // The shared instance: created (and loaded) on first use, and afresh once
-  // the previous one has closed. A closed one is freed once none of its
-  // handlers runs.
-  static frmlogin& Instance();
-  // The shared instance while it exists and has not closed, else nullptr.
-  static frmlogin* OpenInstance();
-  // Lets go of the shared instance (tests; the end of the program); it is
-  // freed once none of its handlers runs.
-  static void ReleaseInstance();
-
   // Creates the window with its controls and runs the window load.
   frmlogin();
   frmlogin(const frmlogin&) = delete;

@@ -8,6 +8,7 @@
 #include "core/address_kinds.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 
@@ -131,8 +132,7 @@ void frmCheckCode::tmrT_Timer() {
     // nothing re-arms.
     if (!*live) return;
     if (!mStopped && answer.find("ok") != std::string::npos) {
-      Svc().dialogs->MessageBox("代码测试成功！", std::string(kNoticeTitle), MsgIcon::Information,
-                                MsgButtons::Ok);
+      ShowNotice("代码测试成功！", MsgIcon::Information);
       if (*live) window_->Close();
       return;
     }

@@ -4,17 +4,13 @@
 
 #include "controls/progbutton.h"
 #include "build_config.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 
 namespace lumaro {
 
 namespace {
-
-SharedWindow<frmUP>& Shared() {
-  static SharedWindow<frmUP> shared;
-  return shared;
-}
 
 // The file name without its last extension ("lumaro.exe" -> "lumaro"); a
 // leading dot does not start an extension.
@@ -25,10 +21,6 @@ std::string WithoutExtension(const std::string& name) {
 }
 
 }  // namespace
-
-frmUP& frmUP::Instance() { return Shared().Instance(); }
-
-void frmUP::ReleaseInstance() { Shared().Release(); }
 
 void ShowUpdateWindow() { frmUP::Instance().Show(); }
 
@@ -86,8 +78,7 @@ void frmUP::Command1_Click() {
   if (!started) {
     // No browser took the address: the window stays, so that the user can
     // try again.
-    Svc().dialogs->MessageBox("下载程序出错，请稍候再试！", std::string(kNoticeTitle),
-                              MsgIcon::Information, MsgButtons::Ok);
+    ShowNotice("下载程序出错，请稍候再试！", MsgIcon::Information);
     return;
   }
   window_->Close();

@@ -4,21 +4,15 @@
 #include <memory>
 #include <string>
 
+#include "core/shared_window.h"
 #include "core/ui.h"
 
 namespace lumaro {
 
 class ProgButton;
 
-class frmUP {
+class frmUP : public SharedInstance<frmUP> {
  public:
-  // The shared instance: created on first use, and afresh once the previous
-  // one has closed. A closed one is freed once none of its handlers runs.
-  static frmUP& Instance();
-  // Lets go of the shared instance (tests; the end of the program); it is
-  // freed once none of its handlers runs.
-  static void ReleaseInstance();
-
   frmUP();
   frmUP(const frmUP&) = delete;
   frmUP& operator=(const frmUP&) = delete;

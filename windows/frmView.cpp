@@ -15,16 +15,7 @@ constexpr int kClientHeight = 7995;
 constexpr int kFrameWidth = 120;
 constexpr int kFrameHeight = 500;
 
-SharedWindow<frmView>& Shared() {
-  static SharedWindow<frmView> shared;
-  return shared;
-}
-
 }  // namespace
-
-frmView& frmView::Instance() { return Shared().Instance(); }
-
-void frmView::ReleaseInstance() { Shared().Release(); }
 
 frmView::frmView() {
   WindowSpec design;

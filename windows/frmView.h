@@ -4,20 +4,13 @@
 
 #include <memory>
 
+#include "core/shared_window.h"
 #include "core/ui.h"
 
 namespace lumaro {
 
-class frmView {
+class frmView : public SharedInstance<frmView> {
  public:
-  // The shared instance: created (and loaded) on first use, and afresh once
-  // the previous one has closed. A closed one is freed once none of its
-  // handlers runs.
-  static frmView& Instance();
-  // Lets go of the shared instance (tests; the end of the program); it is
-  // freed once none of its handlers runs.
-  static void ReleaseInstance();
-
   // Creates the window with its controls and runs the window load, which
   // reads gInfoTarget.
   frmView();

@@ -6,6 +6,7 @@
 #include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
+#include "core/notice.h"
 #include "core/platform.h"
 #include "core/shared_window.h"
 #include "windows/frmOpen.h"
@@ -102,28 +103,13 @@ void frmViewQQ::Web_WindowClosing(bool& cancel) { cancel = true; }
 
 void frmViewQQ::webData_DownloadSaved(const std::string& path) {
   // The export went into the download folder: the user hears where.
-  Svc().dialogs->MessageBox(ExportSavedText(path), std::string(kNoticeTitle), MsgIcon::Information,
-                            MsgButtons::Ok);
+  ShowNotice(ExportSavedText(path), MsgIcon::Information);
 }
 
 void OpenVisitorViewer(IWindow* owner) {
   auto viewer = std::make_shared<frmViewQQ>();
   viewer->ShowModal(owner);
   RetireWindow(std::move(viewer));
-}
-
-std::string ExportFileName(const std::string& suggested) {
-  std::string name = suggested;
-  const size_t slash = name.find_last_of("/\\");
-  if (slash != std::string::npos) name.erase(0, slash + 1);
-  std::string clean;
-  for (unsigned char c : name)
-    if (c >= 0x20 && c != 0x7f) clean.push_back(char(c));
-  const size_t start = clean.find_first_not_of(". ");
-  clean = start == std::string::npos ? std::string() : clean.substr(start);
-  const size_t end = clean.find_last_not_of(' ');
-  clean = end == std::string::npos ? std::string() : clean.substr(0, end + 1);
-  return clean.empty() ? std::string("export.xls") : clean;
 }
 
 std::string ExportSavedText(const std::string& path) { return "导出的文件已保存到：" + path; }

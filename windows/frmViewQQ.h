@@ -42,12 +42,6 @@ class frmViewQQ {
 // runs.
 void OpenVisitorViewer(IWindow* owner);
 
-// For the browser's handling of an export download in webData: the file
-// name to save it under. The name the service suggested, reduced to its last
-// path component, without control characters and leading dots (so it can
-// neither leave the download folder nor hide there); "export.xls" when
-// nothing usable is left.
-std::string ExportFileName(const std::string& suggested);
 // The notice that tells the user where an export was saved.
 std::string ExportSavedText(const std::string& path);
 

@@ -171,16 +171,10 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   AliveToken alive_ = NewAliveToken();
 };
 
+// The key under which a view's data names the WebkitBrowser that shows it.
+inline constexpr const char* kBrowserKey = "lumaro-browser";
+
 // The zoom level of every page, as the keys left it.
 double PageZoom();
-
-// Downloads started by pages are saved here (default: the user's download
-// folder).
-// Starts the browser's web process with an empty page nobody sees, unless a
-// browser has been made already; the next browser made shares the process
-// and the empty page goes.
-void StartWebProcess();
-
-void SetDownloadDirectory(const std::string& dir);
 
 }  // namespace lumaro::gtkp

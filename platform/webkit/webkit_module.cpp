@@ -1,5 +1,6 @@
 // Entry point of the browser module.
 #include "platform/browser_module.h"
+#include "platform/webkit/web_context.h"
 #include "platform/webkit/webkit_browser.h"
 
 namespace {

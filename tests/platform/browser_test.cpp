@@ -12,6 +12,7 @@
 #include "platform/web_text/form_body.h"
 #include "platform/web_text/js_string.h"
 #include "platform/webkit/webkit_browser.h"
+#include "platform/webkit/webkit_downloads.h"
 
 namespace lumaro::platform_test {
 namespace {

@@ -9,6 +9,7 @@
 #include "platform/platform_fixture.h"
 #include "platform/ui_helpers.h"
 #include "platform/webkit/webkit_browser.h"
+#include "platform/webkit/webkit_downloads.h"
 
 namespace lumaro::platform_test {
 namespace {

@@ -1,0 +1,27 @@
+# Writes a header that holds page scripts as C++ string constants: each
+# <name>.js becomes k<Name>Script (page_hooks.js: kPageHooksScript).
+#
+#   cmake -DOUTPUT=<header> -DSCRIPT_DIR=<folder> -P embed_scripts.cmake
+file(GLOB SCRIPTS "${SCRIPT_DIR}/*.js")
+list(SORT SCRIPTS)
+set(text "// Made at build time from the page scripts in platform/webkit/scripts/.\n#pragma once\n\nnamespace lumaro::gtkp {\n")
+foreach(script IN LISTS SCRIPTS)
+  get_filename_component(stem "${script}" NAME_WE)
+  string(REPLACE "_" ";" words "${stem}")
+  set(name "k")
+  foreach(word IN LISTS words)
+    string(SUBSTRING "${word}" 0 1 first)
+    string(TOUPPER "${first}" first)
+    string(SUBSTRING "${word}" 1 -1 rest)
+    string(APPEND name "${first}${rest}")
+  endforeach()
+  file(READ "${script}" body)
+  if(body MATCHES "\\)LUMARO_JS\"")
+    message(FATAL_ERROR "${script} holds the string that ends the embedded text")
+  endif()
+  string(APPEND text "\ninline constexpr const char* ${name}Script = R\"LUMARO_JS(\n${body})LUMARO_JS\";\n")
+endforeach()
+string(APPEND text "\n}  // namespace lumaro::gtkp\n")
+file(WRITE "${OUTPUT}.new" "${text}")
+file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.new")
