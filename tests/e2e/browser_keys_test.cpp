@@ -63,6 +63,37 @@ std::string LastShown(const lumaro::service::StandInService& service) {
   return ::testing::AssertionSuccess();
 }
 
+// One step of a console's toolbar: a key, or the hot spot it stands for;
+// then the page the console shows, and whether the stand-in was asked for
+// it again (going back and forward may show the page kept from before).
+struct ToolbarStep {
+  const char* keys;
+  const char* hotSpot;
+  const char* lands;
+  bool requested;
+};
+
+// Takes the steps one after the other in the console (`window` is its
+// accessible frame, where the hot spots are).
+template <size_t N>
+void RunToolbarSteps(lumaro::service::StandInService& service, const std::string& console,
+                     const Node& window, const ToolbarStep (&steps)[N]) {
+  for (const ToolbarStep& step : steps) {
+    SCOPED_TRACE(step.keys ? step.keys : step.hotSpot);
+    const size_t shown = service.CountMarkers("shown", step.lands);
+    const size_t asked = service.CountRequests(step.lands);
+    if (step.keys) {
+      KeysTo(console, step.keys);
+    } else {
+      ASSERT_TRUE(HotSpot(window, step.hotSpot).Do("click"));
+    }
+    ASSERT_TRUE(Lands(service, step.lands, shown));
+    if (step.requested) {
+      EXPECT_EQ(service.CountRequests(step.lands), asked + 1);
+    }
+  }
+}
+
 // Waits until every load of `page` has also been reported as shown: the
 // two reports travel apart, and a step that counts the showings of a page
 // must not start before the last one is in.
@@ -167,15 +198,7 @@ TEST_F(EndToEnd, ConsoleKeysDoWhatItsToolbarDoes) {
   ASSERT_TRUE(OpenPage(Service(), console, kMenuBase));
   ASSERT_TRUE(OpenPage(Service(), console, kMenuSites));
 
-  // Each step is a key or the hot spot it stands for; then the page the
-  // console shows, and whether the stand-in was asked for it again (going
-  // back and forward may show the page kept from before).
-  struct Step {
-    const char* keys;
-    const char* hotSpot;
-    const char* lands;
-    bool requested;
-  } steps[] = {
+  const ToolbarStep steps[] = {
       {nullptr, "刷新", "mananet.asp", true},
       {"F5", nullptr, "mananet.asp", true},
       {"ctrl+r", nullptr, "mananet.asp", true},
@@ -189,20 +212,7 @@ TEST_F(EndToEnd, ConsoleKeysDoWhatItsToolbarDoes) {
       {"alt+Left", nullptr, "mananet.asp", false},
       {"alt+Home", nullptr, "default.asp", true},
   };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.keys ? step.keys : step.hotSpot);
-    const size_t shown = Service().CountMarkers("shown", step.lands);
-    const size_t asked = CountRequests(step.lands);
-    if (step.keys) {
-      KeysTo(console, step.keys);
-    } else {
-      ASSERT_TRUE(HotSpot(window, step.hotSpot).Do("click"));
-    }
-    ASSERT_TRUE(Lands(Service(), step.lands, shown));
-    if (step.requested) {
-      EXPECT_EQ(CountRequests(step.lands), asked + 1);
-    }
-  }
+  RunToolbarSteps(Service(), console, window, steps);
 
   // Alt+Home also titles the page as 首页 does.
   ASSERT_TRUE(OpenPage(Service(), console, kMenuBase));
@@ -546,12 +556,7 @@ TEST_F(EndToEnd, AgentConsoleAndDetailViewerKeys) {
   ASSERT_TRUE(OpenPage(Service(), console, kMenuClients));
   ASSERT_TRUE(OpenPage(Service(), console, kMenuNewAccount));
 
-  struct Step {
-    const char* keys;
-    const char* hotSpot;
-    const char* lands;
-    bool requested;
-  } steps[] = {
+  const ToolbarStep steps[] = {
       {"F5", nullptr, "AddAcount.asp", true},
       {"ctrl+r", nullptr, "AddAcount.asp", true},
       {nullptr, "刷新", "AddAcount.asp", true},
@@ -564,20 +569,7 @@ TEST_F(EndToEnd, AgentConsoleAndDetailViewerKeys) {
       {"alt+Left", nullptr, "manaClient.asp", false},
       {"alt+Home", nullptr, "proxyDefault.asp", true},
   };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.keys ? step.keys : step.hotSpot);
-    const size_t shown = Service().CountMarkers("shown", step.lands);
-    const size_t asked = CountRequests(step.lands);
-    if (step.keys) {
-      KeysTo(console, step.keys);
-    } else {
-      ASSERT_TRUE(HotSpot(window, step.hotSpot).Do("click"));
-    }
-    ASSERT_TRUE(Lands(Service(), step.lands, shown));
-    if (step.requested) {
-      EXPECT_EQ(CountRequests(step.lands), asked + 1);
-    }
-  }
+  RunToolbarSteps(Service(), console, window, steps);
 
   // The detail viewer, beside the console: F5 there reloads its page, not
   // the console's; F5 in the console reloads the console's, not the

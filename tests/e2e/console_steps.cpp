@@ -168,19 +168,4 @@ int UnitPrice(const lumaro::service::StandInService& service) {
   return std::atoi(record.c_str() + (last == std::string::npos ? 0 : last + 3));
 }
 
-ScopedHome::ScopedHome(const std::string& dir) {
-  if (const char* home = std::getenv("HOME")) {
-    had_ = true;
-    old_ = home;
-  }
-  setenv("HOME", dir.c_str(), 1);
-}
-
-ScopedHome::~ScopedHome() {
-  if (had_)
-    setenv("HOME", old_.c_str(), 1);
-  else
-    unsetenv("HOME");
-}
-
 }  // namespace e2e

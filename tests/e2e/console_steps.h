@@ -105,16 +105,9 @@ int UnitPrice(const lumaro::service::StandInService& service);
 
 // Makes `dir` the home folder of the clients started from now on (where an
 // export lands), until the object goes.
-class ScopedHome {
+class ScopedHome : public ScopedEnv {
  public:
-  explicit ScopedHome(const std::string& dir);
-  ~ScopedHome();
-  ScopedHome(const ScopedHome&) = delete;
-  ScopedHome& operator=(const ScopedHome&) = delete;
-
- private:
-  std::string old_;
-  bool had_ = false;
+  explicit ScopedHome(const std::string& dir) : ScopedEnv("HOME", dir) {}
 };
 
 }  // namespace e2e

@@ -27,6 +27,33 @@ namespace lumaro {
 
 inline std::string Base() { return std::string(kServiceBase); }
 
+// The consoles' toolbar hot spots: over the skin's buttons, no caption, a
+// hand cursor and a name for assistive tools.
+inline void ExpectToolbarHotSpots(FakeWindow& w) {
+  struct Spot {
+    const char* name;
+    Rect rect;
+    const char* purpose;
+  } spots[] = {
+      {"lblEdit", {8355, 915, 1470, 315}, "修改资料"}, {"lblHome", {9885, 930, 915, 315}, "首页"},
+      {"lblBack", {10860, 930, 855, 300}, "后退"},     {"lblGo", {11745, 960, 885, 300}, "前进"},
+      {"lblReFresh", {12660, 960, 930, 255}, "刷新"},  {"lblExit", {13575, 960, 915, 285}, "退出"},
+  };
+  for (const auto& s : spots) {
+    SCOPED_TRACE(s.name);
+    const FakeControlRecord* r = w.Record(s.name);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->kind, FakeControlKind::Label);
+    EXPECT_EQ(r->rect.left, s.rect.left);
+    EXPECT_EQ(r->rect.top, s.rect.top);
+    EXPECT_EQ(r->rect.width, s.rect.width);
+    EXPECT_EQ(r->rect.height, s.rect.height);
+    EXPECT_EQ(r->caption, "");
+    EXPECT_EQ(r->style.accessibleName, s.purpose);
+    EXPECT_TRUE(r->style.handCursor);
+  }
+}
+
 class FormsTest : public ::testing::Test {
  protected:
   // A sign-in opens the consoles as the program does.

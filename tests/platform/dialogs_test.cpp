@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/platform_fixture.h"
+#include "platform/ui_helpers.h"
 
 namespace lumaro::platform_test {
 namespace {
@@ -17,15 +18,6 @@ GtkDialog* OpenDialog() {
       found = GTK_DIALOG(it->data);
   g_list_free(toplevels);
   return found;
-}
-
-void CollectWidgets(GtkWidget* widget, std::vector<GtkWidget*>* out) {
-  out->push_back(widget);
-  if (GTK_IS_CONTAINER(widget)) {
-    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-    for (GList* it = children; it; it = it->next) CollectWidgets(GTK_WIDGET(it->data), out);
-    g_list_free(children);
-  }
 }
 
 struct Seen {
@@ -48,9 +40,7 @@ void WhenDialogShows(Seen* seen, std::function<void(GtkDialog*)> act) {
         if (!dialog) return G_SOURCE_CONTINUE;
         Seen* seen = job->seen;
         seen->title = gtk_window_get_title(GTK_WINDOW(dialog));
-        std::vector<GtkWidget*> widgets;
-        CollectWidgets(GTK_WIDGET(dialog), &widgets);
-        for (GtkWidget* w : widgets) {
+        for (GtkWidget* w : WidgetsUnder(GTK_WIDGET(dialog))) {
           if (GTK_IS_LABEL(w) && seen->text.empty() && !gtk_widget_get_ancestor(w, GTK_TYPE_BUTTON))
             seen->text = gtk_label_get_text(GTK_LABEL(w));
           if (GTK_IS_BUTTON(w)) ++seen->buttons;
@@ -75,9 +65,7 @@ void WhenDialogShows(Seen* seen, std::function<void(GtkDialog*)> act) {
 void Respond(GtkDialog* dialog, int response) { gtk_dialog_response(dialog, response); }
 
 void SetEntry(GtkDialog* dialog, const char* text) {
-  std::vector<GtkWidget*> widgets;
-  CollectWidgets(GTK_WIDGET(dialog), &widgets);
-  for (GtkWidget* w : widgets)
+  for (GtkWidget* w : WidgetsUnder(GTK_WIDGET(dialog)))
     if (GTK_IS_ENTRY(w)) gtk_entry_set_text(GTK_ENTRY(w), text);
 }
 

@@ -13,26 +13,16 @@
 namespace lumaro::platform_test {
 namespace {
 
-GtkWidget* FindNamed(GtkWidget* widget, const char* name) {
-  if (g_strcmp0(gtk_widget_get_name(widget), name) == 0) return widget;
-  if (!GTK_IS_CONTAINER(widget)) return nullptr;
-  GtkWidget* found = nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-  for (GList* it = children; it && !found; it = it->next)
-    found = FindNamed(GTK_WIDGET(it->data), name);
-  g_list_free(children);
-  return found;
+GtkWidget* FindNamed(GtkWidget* root, const char* name) {
+  for (GtkWidget* widget : WidgetsUnder(root))
+    if (g_strcmp0(gtk_widget_get_name(widget), name) == 0) return widget;
+  return nullptr;
 }
 
-GtkWidget* FirstOfType(GtkWidget* widget, GType type) {
-  if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) return widget;
-  if (!GTK_IS_CONTAINER(widget)) return nullptr;
-  GtkWidget* found = nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-  for (GList* it = children; it && !found; it = it->next)
-    found = FirstOfType(GTK_WIDGET(it->data), type);
-  g_list_free(children);
-  return found;
+GtkWidget* FirstOfType(GtkWidget* root, GType type) {
+  for (GtkWidget* widget : WidgetsUnder(root))
+    if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) return widget;
+  return nullptr;
 }
 
 class PageKeysTest : public ::testing::Test {

@@ -90,6 +90,22 @@ std::vector<uint32_t> PixelsIn(GtkWidget* client, const GdkRectangle& r) {
   return pixels;
 }
 
+std::vector<GtkWidget*> WidgetsUnder(GtkWidget* root) {
+  std::vector<GtkWidget*> found;
+  std::vector<GtkWidget*> pending{root};
+  while (!pending.empty()) {
+    GtkWidget* widget = pending.back();
+    pending.pop_back();
+    found.push_back(widget);
+    if (!GTK_IS_CONTAINER(widget)) continue;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    // Pushed last to first, so that the first child is visited next.
+    for (GList* it = g_list_last(children); it; it = it->prev) pending.push_back(GTK_WIDGET(it->data));
+    g_list_free(children);
+  }
+  return found;
+}
+
 uint32_t PixelAt(GtkWidget* client, int x, int y) {
   std::vector<uint32_t> one = PixelsIn(client, GdkRectangle{x, y, 1, 1});
   return one.empty() ? 0xFFFFFFFF : one[0];

@@ -22,6 +22,9 @@ void ClickWidget(GtkWidget* widget, int dx = -1, int dy = -1, int clicks = 1);
 void PressKeys(const std::string& keys);
 void TypeText(const std::string& text);
 
+// `root` and every widget inside it, depth first, `root` first.
+std::vector<GtkWidget*> WidgetsUnder(GtkWidget* root);
+
 // The widget's position inside its window's client area.
 GdkRectangle PlaceInClient(GtkWidget* widget, GtkWidget* client);
 
