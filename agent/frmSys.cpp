@@ -6,11 +6,11 @@
 
 #include "build_config.h"
 #include "core/address_kinds.h"
+#include "core/desktop.h"
 #include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/notice.h"
-#include "core/platform.h"
 #include "core/shared_window.h"
 #include "core/startup.h"
 #include "core/url_helpers.h"
@@ -94,7 +94,7 @@ frmSys::frmSys() {
   design.minimizeButton = true;
   design.maximizeButton = true;
   design.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(design);
+  window_ = Desktop().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   ControlStyle page;
@@ -258,14 +258,14 @@ void frmSys::OpenChatLink() {
   if (!IsChatLink(address)) return;
   try {
     // Nothing is shown when the desktop's browser cannot be started.
-    Svc().shell->OpenInBrowser(address);
+    Desktop().shell->OpenInBrowser(address);
   } catch (const std::exception&) {
   }
 }
 
 void frmSys::lbl8_Click() {
   std::optional<std::string> answer =
-      Svc().dialogs->InputBox("请输入新的程序版本号：", "版本设定", VersionText());
+      Desktop().dialogs->InputBox("请输入新的程序版本号：", "版本设定", VersionText());
   // Closed while the box was up: nothing is set.
   if (closed_ || !answer || answer->empty()) return;
   const std::string stamp = TimerStamp();

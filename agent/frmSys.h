@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "core/desktop.h"
 #include "core/shared_window.h"
-#include "core/platform.h"
 #include "core/ui.h"
 
 namespace lumaro {

@@ -10,11 +10,11 @@
 #include "agent/frmSys.h"
 #include "build_config.h"
 #include "core/address_kinds.h"
+#include "core/desktop.h"
 #include "core/form_text.h"
 #include "core/guard_post.h"
 #include "core/http_fetch.h"
 #include "core/notice.h"
-#include "core/platform.h"
 #include "core/url_helpers.h"
 #include "windows/frmView.h"
 
@@ -149,7 +149,7 @@ void frmSys::DivertChatLink(BeforeNavigateArgs& args) {
   try {
     // The address as the page gave it, not the lower-cased copy. Nothing is
     // shown when the desktop's browser cannot be started.
-    Svc().shell->OpenInBrowser(args.url);
+    Desktop().shell->OpenInBrowser(args.url);
   } catch (const std::exception&) {
   }
 }

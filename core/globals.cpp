@@ -1,6 +1,6 @@
 #include "core/globals.h"
 
-#include "core/platform.h"
+#include "core/desktop.h"
 
 namespace lumaro {
 

@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include "core/ansi.h"
+#include "core/desktop.h"
 #include "core/globals.h"
-#include "core/platform.h"
 
 namespace lumaro {
 
@@ -33,7 +33,7 @@ double HttpTimeLimit() { return g_timeLimit; }
 void SetHttpTimeLimit(double seconds) { g_timeLimit = seconds; }
 
 std::string TimerStamp() {
-  float seconds = float(Svc().clock->SecondsSinceMidnight());
+  float seconds = float(Desktop().clock->SecondsSinceMidnight());
   // General format with up to seven significant digits, independent of the
   // locale's decimal separator ("45296.13").
   char buf[32];
@@ -42,7 +42,7 @@ std::string TimerStamp() {
 }
 
 void PumpEvents() {
-  if (Svc().pump) Svc().pump->PumpEvents();
+  if (Desktop().pump) Desktop().pump->PumpEvents();
 }
 
 std::string BytesToString(const std::string& bytes) {
@@ -104,7 +104,7 @@ std::string HttpGet(const std::string& url, bool stamp) {
   } catch (...) {
   }
   try {
-    if (!gHttpRequest) gHttpRequest = Svc().http->CreateRequest();
+    if (!gHttpRequest) gHttpRequest = Desktop().http->CreateRequest();
   } catch (...) {
   }
   if (address.empty()) return "";
@@ -125,7 +125,7 @@ std::string HttpGet(const std::string& url, bool stamp) {
   PumpEvents();
   if (abandoned()) return "ERROR";
   gHttpResult = "";
-  IClock& clock = *Svc().clock;
+  IClock& clock = *Desktop().clock;
   const double start = clock.MonotonicSeconds();
   while (gHttpResult.empty()) {
     try {
@@ -148,7 +148,7 @@ std::string HttpGet(const std::string& url, bool stamp) {
       break;
     }
     // Sleeps until the request's socket, a window event or a timer is ready.
-    if (Svc().pump) Svc().pump->WaitForEvents(std::min(kLookInterval, g_timeLimit - elapsed));
+    if (Desktop().pump) Desktop().pump->WaitForEvents(std::min(kLookInterval, g_timeLimit - elapsed));
     if (abandoned()) return "ERROR";
   }
   return gHttpResult;
@@ -158,10 +158,10 @@ void Delay(int count) {
   for (int i = 1; i <= count; ++i) {
     if (gStopWaiting) return;
     PumpEvents();
-    IClock& clock = *Svc().clock;
+    IClock& clock = *Desktop().clock;
     const double until = clock.MonotonicSeconds() + 0.020;
     for (double now = clock.MonotonicSeconds(); now < until; now = clock.MonotonicSeconds())
-      Svc().pump->WaitForEvents(until - now);
+      Desktop().pump->WaitForEvents(until - now);
     PumpEvents();
   }
 }

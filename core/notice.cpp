@@ -5,7 +5,7 @@
 namespace lumaro {
 
 void ShowNotice(const std::string& text, MsgIcon icon) {
-  Svc().dialogs->MessageBox(text, std::string(kNoticeTitle), icon, MsgButtons::Ok);
+  Desktop().dialogs->MessageBox(text, std::string(kNoticeTitle), icon, MsgButtons::Ok);
 }
 
 }  // namespace lumaro

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/platform.h"
+#include "core/desktop.h"
 
 namespace lumaro {
 

@@ -7,12 +7,12 @@
 #include <limits>
 
 #include "core/ansi.h"
+#include "core/desktop.h"
 #include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
 #include "core/notice.h"
-#include "core/platform.h"
 
 namespace lumaro {
 
@@ -98,20 +98,20 @@ std::string GeneralDateText(const std::tm& t) {
   return buf;
 }
 
-std::string IniFilePath() { return Svc().files->DataDir() + "/ini.txt"; }
-std::string ShareFilePath() { return Svc().files->DataDir() + "/share.txt"; }
+std::string IniFilePath() { return Desktop().files->DataDir() + "/ini.txt"; }
+std::string ShareFilePath() { return Desktop().files->DataDir() + "/share.txt"; }
 
 void WriteShareLog() {
   try {
-    std::string line = GeneralDateText(Svc().clock->LocalNow()) + "\r\n";
-    Svc().files->WriteFile(ShareFilePath(), Utf8ToAnsi(line), false);
+    std::string line = GeneralDateText(Desktop().clock->LocalNow()) + "\r\n";
+    Desktop().files->WriteFile(ShareFilePath(), Utf8ToAnsi(line), false);
   } catch (...) {
   }
 }
 
 void Main() {
   // 1. One running copy only.
-  if (Svc().instance->AnotherInstanceRunning()) {
+  if (Desktop().instance->AnotherInstanceRunning()) {
     ShowNotice("系统中已有此程序的副本在运行!", MsgIcon::Information);
     return;
   }

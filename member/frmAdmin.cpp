@@ -1,9 +1,9 @@
 #include "member/frmAdmin.h"
 
 #include "build_config.h"
+#include "core/desktop.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
-#include "core/platform.h"
 #include "core/shared_window.h"
 #include "core/startup.h"
 #include "core/url_helpers.h"
@@ -66,7 +66,7 @@ frmAdmin::frmAdmin() {
   design.minimizeButton = true;
   design.maximizeButton = true;
   design.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(design);
+  window_ = Desktop().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   ControlStyle page;

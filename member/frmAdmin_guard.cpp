@@ -6,12 +6,12 @@
 #include <stdexcept>
 
 #include "build_config.h"
+#include "core/desktop.h"
 #include "core/form_text.h"
 #include "core/globals.h"
 #include "core/guard_post.h"
 #include "core/http_fetch.h"
 #include "core/notice.h"
-#include "core/platform.h"
 #include "core/url_helpers.h"
 #include "member/frmAdmin.h"
 
@@ -108,7 +108,7 @@ void frmAdmin::Guard(BeforeNavigateArgs& args) {
     return;
   }
   if (Contains(address, "delnet.asp")) {
-    MsgResult answer = Svc().dialogs->MessageBox("确定要删除当前网站吗?", std::string(kNoticeTitle),
+    MsgResult answer = Desktop().dialogs->MessageBox("确定要删除当前网站吗?", std::string(kNoticeTitle),
                                                  MsgIcon::Information, MsgButtons::YesNo);
     if (ClosedMeanwhile(args)) return;
     if (answer != MsgResult::Yes) {

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/desktop_services.h"
+#include "platform/linux_system.h"
 
 #ifndef LUMARO_ASSET_INSTALL_DIR
 #define LUMARO_ASSET_INSTALL_DIR "/usr/local/share/lumaro/assets"

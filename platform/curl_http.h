@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "core/platform.h"
+#include "core/desktop.h"
 
 namespace lumaro {
 

@@ -1,7 +1,7 @@
 // Modal message and input boxes.
 #pragma once
 
-#include "core/platform.h"
+#include "core/desktop.h"
 
 namespace lumaro {
 

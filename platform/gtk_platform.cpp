@@ -5,12 +5,12 @@
 #include "platform/assets.h"
 #include "platform/browser_module.h"
 #include "platform/curl_http.h"
-#include "platform/desktop_services.h"
 #include "platform/gtk_dialogs.h"
 #include "platform/gtk_internal.h"
 #include "platform/gtk_pump.h"
 #include "platform/gtk_window.h"
 #include "platform/input_gate.h"
+#include "platform/linux_system.h"
 
 namespace lumaro {
 
@@ -29,11 +29,11 @@ bool InitGtkPlatform(int* argc, char*** argv) {
   return true;
 }
 
-Services InstallGtkPlatform() {
+DesktopServices InstallGtkPlatform() {
   // Created once and never destroyed: windows released by static
   // destructors may still reach them.
-  static Services services = [] {
-    Services s;
+  static DesktopServices services = [] {
+    DesktopServices s;
     s.pump = new GlibEventPump();
     s.clock = new SystemClock();
     s.http = new CurlHttpFactory();
@@ -44,7 +44,7 @@ Services InstallGtkPlatform() {
     s.ui = new GtkUiFactory();
     return s;
   }();
-  InstallServices(services);
+  InstallDesktop(services);
   return services;
 }
 

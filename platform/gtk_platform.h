@@ -1,25 +1,25 @@
 // The GTK 3 + WebKitGTK + libcurl realisation of the interfaces in
-// core/platform.h and core/ui.h.
+// core/desktop.h and core/ui.h.
 //
 // Typical use in an executable:
 //
 //   if (!lumaro::InitGtkPlatform(&argc, &argv)) { /* no display */ }
-//   lumaro::InstallGtkPlatform();       // fills Svc()
+//   lumaro::InstallGtkPlatform();       // fills Desktop()
 //   ... open the first window ...
 //   lumaro::RunUntilLastWindowCloses(); // the program's main loop
 //   lumaro::ShutdownGtkPlatform();
 #pragma once
 
-#include "core/platform.h"
+#include "core/desktop.h"
 
 namespace lumaro {
 
 // Opens the display. False when there is none (DISPLAY unset or unreachable).
 bool InitGtkPlatform(int* argc, char*** argv);
 
-// Creates the real services once and installs them with InstallServices.
+// Creates the real services once and installs them with InstallDesktop.
 // Call after InitGtkPlatform. Returns the installed set.
-Services InstallGtkPlatform();
+DesktopServices InstallGtkPlatform();
 
 // Top-level windows that have been shown and not closed yet.
 int OpenWindowCount();

@@ -1,7 +1,7 @@
 // The event pump over the default GLib main context.
 #pragma once
 
-#include "core/platform.h"
+#include "core/desktop.h"
 
 namespace lumaro {
 

@@ -3,7 +3,7 @@
 #include <cairo.h>
 #include <gtk/gtk-a11y.h>
 
-#include "core/platform.h"
+#include "core/desktop.h"
 #include "core/spoken_names.h"
 
 // The drawn button's widget: a drawing area that knows its host, whose
@@ -185,7 +185,7 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
     gtk_widget_grab_focus(area_);
   };
   model->processPendingMessages = [] {
-    if (Svc().pump) Svc().pump->PumpEvents();
+    if (Desktop().pump) Desktop().pump->PumpEvents();
   };
   // Drawn at the display's scale from the start: the window it goes into
   // has the scale of the screen until it is shown elsewhere.

@@ -3,12 +3,12 @@
 #include <exception>
 
 #include "build_config.h"
+#include "core/desktop.h"
 #include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
 #include "core/notice.h"
-#include "core/platform.h"
 #include "core/shared_window.h"
 #include "core/url_helpers.h"
 #include "signin/frmlogin.h"
@@ -49,7 +49,7 @@ frmReg::frmReg() {
   design.maximizeButton = false;
   design.showInTaskbar = false;
   design.placement = Placement::CenterOwner;
-  window_ = Svc().ui->CreateWindow(design);
+  window_ = Desktop().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   // The browser lies underneath the account box, so it is never seen.

@@ -4,12 +4,12 @@
 
 #include "build_config.h"
 #include "core/ansi.h"
+#include "core/desktop.h"
 #include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/md5.h"
 #include "core/notice.h"
-#include "core/platform.h"
 #include "core/shared_window.h"
 #include "core/startup.h"
 #include "core/url_helpers.h"
@@ -65,7 +65,7 @@ frmlogin::frmlogin() {
   design.minimizeButton = true;
   design.maximizeButton = false;
   design.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(design);
+  window_ = Desktop().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   // Creation order is the tab order: the user name box comes first. Labels
@@ -147,7 +147,7 @@ std::string RememberedSignInLine(const std::string& user, const std::string& pas
 }
 
 void frmlogin::LoadRememberedSignIn() {
-  std::optional<std::string> bytes = Svc().files->ReadFile(IniFilePath());
+  std::optional<std::string> bytes = Desktop().files->ReadFile(IniFilePath());
   if (!bytes) return;
   std::optional<RememberedSignIn> signIn = ReadRememberedSignIn(*bytes);
   if (!signIn) return;
@@ -187,7 +187,7 @@ void frmlogin::SignIn() {
   // The label over the sign-in picture stays clickable while the request
   // waits; a second request would abandon the first one.
   if (signingIn_) return;
-  IDialogs& dialogs = *Svc().dialogs;
+  IDialogs& dialogs = *Desktop().dialogs;
   const std::string user = txtuser->Text();
   if (user.empty()) {
     dialogs.MessageBox("请输入登录帐号", std::string(kApplicationTitle), MsgIcon::None,
@@ -224,7 +224,7 @@ void frmlogin::SignIn() {
   }
 
   // An accepted sign-in goes on even when the file cannot be written.
-  Svc().files->WriteFile(IniFilePath(), RememberedSignInLine(user, password, chkWrite->Checked()),
+  Desktop().files->WriteFile(IniFilePath(), RememberedSignInLine(user, password, chkWrite->Checked()),
                          /*ownerOnly=*/true);
 
   gUserName = user;

@@ -6,10 +6,10 @@
 #include "build_config.h"
 #include "controls/progbutton.h"
 #include "core/address_kinds.h"
+#include "core/desktop.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/notice.h"
-#include "core/platform.h"
 #include "core/shared_window.h"
 
 namespace lumaro {
@@ -37,7 +37,7 @@ frmCheckCode::frmCheckCode() {
   design.maximizeButton = false;
   design.showInTaskbar = false;
   design.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(design);
+  window_ = Desktop().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   // Added before the panel, so the panel covers it.

@@ -3,8 +3,8 @@
 #include <exception>
 
 #include "core/address_kinds.h"
+#include "core/desktop.h"
 #include "core/globals.h"
-#include "core/platform.h"
 
 namespace lumaro {
 
@@ -19,7 +19,7 @@ frmOpen::frmOpen() {
   design.maximizeButton = false;
   design.showInTaskbar = false;
   design.placement = Placement::System;
-  window_ = Svc().ui->CreateWindow(design);
+  window_ = Desktop().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   // Lies almost wholly outside the tiny client area: the page runs unseen.
@@ -54,7 +54,7 @@ void frmOpen::Web_BeforeNavigate2(BeforeNavigateArgs& args) {
   try {
     // A desktop without the messenger program refuses it; the window closes
     // all the same, there is nothing more it could do.
-    Svc().shell->OpenChatApp(args.url);
+    Desktop().shell->OpenChatApp(args.url);
   } catch (const std::exception&) {
   }
   PageClosed();

@@ -2,10 +2,10 @@
 
 #include <exception>
 
-#include "controls/progbutton.h"
 #include "build_config.h"
+#include "controls/progbutton.h"
+#include "core/desktop.h"
 #include "core/notice.h"
-#include "core/platform.h"
 #include "core/shared_window.h"
 
 namespace lumaro {
@@ -35,7 +35,7 @@ frmUP::frmUP() {
   design.maximizeButton = false;
   design.showInTaskbar = false;
   design.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(design);
+  window_ = Desktop().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   ControlStyle side;
@@ -65,14 +65,14 @@ frmUP::frmUP() {
 void frmUP::Show() { window_->Show(); }
 
 std::string frmUP::DownloadAddress() {
-  return std::string(kServiceBase) + "1/" + WithoutExtension(Svc().files->ExecutableName()) +
+  return std::string(kServiceBase) + "1/" + WithoutExtension(Desktop().files->ExecutableName()) +
          ".rar";
 }
 
 void frmUP::Command1_Click() {
   bool started = false;
   try {
-    started = Svc().shell->OpenInBrowser(DownloadAddress());
+    started = Desktop().shell->OpenInBrowser(DownloadAddress());
   } catch (const std::exception&) {
   }
   if (!started) {

@@ -2,8 +2,8 @@
 
 #include <exception>
 
+#include "core/desktop.h"
 #include "core/globals.h"
-#include "core/platform.h"
 #include "core/shared_window.h"
 
 namespace lumaro {
@@ -30,7 +30,7 @@ frmView::frmView() {
   // client area exactly.
   design.frameWidth = kFrameWidth;
   design.frameHeight = kFrameHeight;
-  window_ = Svc().ui->CreateWindow(design);
+  window_ = Desktop().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   ControlStyle page;

@@ -1,7 +1,7 @@
 #include "windows/frmViewMemo.h"
 
+#include "core/desktop.h"
 #include "core/globals.h"
-#include "core/platform.h"
 #include "core/shared_window.h"
 
 namespace lumaro {
@@ -17,7 +17,7 @@ frmViewMemo::frmViewMemo() {
   design.maximizeButton = false;
   design.showInTaskbar = false;
   design.placement = Placement::CenterScreen;
-  window_ = Svc().ui->CreateWindow(design);
+  window_ = Desktop().ui->CreateWindow(design);
 
   ControlStyle page;
   page.accessibleName = "备注";

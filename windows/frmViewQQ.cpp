@@ -3,11 +3,11 @@
 #include <exception>
 
 #include "build_config.h"
+#include "core/desktop.h"
 #include "core/form_text.h"
 #include "core/globals.h"
 #include "core/http_fetch.h"
 #include "core/notice.h"
-#include "core/platform.h"
 #include "core/shared_window.h"
 #include "windows/frmOpen.h"
 
@@ -34,7 +34,7 @@ frmViewQQ::frmViewQQ() {
   // client area exactly.
   design.frameWidth = kFrameWidth;
   design.frameHeight = kFrameHeight;
-  window_ = Svc().ui->CreateWindow(design);
+  window_ = Desktop().ui->CreateWindow(design);
   IWindow& w = *window_;
 
   // Created first, so that Web covers it. The exports it loads are saved

@@ -149,10 +149,10 @@ std::vector<std::string> FakeDialogs::Texts() const {
   return texts;
 }
 
-FakeEnvironment::FakeEnvironment() : previous_(Svc()), previousLimit_(HttpTimeLimit()) {
+FakeEnvironment::FakeEnvironment() : previous_(Desktop()), previousLimit_(HttpTimeLimit()) {
   DispatchGate::Get().Reset();
   ResetGlobals();
-  Services s;
+  DesktopServices s;
   s.pump = &pump;
   s.clock = &clock;
   s.http = &http;
@@ -161,7 +161,7 @@ FakeEnvironment::FakeEnvironment() : previous_(Svc()), previousLimit_(HttpTimeLi
   s.instance = &instance;
   s.dialogs = &dialogs;
   s.ui = &ui;
-  InstallServices(s);
+  InstallDesktop(s);
   SetHttpTimeLimit(30.0);
 }
 
@@ -170,7 +170,7 @@ FakeEnvironment::~FakeEnvironment() {
   // exists; nothing a test left waiting reaches the next test.
   DispatchGate::Get().Reset();
   ResetGlobals();
-  InstallServices(previous_);
+  InstallDesktop(previous_);
   SetHttpTimeLimit(previousLimit_);
 }
 

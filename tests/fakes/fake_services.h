@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/desktop.h"
 #include "fakes/fake_ui.h"
 
 namespace lumaro {
@@ -210,7 +210,7 @@ class FakeEnvironment {
   FakeUiFactory ui;
 
  private:
-  Services previous_;
+  DesktopServices previous_;
   double previousLimit_;
 };
 

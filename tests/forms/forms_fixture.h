@@ -13,7 +13,7 @@
 
 #include "agent/frmSys.h"
 #include "build_config.h"
-#include "core/platform.h"
+#include "core/desktop.h"
 #include "core/shared_window.h"
 #include "core/startup.h"
 #include "fakes/fake_services.h"
@@ -106,7 +106,7 @@ class FormsTest : public ::testing::Test {
   // The desktop can start nothing: the shell answers false.
   void FailShell() { env.shell.refuse = true; }
   // The shell throws instead of answering.
-  void ThrowingShell() { Svc().shell = &throwingShell_; }
+  void ThrowingShell() { Desktop().shell = &throwingShell_; }
 
   FakeEnvironment env;
   FakeUiFactory& ui = env.ui;

@@ -121,7 +121,7 @@ TEST_F(UpdateTest, ADownloadNoBrowserTookIsReportedAndTheWindowStays) {
     }
 
     // Once a browser can be started, the next click downloads and closes.
-    Svc().shell = &env.shell;
+    Desktop().shell = &env.shell;
     env.shell.refuse = false;
     w.Click("Command1");
     EXPECT_FALSE(w.IsOpen());

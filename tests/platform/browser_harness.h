@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/desktop.h"
 #include "core/ui.h"
 #include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
@@ -70,7 +70,7 @@ struct Harness {
     design.clientWidth = 9000;
     design.clientHeight = 7500;
     design.frame = FrameKind::Sizable;
-    window = Svc().ui->CreateWindow(design);
+    window = Desktop().ui->CreateWindow(design);
     web = window->AddBrowser("web", {0, 0, 9000, 7500}, style);
     web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) {
       navigations.push_back({args.url, args.postText});

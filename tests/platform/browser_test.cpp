@@ -152,7 +152,7 @@ TEST_F(BrowserTest, HandlerMayWaitInAModalWindowAndUseTheDocumentBeforeDeciding)
       return G_SOURCE_REMOVE;
     }, nullptr);
     const int before = ticks;
-    MsgResult answer = Svc().dialogs->MessageBox("确定要删除当前网站吗?", "Lumaro提醒您",
+    MsgResult answer = Desktop().dialogs->MessageBox("确定要删除当前网站吗?", "Lumaro提醒您",
                                                  MsgIcon::Information, MsgButtons::YesNo);
     EXPECT_GT(ticks, before + 3);
     seen = h.web->Document().Value("n");
@@ -495,7 +495,7 @@ TEST_F(BrowserTest, ControlsAddedLaterCoverTheBrowser) {
   design.clientWidth = 6075;
   design.clientHeight = 3690;
   design.frame = FrameKind::FixedDialog;
-  auto w = Svc().ui->CreateWindow(design);
+  auto w = Desktop().ui->CreateWindow(design);
   IBrowser* web1 = w->AddBrowser("web1", {1635, 570, 4620, 1365});
   w->AddPanel("Picture1", {0, 60, 9810, 2340});
   ControlStyle inPanel;
@@ -533,7 +533,7 @@ TEST_F(BrowserTest, DownloadsAreSavedInTheDownloadFolder) {
     h.web->Navigate2(server_.Url("/exportxls.asp?id=7"));
     std::optional<std::string> saved;
     EXPECT_TRUE(RunUntil(
-        [&] { return (saved = Svc().files->ReadFile(dir + name)) && *saved == bytes; }, 10));
+        [&] { return (saved = Desktop().files->ReadFile(dir + name)) && *saved == bytes; }, 10));
   }
   EXPECT_TRUE(h.completes.empty()) << "a download completes no document";
   gtkp::SetDownloadDirectory("");

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/desktop_services.h"
+#include "platform/linux_system.h"
 
 namespace lumaro::platform_test {
 namespace {

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/desktop_services.h"
+#include "platform/linux_system.h"
 #include "platform/platform_fixture.h"
 
 namespace lumaro::platform_test {

@@ -80,7 +80,7 @@ class DialogsTest : public ::testing::Test {
 TEST_F(DialogsTest, InformationBoxShowsTheIconTitleAndText) {
   Seen seen;
   WhenDialogShows(&seen, [](GtkDialog* d) { Respond(d, GTK_RESPONSE_OK); });
-  MsgResult result = Svc().dialogs->MessageBox("代码测试成功！", "Lumaro提醒您",
+  MsgResult result = Desktop().dialogs->MessageBox("代码测试成功！", "Lumaro提醒您",
                                                MsgIcon::Information, MsgButtons::Ok);
   EXPECT_EQ(result, MsgResult::Ok);
   EXPECT_EQ(seen.title, "Lumaro提醒您");
@@ -92,7 +92,7 @@ TEST_F(DialogsTest, InformationBoxShowsTheIconTitleAndText) {
 TEST_F(DialogsTest, PlainBoxHasNoIconAndAnEmptyTitleBecomesTheApplicationTitle) {
   Seen seen;
   WhenDialogShows(&seen, [](GtkDialog* d) { PressEscape(d); });
-  EXPECT_EQ(Svc().dialogs->MessageBox("请输入密码", "", MsgIcon::None, MsgButtons::Ok),
+  EXPECT_EQ(Desktop().dialogs->MessageBox("请输入密码", "", MsgIcon::None, MsgButtons::Ok),
             MsgResult::Ok);
   EXPECT_EQ(seen.iconName, "");
   EXPECT_EQ(seen.title, "Lumaro");
@@ -111,7 +111,7 @@ TEST_F(DialogsTest, YesNoBoxAnswers) {
   for (auto& c : cases) {
     Seen seen;
     WhenDialogShows(&seen, c.act);
-    EXPECT_EQ(Svc().dialogs->MessageBox("确定要删除当前网站吗?", "Lumaro提醒您",
+    EXPECT_EQ(Desktop().dialogs->MessageBox("确定要删除当前网站吗?", "Lumaro提醒您",
                                         MsgIcon::Information, MsgButtons::YesNo),
               c.expected);
     EXPECT_EQ(seen.buttons, 2);
@@ -124,7 +124,7 @@ TEST_F(DialogsTest, InputBoxOffersTheDefaultSelectedAndReturnsTheAnswer) {
     SetEntry(d, "1-52");
     Respond(d, GTK_RESPONSE_OK);
   });
-  EXPECT_EQ(Svc().dialogs->InputBox("请输入版本号", "设置版本", "1-51"), "1-52");
+  EXPECT_EQ(Desktop().dialogs->InputBox("请输入版本号", "设置版本", "1-51"), "1-52");
   EXPECT_EQ(seen.entryText, "1-51");
   EXPECT_TRUE(seen.selectedAll);
   EXPECT_EQ(seen.title, "设置版本");
@@ -135,7 +135,7 @@ TEST_F(DialogsTest, InputBoxOffersTheDefaultSelectedAndReturnsTheAnswer) {
                    std::function<void(GtkDialog*)>([](GtkDialog* d) { PressEscape(d); })}) {
     Seen other;
     WhenDialogShows(&other, act);
-    EXPECT_EQ(Svc().dialogs->InputBox("请输入版本号", "设置版本", "1-51"), std::nullopt);
+    EXPECT_EQ(Desktop().dialogs->InputBox("请输入版本号", "设置版本", "1-51"), std::nullopt);
   }
 }
 
@@ -154,7 +154,7 @@ TEST_F(DialogsTest, TimersRunWhileABoxIsUp) {
     if (GtkDialog* d = OpenDialog()) gtk_dialog_response(d, GTK_RESPONSE_OK);
     return G_SOURCE_REMOVE;
   }, nullptr);
-  Svc().dialogs->MessageBox("x", "t", MsgIcon::None, MsgButtons::Ok);
+  Desktop().dialogs->MessageBox("x", "t", MsgIcon::None, MsgButtons::Ok);
   g_source_remove(timer);
   EXPECT_GE(ticks, 5);
 }

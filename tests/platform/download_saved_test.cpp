@@ -79,7 +79,7 @@ class DownloadSavedTest : public ::testing::Test {
     design.caption = "frmViewQQ";
     design.clientWidth = 6000;
     design.clientHeight = 4500;
-    window_ = Svc().ui->CreateWindow(design);
+    window_ = Desktop().ui->CreateWindow(design);
     // Created first: the hidden browser has a sibling, as in the viewer.
     ControlStyle exports;
     exports.savesDownloads = true;
@@ -151,7 +151,7 @@ TEST_F(DownloadSavedTest, TheStartingBrowserHearsThePathOfTheSavedFile) {
   data_->Navigate2(server_.Url("/export.xls"));
   ASSERT_TRUE(RunUntil([&] { return !saved_.empty(); }, 10)) << "no word of the saved file";
   EXPECT_EQ(saved_, std::vector<std::string>{dir_ + "/v.xls"});
-  EXPECT_EQ(Svc().files->ReadFile(dir_ + "/v.xls").value_or(""), "a,b\r\n");
+  EXPECT_EQ(Desktop().files->ReadFile(dir_ + "/v.xls").value_or(""), "a,b\r\n");
   EXPECT_TRUE(elsewhere.empty()) << "another browser heard of it";
 }
 
@@ -170,7 +170,7 @@ TEST_F(DownloadSavedTest, ADownloadThatIsNotWholeIsNotReportedAndLeavesNoFile) {
     data_->Navigate2(server_.Url(c.page));
     ASSERT_TRUE(WaitForDownloadsToEnd(before + 1)) << "the download did not end";
     EXPECT_TRUE(saved_.empty());
-    EXPECT_FALSE(Svc().files->ReadFile(dir_ + "/" + c.file)) << "the partial file was left";
+    EXPECT_FALSE(Desktop().files->ReadFile(dir_ + "/" + c.file)) << "the partial file was left";
     data_->Navigate2(server_.Url("/export.xls"));
     EXPECT_TRUE(RunUntil([&] { return !saved_.empty(); }, 10));
     ASSERT_TRUE(WaitForDownloadsToEnd(before + 2));
@@ -186,7 +186,7 @@ TEST_F(DownloadSavedTest, ABrowserThatWentAwayHearsNothing) {
   window_.reset();
   Release();
   ASSERT_TRUE(WaitForDownloadsToEnd(1)) << "the download did not end";
-  EXPECT_EQ(Svc().files->ReadFile(dir_ + "/held.xls").value_or(""),
+  EXPECT_EQ(Desktop().files->ReadFile(dir_ + "/held.xls").value_or(""),
             std::string(kHalf, 'a') + std::string(kHalf, 'b'));
   EXPECT_TRUE(saved_.empty());
 }
@@ -237,7 +237,7 @@ TEST_F(DownloadSavedTest, APagesOwnDownloadAsksWhereToSaveItAndCancelSavesNothin
   EXPECT_TRUE(WaitForDownloadsToEnd(1)) << "the cancelled download did not end";
   EXPECT_TRUE(heard.empty());
   EXPECT_TRUE(saved_.empty()) << "the exports' browser heard of another browser's download";
-  EXPECT_EQ(Svc().files->ReadFile(dir_ + "/" + answer.proposed), std::nullopt);
+  EXPECT_EQ(Desktop().files->ReadFile(dir_ + "/" + answer.proposed), std::nullopt);
   if (!answer.done) g_source_remove(poll);
 }
 

@@ -88,7 +88,7 @@ TEST(DrawnButtonScaleTest, TheWindowShowsTheFaceDrawnWithTwiceThePixels) {
   design.caption = "frmCheckCode";
   design.clientWidth = 6075;
   design.clientHeight = 3690;
-  std::unique_ptr<IWindow> window = Svc().ui->CreateWindow(design);
+  std::unique_ptr<IWindow> window = Desktop().ui->CreateWindow(design);
   ProgButton* button = window->AddProgButton("Command1", {1275, 2790, 1185, 465});
   button->SetStyle(1);
   button->SetColor(8);

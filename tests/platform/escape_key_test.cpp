@@ -17,7 +17,7 @@ class EscapeKeyTest : public ::testing::Test {
     design.caption = "frmOpen";
     design.clientWidth = 4500;
     design.clientHeight = 3000;
-    window_ = Svc().ui->CreateWindow(design);
+    window_ = Desktop().ui->CreateWindow(design);
     window_->AddBrowser("Web", {0, 0, 4500, 3000});
   }
   void TearDown() override {

@@ -292,7 +292,7 @@ TEST_F(HttpFaultsTest, AMessageBoxShowsAScreenfulOfAHugeText) {
     SCOPED_TRACE(c.what);
     std::string shown;
     ReadAndAnswerTheBox(&shown);
-    Svc().dialogs->MessageBox(c.text, "Lumaro提醒您", MsgIcon::Information, MsgButtons::Ok);
+    Desktop().dialogs->MessageBox(c.text, "Lumaro提醒您", MsgIcon::Information, MsgButtons::Ok);
     if (c.whole) {
       EXPECT_EQ(shown, c.text);
       continue;

@@ -41,7 +41,7 @@ class HttpTest : public ::testing::Test {
 
   // Sends a request and runs the main loop until it has completed.
   std::shared_ptr<IHttpRequest> Fetch(const std::string& url, double seconds = 10) {
-    auto request = Svc().http->CreateRequest();
+    auto request = Desktop().http->CreateRequest();
     request->Open("GET", url);
     request->Send("");
     RunUntil([&] { return request->ReadyState() == 4; }, seconds);
@@ -82,7 +82,7 @@ TEST_F(HttpTest, RefusedConnectionCompletesWithStatusZero) {
 }
 
 TEST_F(HttpTest, StatesRunFromUnsentThroughOpenedToCompleted) {
-  auto request = Svc().http->CreateRequest();
+  auto request = Desktop().http->CreateRequest();
   EXPECT_EQ(request->ReadyState(), 0);
   request->Open("GET", server_.Url("/text"));
   EXPECT_EQ(request->ReadyState(), 1);
@@ -98,7 +98,7 @@ TEST_F(HttpTest, BlanksAndNonAsciiInTheAddressAreSentEncoded) {
 }
 
 TEST_F(HttpTest, UnusableAddressesThrowOnOpen) {
-  auto request = Svc().http->CreateRequest();
+  auto request = Desktop().http->CreateRequest();
   for (const char* url : {"", "ERROR", " ", "ftp://127.0.0.1/x", "file:///etc/passwd", "http://"}) {
     SCOPED_TRACE(url);
     EXPECT_THROW(request->Open("GET", url), std::runtime_error);
@@ -106,7 +106,7 @@ TEST_F(HttpTest, UnusableAddressesThrowOnOpen) {
 }
 
 TEST_F(HttpTest, OpenAbandonsTheRequestInFlight) {
-  auto request = Svc().http->CreateRequest();
+  auto request = Desktop().http->CreateRequest();
   request->Open("GET", server_.Url("/slow"));
   request->Send("");
   RunFor(0.1);
@@ -121,7 +121,7 @@ TEST_F(HttpTest, OpenAbandonsTheRequestInFlight) {
 }
 
 TEST_F(HttpTest, ReleasingARequestInFlightIsSafe) {
-  auto request = Svc().http->CreateRequest();
+  auto request = Desktop().http->CreateRequest();
   request->Open("GET", server_.Url("/slow"));
   request->Send("");
   RunFor(0.1);
@@ -132,14 +132,14 @@ TEST_F(HttpTest, ReleasingARequestInFlightIsSafe) {
 
 // A blocking wait wakes when the reply arrives and burns no CPU meanwhile.
 TEST_F(HttpTest, WaitingForASlowReplyWakesOnArrivalAndStaysIdle) {
-  auto request = Svc().http->CreateRequest();
+  auto request = Desktop().http->CreateRequest();
   request->Open("GET", server_.Url("/slow"));
   request->Send("");
   const double cpu0 = CpuSeconds();
   const gint64 t0 = g_get_monotonic_time();
   int waits = 0;
   while (request->ReadyState() != 4 && waits < 100) {
-    Svc().pump->WaitForEvents(30);
+    Desktop().pump->WaitForEvents(30);
     ++waits;
   }
   const double wall = (g_get_monotonic_time() - t0) / 1e6;
@@ -152,9 +152,9 @@ TEST_F(HttpTest, WaitingForASlowReplyWakesOnArrivalAndStaysIdle) {
 
 TEST(PumpTest, WaitForEventsReturnsAfterTheLimitWhenNothingHappens) {
   REQUIRE_DISPLAY();
-  Svc().pump->PumpEvents();
+  Desktop().pump->PumpEvents();
   const gint64 t0 = g_get_monotonic_time();
-  Svc().pump->WaitForEvents(0.2);
+  Desktop().pump->WaitForEvents(0.2);
   EXPECT_GE(g_get_monotonic_time() - t0, 150000);
 }
 
@@ -167,7 +167,7 @@ TEST(PumpTest, PumpEventsReturnsDespiteASourceThatIsAlwaysReady) {
         return G_SOURCE_CONTINUE;
       },
       &runs);
-  Svc().pump->PumpEvents();
+  Desktop().pump->PumpEvents();
   g_source_remove(id);
   EXPECT_GT(runs, 0);
 }

@@ -23,7 +23,7 @@ class KeyboardAccessTest : public ::testing::Test {
     design.clientWidth = 9000;
     design.clientHeight = 4500;
     design.frame = FrameKind::FixedSingle;
-    window_ = Svc().ui->CreateWindow(design);
+    window_ = Desktop().ui->CreateWindow(design);
   }
   void TearDown() override {
     if (window_) window_->Close();
@@ -188,7 +188,7 @@ TEST_F(KeyboardAccessTest, TheClickActionRunsTheHandlerFromTheMainLoopOnlyWhenUs
   design.name = "modal";
   design.clientWidth = 3000;
   design.clientHeight = 1500;
-  std::unique_ptr<IWindow> modal = Svc().ui->CreateWindow(design);
+  std::unique_ptr<IWindow> modal = Desktop().ui->CreateWindow(design);
   modal->Show();
   GtkWidget* modalNative = NativeWindowOf(modal.get());
   gtk_grab_add(modalNative);

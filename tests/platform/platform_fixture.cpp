@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "platform/assets.h"
-#include "platform/desktop_services.h"
 #include "platform/gtk_platform.h"
+#include "platform/linux_system.h"
 
 namespace lumaro::platform_test {
 
@@ -32,7 +32,7 @@ bool RunUntil(const std::function<bool()>& done, double seconds) {
   while (!done()) {
     const gint64 left = deadline - g_get_monotonic_time();
     if (left <= 0) return done();
-    Svc().pump->WaitForEvents(std::min(0.05, double(left) / G_USEC_PER_SEC));
+    Desktop().pump->WaitForEvents(std::min(0.05, double(left) / G_USEC_PER_SEC));
   }
   return true;
 }

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/desktop.h"
 
 namespace lumaro::platform_test {
 

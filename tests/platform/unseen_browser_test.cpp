@@ -53,7 +53,7 @@ TEST(UnseenBrowserTest, AssistiveToolsMeetOnlyTheControlsTheUserSees) {
   design.caption = "访客详情";
   design.clientWidth = 6000;
   design.clientHeight = 4500;
-  std::unique_ptr<IWindow> window = Svc().ui->CreateWindow(design);
+  std::unique_ptr<IWindow> window = Desktop().ui->CreateWindow(design);
   // As the visitor viewer and the site checker place them: the unseen
   // browser first, covered by what follows.
   ControlStyle exports;

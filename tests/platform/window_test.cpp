@@ -21,7 +21,7 @@ class WindowTest : public ::testing::Test {
   }
 
   IWindow* NewWindow(WindowSpec design) {
-    windows_.push_back(Svc().ui->CreateWindow(design));
+    windows_.push_back(Desktop().ui->CreateWindow(design));
     return windows_.back().get();
   }
 
@@ -429,7 +429,7 @@ TEST_F(WindowTest, DrawnButtonTakesClicksEnterAndItsAccessKey) {
 
 TEST_F(WindowTest, DrawnButtonHandlerMayCloseTheWindow) {
   REQUIRE_XDOTOOL();
-  auto window = Svc().ui->CreateWindow(Design("frmCheckCode", 6075, 3690, FrameKind::FixedDialog));
+  auto window = Desktop().ui->CreateWindow(Design("frmCheckCode", 6075, 3690, FrameKind::FixedDialog));
   ProgButton* stop = window->AddProgButton("cmdStop", {3585, 2790, 1185, 465});
   stop->SetStyle(1);
   stop->SetCaption("停止测试");

@@ -117,7 +117,7 @@ class IDialogs {
 };
 
 // Everything above, as installed for this run of the program.
-struct Services {
+struct DesktopServices {
   IEventPump* pump = nullptr;
   IClock* clock = nullptr;
   IHttpFactory* http = nullptr;
@@ -130,7 +130,7 @@ struct Services {
 
 // The services of this run. The executable installs the real ones before
 // Main runs; tests install fakes.
-Services& Svc();
-void InstallServices(const Services& services);
+DesktopServices& Desktop();
+void InstallDesktop(const DesktopServices& services);
 
 }  // namespace lumaro

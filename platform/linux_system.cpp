@@ -1,4 +1,4 @@
-#include "platform/desktop_services.h"
+#include "platform/linux_system.h"
 
 #include "core/address_kinds.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/platform.h"
+#include "core/desktop.h"
 
 namespace lumaro {
 
