@@ -60,6 +60,32 @@ struct ControlStyle {
   // and forward, Ctrl+plus, Ctrl+minus and Ctrl+0 zoom, Ctrl+F finds, Ctrl+P
   // prints.
   bool pageKeys = false;
+
+  // The same style with one thing changed, for designs that refine a
+  // shared style (see core/control_styles.h).
+  ControlStyle Named(const std::string& name) const {
+    return With([&](ControlStyle& s) { s.accessibleName = name; });
+  }
+  ControlStyle WithHandCursor() const { return With([](ControlStyle& s) { s.handCursor = true; }); }
+  ControlStyle Hidden() const { return With([](ControlStyle& s) { s.visible = false; }); }
+  ControlStyle InPanel(const std::string& panel) const {
+    return With([&](ControlStyle& s) { s.parent = panel; });
+  }
+  ControlStyle WithTooltip(const std::string& text) const {
+    return With([&](ControlStyle& s) { s.tooltip = text; });
+  }
+  ControlStyle WithFont(double points, bool isBold) const {
+    return With([&](ControlStyle& s) { s.pointSize = points; s.bold = isBold; });
+  }
+  ControlStyle AsPassword() const { return With([](ControlStyle& s) { s.password = true; }); }
+
+ private:
+  template <class Change>
+  ControlStyle With(Change change) const {
+    ControlStyle s = *this;
+    change(s);
+    return s;
+  }
 };
 
 class IControl {

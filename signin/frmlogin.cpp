@@ -14,83 +14,42 @@
 #include "core/startup.h"
 #include "core/url_helpers.h"
 #include "signin/frmReg.h"
+#include "signin/frmlogin_design.h"
 
 namespace lumaro {
 
 namespace {
 
-constexpr int kClientWidth = 15045;
-constexpr int kClientHeight = 9225;
+// The outer size the window is given on every resize.
 constexpr int kOuterWidth = 15150;
 constexpr int kOuterHeight = 9735;
 
-constexpr const char* kStarting = "正在初始化，请稍候.....";
 constexpr const char* kReady = "可以登录";
 constexpr const char* kSigningIn = "正在登录，请等待....";
 constexpr const char* kRefused = "用户名或密码不正确，登录失败，请重试!";
-
-ControlStyle Named(const std::string& name) {
-  ControlStyle s;
-  s.accessibleName = name;
-  return s;
-}
-
-// A caption over a button picture: the keyboard's stop for that button.
-ControlStyle ButtonCaption(const std::string& name) {
-  ControlStyle s = Named(name);
-  s.handCursor = true;
-  s.tabStop = true;
-  return s;
-}
-
-ControlStyle Image(const std::string& asset, bool hand = false, const std::string& name = "") {
-  ControlStyle s = Named(name);
-  s.image = asset;
-  s.handCursor = hand;
-  return s;
-}
 
 }  // namespace
 
 void ShowLoginWindow() { frmlogin::Instance().Show(); }
 
 frmlogin::frmlogin() {
-  WindowSpec design;
-  design.name = "frmlogin";
-  design.caption = "登录";
-  design.clientWidth = kClientWidth;
-  design.clientHeight = kClientHeight;
-  design.background = "login_background.svg";
-  design.frame = FrameKind::FixedSingle;
-  design.minimizeButton = true;
-  design.maximizeButton = false;
-  design.placement = Placement::CenterScreen;
-  window_ = Desktop().ui->CreateWindow(design);
+  const WindowDesign& design = frmloginDesign();
+  window_ = Desktop().ui->CreateWindow(design.spec);
   IWindow& w = *window_;
-
-  // Creation order is the tab order: the user name box comes first. Labels
-  // lie over the pictures they caption, so they are added after them.
-  // The captions over the button pictures follow the boxes in the Tab order
-  // (the pictures beneath them are clicked with the mouse only).
-  ControlStyle passwordStyle = Named("密码");
-  passwordStyle.password = true;
-  txtuser = w.AddTextBox("txtuser", {2685, 5805, 2670, 345}, Named("帐号"));
-  txtpass = w.AddTextBox("txtpass", {2685, 6525, 2685, 315}, passwordStyle);
-  chkWrite = w.AddCheckBox("chkWrite", {1620, 7080, 195, 195}, Named("记住密码"));
-  Image2 = w.AddPicture("Image2", {2895, 6930, 1425, 435}, Image("login_image2.svg"));
-  Image3 = w.AddPicture("Image3", {2280, 4770, 570, 300}, Image("login_image3.svg"));
-  cmdLogin =
-      w.AddPicture("cmdLogin", {2640, 7425, 1185, 345}, Image("button.svg", true, "登录"));
-  lblLogin = w.AddLabel("lblLogin", {3045, 7515, 450, 195}, "登  录", ButtonCaption("登录"));
-  cmdExit = w.AddPicture("cmdExit", {4110, 7425, 1185, 345}, Image("button.svg", true, "退出"));
-  lblExit = w.AddLabel("lblExit", {4455, 7515, 450, 195}, "退  出", ButtonCaption("退出"));
-  imgReg = w.AddPicture("imgReg", {5715, 7410, 1275, 405},
-                        Image("button_large.svg", false, "新用户注册"));
-  lblReg = w.AddLabel("lblReg", {5940, 7515, 900, 195}, "新用户注册", ButtonCaption(""));
-  ControlStyle white;
-  white.color = PackRRGGBB(255, 255, 255);
-  lblInfo = w.AddLabel("lblInfo", {1560, 7890, 4635, 300}, kStarting, white);
-  tmrClear = w.AddTimer("tmrClear", 100, false);
+  DesignedControls controls = AddDesignedControls(w, design);
+  txtuser = controls.TextBox("txtuser");
+  txtpass = controls.TextBox("txtpass");
+  chkWrite = controls.CheckBox("chkWrite");
+  Image2 = controls.Picture("Image2");
+  Image3 = controls.Picture("Image3");
+  cmdLogin = controls.Picture("cmdLogin");
+  lblLogin = controls.Label("lblLogin");
+  cmdExit = controls.Picture("cmdExit");
+  lblExit = controls.Label("lblExit");
+  imgReg = controls.Picture("imgReg");
+  lblReg = controls.Label("lblReg");
+  lblInfo = controls.Label("lblInfo");
+  tmrClear = controls.Timer("tmrClear");
 
   cmdLogin->onClick = [this] { cmdLogin_Click(); };
   lblLogin->onClick = [this] { cmdLogin_Click(); };
