@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 
+#include "agent/frmSys_design.h"
 #include "build_config.h"
 #include "core/address_kinds.h"
 #include "core/desktop.h"
@@ -19,52 +20,9 @@ namespace lumaro {
 
 namespace {
 
-constexpr int kClientWidth = 11400;
-constexpr int kClientHeight = 10395;
+// The outer size the window is given on every resize.
 constexpr int kOuterWidth = 15150;
 constexpr int kOuterHeight = 11340;
-
-constexpr uint32_t kWhite = PackRRGGBB(255, 255, 255);
-constexpr uint32_t kRed = PackRRGGBB(255, 0, 0);
-// The desktop's selection colour, used for the menu entries on light panels
-// and for the page title.
-constexpr uint32_t kHighlight = PackRRGGBB(0, 120, 215);
-
-ControlStyle Text(uint32_t color) {
-  ControlStyle s;
-  s.color = color;
-  return s;
-}
-
-// A menu label; the ones with the hand cursor are clicked, and Tab reaches
-// them.
-ControlStyle MenuEntry(uint32_t color, bool hand = true, const std::string& parent = "") {
-  ControlStyle s;
-  s.color = color;
-  s.handCursor = hand;
-  s.tabStop = hand;
-  s.parent = parent;
-  return s;
-}
-
-// A caption-less label over a button drawn by the skin, named after what it
-// does.
-ControlStyle HotSpot(const std::string& purpose) {
-  ControlStyle s;
-  s.handCursor = true;
-  s.tabStop = true;
-  s.accessibleName = purpose;
-  return s;
-}
-
-// A picture; one with a purpose is a button that Tab reaches.
-ControlStyle Picture(const std::string& asset, const std::string& purpose = "") {
-  ControlStyle s;
-  s.image = asset;
-  s.accessibleName = purpose;
-  s.tabStop = !purpose.empty();
-  return s;
-}
 
 // Leading and trailing blanks removed (tabs and other white space stay).
 std::string TrimBlanks(const std::string& text) {
@@ -83,87 +41,48 @@ bool IsNumericText(const std::string& text) {
 
 void ShowAgentConsole() { frmSys::Instance().Show(); }
 
-
 frmSys::frmSys() {
-  WindowSpec design;
-  design.name = "frmSys";
-  design.clientWidth = kClientWidth;
-  design.clientHeight = kClientHeight;
-  design.background = "agent_skin.svg";
-  design.frame = FrameKind::Sizable;
-  design.minimizeButton = true;
-  design.maximizeButton = true;
-  design.placement = Placement::CenterScreen;
-  window_ = Desktop().ui->CreateWindow(design);
+  const WindowDesign& design = frmSysDesign();
+  window_ = Desktop().ui->CreateWindow(design.spec);
   IWindow& w = *window_;
-
-  ControlStyle page;
-  page.accessibleName = "网页";
-  page.pageKeys = true;  // reload, history, zoom, find and print keys
-  web = w.AddBrowser("web", {3015, 2205, 11655, 7770}, page);
-
-  // Pictures and panels over parts of the skin, below the labels.
-  Image6 = w.AddPicture("Image6", {3180, 1275, 5715, 450}, Picture("blue_bar.svg"));
-  Image1 = w.AddPicture("Image1", {450, 2430, 2415, 375}, Picture("menu_bar.svg"));
-  Picture2 = w.AddPanel("Picture2", {450, 2805, 2430, 885}, Picture("agent_panel.svg"));
-  Image2 = w.AddPicture("Image2", {450, 3705, 2415, 375}, Picture("menu_bar.svg"));
-  Image3 = w.AddPicture("Image3", {435, 4110, 2415, 375}, Picture("menu_bar.svg"));
-  Image5 = w.AddPicture("Image5", {450, 4485, 2415, 375}, Picture("menu_bar.svg"));
-  Image7 = w.AddPicture("Image7", {435, 4500, 2415, 375}, Picture("menu_bar.svg"));
-  Picture1 = w.AddPanel("Picture1", {435, 4875, 2430, 885}, Picture("agent_panel.svg"));
-  img8 = w.AddPicture("img8", {420, 5775, 2415, 375}, Picture("menu_bar.svg"));
-  Image4 = w.AddPicture("Image4", {375, 8460, 1215, 345}, Picture("consult_button.svg", "在线咨询"));
-  Image8 = w.AddPicture("Image8", {1710, 8460, 1215, 345}, Picture("consult_button.svg", "在线咨询"));
-  Image9 = w.AddPicture("Image9", {330, 9150, 2640, 840}, Picture("light_panel.svg"));
-
-  lblTop = w.AddLabel("lblTop", {3180, 930, 4980, 300}, "", Text(kWhite));
-  lblUser = w.AddLabel("lblUser", {1440, 1560, 1200, 255}, "", Text(kWhite));
-  ControlStyle title = Text(kHighlight);
-  title.bold = true;
-  title.pointSize = 13.5;
-  lblTip = w.AddLabel("lblTip", {3285, 1815, 1575, 360}, "欢迎界面：", title);
-  lblSubTip = w.AddLabel("lblSubTip", {4755, 1890, 45, 240}, "", Text(kRed));
-
-  // The leading blanks of the white captions leave room for the icon at the
-  // left end of the menu bar.
-  lbl1 = w.AddLabel("lbl1", {450, 2415, 2325, 420}, "          基本信息管理",
-                    MenuEntry(kWhite, false));
-  lblItem1 = w.AddLabel("lblItem1", {525, 150, 870, 255}, "密码修改",
-                        MenuEntry(kHighlight, true, "Picture2"));
-  lblItem2 = w.AddLabel("lblItem2", {510, 495, 930, 285}, "操作日志",
-                        MenuEntry(kHighlight, true, "Picture2"));
-  ControlStyle inPicture2;
-  inPicture2.parent = "Picture2";
-  lblItem4 = w.AddLabel("lblItem4", {450, 1200, 1035, 300}, "", inPicture2);
-  lbl2 = w.AddLabel("lbl2", {450, 3750, 2430, 405}, "          开通代理", MenuEntry(kWhite));
-  lbl3 = w.AddLabel("lbl3", {435, 4110, 2415, 390}, "          代理管理", MenuEntry(kWhite));
-  Label1 = w.AddLabel("Label1", {450, 4515, 2415, 405}, "         访客管理", MenuEntry(kWhite));
-  lbl7 = w.AddLabel("lbl7", {450, 4515, 2415, 405}, "          主页信息管理",
-                    MenuEntry(kWhite, false));
-  Label4 = w.AddLabel("Label4", {525, 150, 870, 255}, "新增信息",
-                      MenuEntry(kHighlight, true, "Picture1"));
-  Label3 = w.AddLabel("Label3", {510, 495, 930, 285}, "管理信息",
-                      MenuEntry(kHighlight, true, "Picture1"));
-  ControlStyle inPicture1;
-  inPicture1.parent = "Picture1";
-  Label2 = w.AddLabel("Label2", {450, 1200, 1035, 300}, "", inPicture1);
-  ControlStyle versionEntry = MenuEntry(kWhite, false);
-  versionEntry.tabStop = true;
-  lbl8 = w.AddLabel("lbl8", {420, 5805, 2415, 405}, "         版本设置", versionEntry);
-
-  lblEdit = w.AddLabel("lblEdit", {8355, 915, 1470, 315}, "", HotSpot("修改资料"));
-  lblHome = w.AddLabel("lblHome", {9885, 930, 915, 315}, "", HotSpot("首页"));
-  lblBack = w.AddLabel("lblBack", {10860, 930, 855, 300}, "", HotSpot("后退"));
-  lblGo = w.AddLabel("lblGo", {11745, 960, 885, 300}, "", HotSpot("前进"));
-  lblReFresh = w.AddLabel("lblReFresh", {12660, 960, 930, 255}, "", HotSpot("刷新"));
-  ControlStyle exitStyle = HotSpot("退出");
-  exitStyle.tooltip = "退出";
-  lblExit = w.AddLabel("lblExit", {13575, 960, 915, 285}, "", exitStyle);
-  ControlStyle searchStyle = HotSpot("搜索");
-  searchStyle.visible = false;
-  lblSearch = w.AddLabel("lblSearch", {6750, 1335, 1260, 375}, "", searchStyle);
-
-  tmrHand = w.AddTimer("tmrHand", 60000, true);
+  DesignedControls controls = AddDesignedControls(w, design);
+  web = controls.Browser("web");
+  Image6 = controls.Picture("Image6");
+  Image1 = controls.Picture("Image1");
+  Picture2 = controls.Picture("Picture2");
+  Image2 = controls.Picture("Image2");
+  Image3 = controls.Picture("Image3");
+  Image5 = controls.Picture("Image5");
+  Image7 = controls.Picture("Image7");
+  Picture1 = controls.Picture("Picture1");
+  img8 = controls.Picture("img8");
+  Image4 = controls.Picture("Image4");
+  Image8 = controls.Picture("Image8");
+  Image9 = controls.Picture("Image9");
+  lblTop = controls.Label("lblTop");
+  lblUser = controls.Label("lblUser");
+  lblTip = controls.Label("lblTip");
+  lblSubTip = controls.Label("lblSubTip");
+  lbl1 = controls.Label("lbl1");
+  lblItem1 = controls.Label("lblItem1");
+  lblItem2 = controls.Label("lblItem2");
+  lblItem4 = controls.Label("lblItem4");
+  lbl2 = controls.Label("lbl2");
+  lbl3 = controls.Label("lbl3");
+  Label1 = controls.Label("Label1");
+  lbl7 = controls.Label("lbl7");
+  Label4 = controls.Label("Label4");
+  Label3 = controls.Label("Label3");
+  Label2 = controls.Label("Label2");
+  lbl8 = controls.Label("lbl8");
+  lblEdit = controls.Label("lblEdit");
+  lblHome = controls.Label("lblHome");
+  lblBack = controls.Label("lblBack");
+  lblGo = controls.Label("lblGo");
+  lblReFresh = controls.Label("lblReFresh");
+  lblExit = controls.Label("lblExit");
+  lblSearch = controls.Label("lblSearch");
+  tmrHand = controls.Timer("tmrHand");
 
   lblItem1->onClick = [this] { OpenMenuPage("基本信息", "changepwd.asp?t="); };
   lblItem2->onClick = [this] { OpenMenuPage("操作日志", "listLog.asp?t="); };

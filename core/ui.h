@@ -36,15 +36,15 @@ struct ControlStyle {
   bool bold = false;
   double pointSize = 0;            // 0: the default font size
   bool handCursor = false;         // the pointing-hand cursor
-  std::string tooltip;
+  std::string tooltip{};
   bool visible = true;
   bool password = false;           // text box shows "*" for every character
-  std::string image;               // asset file name of a picture or panel
+  std::string image{};               // asset file name of a picture or panel
   bool stretch = false;            // picture scaled to the control's size
-  std::string parent;              // name of the panel that holds the control
+  std::string parent{};              // name of the panel that holds the control
   // The name assistive tools (screen readers) give the control. When empty,
   // a label is named by its caption, with the blanks at either end removed.
-  std::string accessibleName;
+  std::string accessibleName{};
   // A clickable label or picture that the Tab key reaches; Enter or Space
   // then clicks it. Text boxes, check boxes and drawn buttons always are.
   bool tabStop = false;
@@ -67,6 +67,7 @@ struct ControlStyle {
     return With([&](ControlStyle& s) { s.accessibleName = name; });
   }
   ControlStyle WithHandCursor() const { return With([](ControlStyle& s) { s.handCursor = true; }); }
+  ControlStyle WithTabStop() const { return With([](ControlStyle& s) { s.tabStop = true; }); }
   ControlStyle Hidden() const { return With([](ControlStyle& s) { s.visible = false; }); }
   ControlStyle InPanel(const std::string& panel) const {
     return With([&](ControlStyle& s) { s.parent = panel; });
@@ -171,8 +172,8 @@ class IDocument {
 };
 
 struct BeforeNavigateArgs {
-  std::string url;       // as requested
-  std::string postText;  // the form body, "" when there is none
+  std::string url{};       // as requested
+  std::string postText{};  // the form body, "" when there is none
   bool cancel = false;
 };
 
@@ -221,11 +222,11 @@ enum class FrameKind { Sizable, FixedDialog, FixedSingle, None };
 enum class Placement { CenterScreen, CenterOwner, System };
 
 struct WindowSpec {
-  std::string name;        // the form's name, e.g. "frmlogin"
-  std::string caption;
+  std::string name{};        // the form's name, e.g. "frmlogin"
+  std::string caption{};
   int clientWidth = 0;     // twips
   int clientHeight = 0;    // twips
-  std::string background;  // asset drawn over the whole client area
+  std::string background{};  // asset drawn over the whole client area
   uint32_t backgroundColor = kDefaultColor;
   FrameKind frame = FrameKind::Sizable;
   bool minimizeButton = true;

@@ -11,6 +11,7 @@
 #include "core/notice.h"
 #include "core/shared_window.h"
 #include "core/url_helpers.h"
+#include "signin/frmReg_design.h"
 #include "signin/frmlogin.h"
 
 namespace lumaro {
@@ -21,91 +22,27 @@ constexpr const char* kFailed = "注册失败，请稍后再试!";
 
 std::string FormAddress() { return std::string(kServiceBase) + "edituser.asp"; }
 
-ControlStyle Named(const std::string& name) {
-  ControlStyle s;
-  s.accessibleName = name;
-  return s;
-}
-
-ControlStyle WhiteText(bool bold = false, double pointSize = 0) {
-  ControlStyle s;
-  s.color = PackRRGGBB(255, 255, 255);
-  s.bold = bold;
-  s.pointSize = pointSize;
-  return s;
-}
-
 }  // namespace
 
 frmReg::frmReg() {
-  WindowSpec design;
-  design.name = "frmReg";
-  design.caption = "用户注册";
-  design.clientWidth = 7740;
-  design.clientHeight = 5340;
-  design.background = "reg_background.svg";
-  design.frame = FrameKind::FixedDialog;
-  design.minimizeButton = false;
-  design.maximizeButton = false;
-  design.showInTaskbar = false;
-  design.placement = Placement::CenterOwner;
-  window_ = Desktop().ui->CreateWindow(design);
+  const WindowDesign& design = frmRegDesign();
+  window_ = Desktop().ui->CreateWindow(design.spec);
   IWindow& w = *window_;
-
-  // The browser lies underneath the account box, so it is never seen.
-  ControlStyle form = Named("注册表单");
-  form.unseen = true;
-  web = w.AddBrowser("web", {3825, 855, 165, 285}, form);
-
-  ControlStyle button;
-  button.image = "button_large.svg";
-  button.accessibleName = "注册";
-  cmdOk = w.AddPicture("cmdOk", {2400, 4440, 1275, 405}, button);
-  button.accessibleName = "取消";
-  cmdExit = w.AddPicture("cmdExit", {3705, 4440, 1275, 405}, button);
-  ControlStyle strip;
-  strip.image = "reg_strip.svg";
-  Image2 = w.AddPicture("Image2", {45, 4950, 7680, 450}, strip);
-
-  Label16 = w.AddLabel("Label16", {2565, 300, 1875, 435}, "新用户注册", WhiteText(true, 18));
-  w.AddLabel("Label1", {1815, 930, 360, 195}, "帐号", WhiteText());
-  w.AddLabel("Label6", {1815, 1395, 720, 195}, "常用邮箱", WhiteText());
-  w.AddLabel("Label2", {1815, 1845, 360, 195}, "密码", WhiteText());
-  w.AddLabel("Label3", {1815, 2340, 720, 195}, "确认密码", WhiteText());
-  w.AddLabel("Label5", {1815, 2880, 240, 195}, "QQ", WhiteText());
-  w.AddLabel("Label7", {1815, 3405, 720, 195}, "联系电话", WhiteText());
-  w.AddLabel("Label10", {1815, 3870, 360, 195}, "姓名", WhiteText());
-  // Required-field marks (a control array in the original design: indexes
-  // 0, 4, 1, 3) beside the account, e-mail, confirmation and QQ rows, and
-  // Label13 beside the password row.
-  w.AddLabel("Label12_0", {4770, 945, 360, 195}, "必填", WhiteText());
-  w.AddLabel("Label12_4", {4770, 1395, 360, 195}, "必填", WhiteText());
-  w.AddLabel("Label12_1", {4755, 2355, 360, 195}, "必填", WhiteText());
-  w.AddLabel("Label12_3", {4740, 2880, 360, 195}, "必填", WhiteText());
-  w.AddLabel("Label13", {4755, 1860, 360, 195}, "必填", WhiteText());
-
-  // Text boxes in their tab order.
-  // Each box is named after the caption beside it.
-  ControlStyle secret;
-  secret.password = true;
-  txtuser = w.AddTextBox("txtuser", {2670, 855, 1860, 330}, Named("帐号"));
-  txtEmail = w.AddTextBox("txtEmail", {2670, 1290, 1860, 330}, Named("常用邮箱"));
-  secret.accessibleName = "密码";
-  txtpass = w.AddTextBox("txtpass", {2670, 1755, 1860, 330}, secret);
-  secret.accessibleName = "确认密码";
-  txtPASS2 = w.AddTextBox("txtPASS2", {2670, 2250, 1860, 330}, secret);
-  txtQQ = w.AddTextBox("txtQQ", {2670, 2775, 1860, 330}, Named("QQ"));
-  txtMobile = w.AddTextBox("txtMobile", {2670, 3315, 1860, 330}, Named("联系电话"));
-  txtMan = w.AddTextBox("txtMan", {2670, 3810, 1860, 330}, Named("姓名"));
-
-  // Captions on the light button picture: in the default text colour, as on
-  // the login window's buttons (white would vanish on the picture). They
-  // follow the boxes in the Tab order.
-  ControlStyle hand;
-  hand.handCursor = true;
-  hand.tabStop = true;
-  Label14 = w.AddLabel("Label14", {2895, 4545, 360, 195}, "注册", hand);
-  Label15 = w.AddLabel("Label15", {4155, 4560, 360, 195}, "取消", hand);
+  DesignedControls controls = AddDesignedControls(w, design);
+  web = controls.Browser("web");
+  cmdOk = controls.Picture("cmdOk");
+  cmdExit = controls.Picture("cmdExit");
+  Image2 = controls.Picture("Image2");
+  Label16 = controls.Label("Label16");
+  txtuser = controls.TextBox("txtuser");
+  txtEmail = controls.TextBox("txtEmail");
+  txtpass = controls.TextBox("txtpass");
+  txtPASS2 = controls.TextBox("txtPASS2");
+  txtQQ = controls.TextBox("txtQQ");
+  txtMobile = controls.TextBox("txtMobile");
+  txtMan = controls.TextBox("txtMan");
+  Label14 = controls.Label("Label14");
+  Label15 = controls.Label("Label15");
 
   cmdOk->onClick = [this] { cmdOk_Click(); };
   Label14->onClick = [this] { cmdOk_Click(); };

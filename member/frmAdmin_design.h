@@ -1,0 +1,10 @@
+// The member console's design: its frame, size and controls.
+#pragma once
+
+#include "core/window_design.h"
+
+namespace lumaro {
+
+const WindowDesign& frmAdminDesign();
+
+}  // namespace lumaro

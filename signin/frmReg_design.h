@@ -1,0 +1,10 @@
+// The registration window's design: its frame, size and controls.
+#pragma once
+
+#include "core/window_design.h"
+
+namespace lumaro {
+
+const WindowDesign& frmRegDesign();
+
+}  // namespace lumaro
