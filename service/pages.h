@@ -1,13 +1,16 @@
-// The stand-in's pages and the little state behind them. Everything here runs
+// The stand-in's pages: the request a page is asked with, the reply it gives
+// and the entry point that answers one (its handlers are in the *_pages.cpp
+// files, the state behind them in service_state.h). Everything here runs
 // under the service's state lock; texts are UTF-8 and converted to GBK when
 // the reply is sent.
 #pragma once
 
 #include <map>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "service_state.h"
 
 namespace lumaro::service {
 
@@ -35,44 +38,6 @@ struct PageReply {
   std::string body;   // UTF-8 text, or raw bytes when `binary`
   bool binary = false;
   std::vector<std::pair<std::string, std::string>> headers;
-};
-
-struct Account {
-  std::string name;  // as registered
-  std::string password;
-  std::string qq, email, mobile, man, company;
-  int days = 30;  // remaining service days
-};
-
-struct Site {
-  std::string id;
-  std::string name, url, memo;
-  std::vector<std::string> keywords;
-};
-
-struct ServiceState {
-  std::string version;
-  std::string oemRecord;
-  std::string oemNumber = "38615";
-  std::string chatHost;
-  std::map<std::string, Account> accounts;  // key: lower-case name
-  std::vector<Site> sites;
-  int nextSiteId = 0;
-  std::set<std::string> counted;  // site ids whose counting code reported
-  std::vector<std::string> opLog;
-  std::vector<std::string> charges;
-  std::vector<std::pair<std::string, std::string>> infos;  // title, content
-
-  // Seeded accounts, sites and texts; version, record and chat host as given.
-  void Seed(std::string versionText, std::string record, std::string chatLinkHost);
-
-  // Field 4 of the OEM record: the reseller code.
-  std::string OemCode() const;
-  // Field 5 read as a whole number (0 when absent).
-  int UnitPrice() const;
-  Account* FindAccount(const std::string& name);
-  void AddAccount(const std::string& name, const std::string& password);
-  Site* FindSite(const std::string& id);
 };
 
 // Answers one request; false when there is no such page.
