@@ -10,9 +10,6 @@ namespace {
 
 constexpr const char* kViewerTitle = "^详细信息浏览$";
 
-// Centre of the menu entry "开通代理" (lbl2).
-constexpr MenuEntry kMenuNewAccount{(450 + 2430 / 2) / 15, (3750 + 405 / 2) / 15, "AddAcount.asp"};
-
 // On the client list each row holds the messenger link (named after the
 // number), the opening-days link and the details link "详细" (which opens a
 // new window).
@@ -35,7 +32,7 @@ TEST_F(EndToEnd, AgentOpensAnAccountOnlyWithAFreeNameAndSeesDetailsInTheViewer) 
   ASSERT_TRUE(app);
 
   // A taken name (in capitals) is refused after the availability check.
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuNewAccount));
+  ASSERT_TRUE(OpenMenuPage(Service(), console, kAgentMenuNewAccount));
   ASSERT_TRUE(Service().WaitForRequest("AddAcount.asp?t=", 5));
   const std::pair<const char*, const char*> fields[] = {
       {"用户名：", "DEMO"},          {"密码：", "pw1"},     {"确认密码：", "pw1"},

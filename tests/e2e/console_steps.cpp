@@ -13,6 +13,8 @@ void Click(const std::string& windowId, int x, int y) {
   ClickAt(windowId, x, y);
 }
 
+void Click(const std::string& windowId, PixelPoint at) { Click(windowId, at.x, at.y); }
+
 bool IsShown(const std::string& titleRegex) {
   return WaitUntil([&] { return !FindWindows(titleRegex).empty(); }, 0.25);
 }
@@ -36,11 +38,11 @@ bool Answer(const std::string& key, double seconds) {
 }
 
 void SignInAs(const std::string& login, const std::string& user, const std::string& password) {
-  Click(login, kLoginUserX, kLoginUserY);
+  Click(login, LoginPoint("txtuser"));
   TypeText(user);
-  Click(login, kLoginPassX, kLoginPassY);
+  Click(login, LoginPoint("txtpass"));
   TypeText(password);
-  Click(login, kLoginButtonX, kLoginButtonY);
+  Click(login, LoginPoint("cmdLogin"));
 }
 
 namespace {
@@ -90,16 +92,15 @@ std::string OpenAgentConsole(lumaro::service::StandInService& service, ClientPro
 bool OpenMenuPage(lumaro::service::StandInService& service, const std::string& console,
                   MenuEntry entry) {
   const size_t before = service.CountMarkers("load", entry.page);
-  Click(console, entry.x, entry.y);
+  Click(console, entry.At());
   return service.WaitForMarkers("load", entry.page, before + 1, 15);
 }
 
 bool ConsoleTakesClicks(lumaro::service::StandInService& service, const std::string& console,
                         const std::string& page) {
-  // lblReFresh: twips (12660, 960), 930 x 255.
-  constexpr int kRefreshX = (12660 + 930 / 2) / 15, kRefreshY = (960 + 255 / 2) / 15;
+  // Both consoles have their 刷新 hot spot in the same place.
   const size_t before = service.CountMarkers("load", page);
-  Click(console, kRefreshX, kRefreshY);
+  Click(console, MemberConsolePoint("lblReFresh"));
   return service.WaitForMarkers("load", page, before + 1, 10);
 }
 

@@ -8,34 +8,14 @@
 #include "e2e/desktop_driver.h"
 #include "e2e/e2e_fixture.h"
 #include "e2e/page_access.h"
+#include "e2e/window_points.h"
 
 namespace e2e {
 
-// Client-area points of the login window's controls (pixels).
-inline constexpr int kLoginUserX = 200, kLoginUserY = 398;
-inline constexpr int kLoginPassX = 200, kLoginPassY = 445;
-inline constexpr int kLoginButtonX = 215, kLoginButtonY = 506;
-// "新用户注册" on the login window: lblReg at twips (5940, 7515) 900 x 195.
-inline constexpr int kLoginRegisterX = 5940 / 15 + 30, kLoginRegisterY = 7515 / 15 + 6;
-
-// The member console's browser `web`: client pixels (201, 146), 777 x 518.
-inline constexpr int kWebX = 201, kWebY = 146, kWebWidth = 777, kWebHeight = 518;
-
-// A menu entry of the console: the centre of its label (twips / 15) and the
-// page it loads.
-struct MenuEntry {
-  int x, y;
-  const char* page;
-};
-inline constexpr MenuEntry kMenuSites{(930 + 1725 / 2) / 15, (3255 + 360 / 2) / 15, "mananet.asp"};  // 网站访客
-inline constexpr MenuEntry kMenuRecharge{(930 + 720 / 2) / 15, (3750 + 240 / 2) / 15, "pay.asp"};   // 在线充值
-
-// The agent console of the agent's and administrator's builds, its login
-// window, and its menu entry "访客管理" (Label1).
+// The agent console of the agent's and administrator's builds and its
+// login window.
 inline constexpr const char* kAgentLoginTitle = "^登录\\[(代理版|管理员)\\]V6\\.0$";
 inline constexpr const char* kAgentConsoleTitle = "^Lumaro\\[(代理版|管理员)\\]V6\\.0$";
-inline constexpr MenuEntry kAgentMenuClients{(450 + 2415 / 2) / 15, (4515 + 405 / 2) / 15,
-                                             "manaClient.asp"};
 
 inline constexpr const char* kRegisterTitle = "^用户注册$";
 inline constexpr const char* kCheckerTitle = "^正在检查网站$";
@@ -47,6 +27,7 @@ inline constexpr const char* kConsoleName = "LumaroV6.0";
 // to where the pointer is would wait for motion that never comes): the
 // pointer is parked in the screen's corner first.
 void Click(const std::string& windowId, int x, int y);
+void Click(const std::string& windowId, PixelPoint at);
 
 // A window search can come back empty while some other window is being
 // destroyed. A window counts as shown when one of the searches of a quarter

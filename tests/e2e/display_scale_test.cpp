@@ -7,16 +7,17 @@
 #include <string>
 
 #include "e2e/e2e_fixture.h"
+#include "e2e/window_points.h"
 
 namespace e2e {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Client-area points of the login window's controls at scale 1 (pixels).
-constexpr int kUserX = 200, kUserY = 398;
-constexpr int kPassX = 200, kPassY = 445;
-constexpr int kLoginX = 215, kLoginY = 506;
+// The login window's boxes and its 登录 button (client pixels at scale 1).
+const PixelPoint kUser = LoginPoint("txtuser");
+const PixelPoint kPass = LoginPoint("txtpass");
+const PixelPoint kLogin = LoginPoint("cmdLogin");
 
 struct Region {
   int x, y, width, height;
@@ -129,11 +130,11 @@ TEST_F(DisplayScale, SignInOpensTheConsoleAtTwiceItsSize) {
   std::string login = StartAtScale(client, 2);
   ASSERT_FALSE(login.empty()) << "no login window at scale 2";
   // Clicks land where the controls are: at twice their layout position.
-  ClickAt(login, 2 * kUserX, 2 * kUserY);
+  ClickAt(login, 2 * kUser.x, 2 * kUser.y);
   TypeText("demo");
-  ClickAt(login, 2 * kPassX, 2 * kPassY);
+  ClickAt(login, 2 * kPass.x, 2 * kPass.y);
   TypeText("demo123");
-  ClickAt(login, 2 * kLoginX, 2 * kLoginY);
+  ClickAt(login, 2 * kLogin.x, 2 * kLogin.y);
   std::string console = WaitForWindow(kConsoleTitle, 20);
   ASSERT_FALSE(console.empty()) << "no member console";
   EXPECT_TRUE(WaitUntil([&] { return CountRequests("default.asp") >= 1; }, 15));

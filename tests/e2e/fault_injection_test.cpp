@@ -48,21 +48,15 @@ const Trouble kEmpty = With("empty body", Fault::EmptyBody);
 const Trouble kHuge = With("10 MB body", Fault::Huge, kTenMegabytes);
 const Trouble kVast = With("400 MB body", Fault::Huge, size_t(400) << 20);
 
-// Registration window: centres of its boxes and buttons (twips / 15).
-struct Point {
-  int x, y;
-};
-constexpr Point Centre(int left, int top, int width, int height) {
-  return {(left + width / 2) / 15, (top + height / 2) / 15};
-}
-constexpr Point kRegUser = Centre(2670, 855, 1860, 330);
-constexpr Point kRegEmail = Centre(2670, 1290, 1860, 330);
-constexpr Point kRegPass = Centre(2670, 1755, 1860, 330);
-constexpr Point kRegPass2 = Centre(2670, 2250, 1860, 330);
-constexpr Point kRegQQ = Centre(2670, 2775, 1860, 330);
-constexpr Point kRegMobile = Centre(2670, 3315, 1860, 330);
-constexpr Point kRegMan = Centre(2670, 3810, 1860, 330);
-constexpr Point kRegister = Centre(2400, 4440, 1275, 405);
+// The registration window's boxes and its 注册 button.
+const PixelPoint kRegUser = RegistrationPoint("txtuser");
+const PixelPoint kRegEmail = RegistrationPoint("txtEmail");
+const PixelPoint kRegPass = RegistrationPoint("txtpass");
+const PixelPoint kRegPass2 = RegistrationPoint("txtPASS2");
+const PixelPoint kRegQQ = RegistrationPoint("txtQQ");
+const PixelPoint kRegMobile = RegistrationPoint("txtMobile");
+const PixelPoint kRegMan = RegistrationPoint("txtMan");
+const PixelPoint kRegister = RegistrationPoint("cmdOk");
 
 // The first site's check link on the site list.
 Node CheckLink(const Node& app) {
@@ -94,13 +88,13 @@ class FaultInjection : public EndToEnd {
 
 
   static void Fill(const std::string& reg, const Applicant& a) {
-    const std::pair<Point, const std::string*> boxes[] = {
+    const std::pair<PixelPoint, const std::string*> boxes[] = {
         {kRegUser, &a.user}, {kRegEmail, &a.email}, {kRegPass, &a.password},
         {kRegPass2, &a.password}, {kRegQQ, &a.qq}, {kRegMobile, &a.mobile},
         {kRegMan, &a.man},
     };
     for (const auto& [at, text] : boxes) {
-      Click(reg, at.x, at.y);
+      Click(reg, at);
       TypeText(*text);
     }
   }
@@ -111,7 +105,7 @@ class FaultInjection : public EndToEnd {
     client.Start();
     std::string login = WaitForWindow(kLoginTitle, 20);
     if (login.empty()) return "";
-    Click(login, kLoginRegisterX, kLoginRegisterY);
+    Click(login, LoginPoint("lblReg"));
     std::string reg = WaitForWindow(kRegisterTitle, 10);
     if (!reg.empty() && !WaitForLoads("edituser.asp", 1)) return "";
     return reg;
@@ -203,7 +197,7 @@ TEST_F(FaultInjection, FailedSignInsAreRefusalsAndTheBoxesKeepTheirText) {
       SignInAs(login, "demo", "demo123");
       typed = true;
     } else {
-      Click(login, kLoginButtonX, kLoginButtonY);
+      Click(login, LoginPoint("cmdLogin"));
     }
     EXPECT_TRUE(Answer()) << "no refusal";
     if (!t.down) {
@@ -214,7 +208,7 @@ TEST_F(FaultInjection, FailedSignInsAreRefusalsAndTheBoxesKeepTheirText) {
     Lift();
   }
   // Nothing was typed since the first try: the boxes still hold it all.
-  Click(login, kLoginButtonX, kLoginButtonY);
+  Click(login, LoginPoint("cmdLogin"));
   EXPECT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "the kept name and password failed";
   EXPECT_EQ(client.ReadFile("ini.txt"), "demo@@@@@@@@@@@@@@@@@@@@0\r\n");
 }
@@ -236,10 +230,10 @@ TEST_F(FaultInjection, SilentSignInGivesUpAfterThirtySecondsWhileTheWindowTakesT
 
   // While the request waits, the account box takes its last letter, and a
   // second click on the sign-in caption sends nothing more.
-  Click(login, kLoginUserX, kLoginUserY);
+  Click(login, LoginPoint("txtuser"));
   PressKey("End");
   TypeText("o");
-  Click(login, kLoginButtonX, kLoginButtonY);
+  Click(login, LoginPoint("cmdLogin"));
   EXPECT_FALSE(IsShown(kNoticeTitle)) << "the refusal came before the time limit";
 
   ASSERT_FALSE(WaitForWindow(kNoticeTitle, 45).empty()) << "no refusal after the time limit";
@@ -252,7 +246,7 @@ TEST_F(FaultInjection, SilentSignInGivesUpAfterThirtySecondsWhileTheWindowTakesT
 
   // The name typed before and during the wait, and the password: all kept.
   Service().ClearFaults();
-  Click(login, kLoginButtonX, kLoginButtonY);
+  Click(login, LoginPoint("cmdLogin"));
   EXPECT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "the kept name and password failed";
   EXPECT_EQ(client.ReadFile("ini.txt"), "demo@@@@@@@@@@@@@@@@@@@@0\r\n");
 }
@@ -286,7 +280,7 @@ TEST_F(FaultInjection, RegistrationGoesOnPastFailedChecksAndKeepsWhatWasTyped) {
     SCOPED_TRACE(std::string(r.check.what) + " / " + r.answer.what);
     Apply("checkUser.ASP", r.check);
     Apply("usersave.asp", r.answer);
-    Click(reg, kRegister.x, kRegister.y);
+    Click(reg, kRegister);
     EXPECT_TRUE(WaitUntil([&] { return CountRequests("usersave.asp") == posts + 1; }, 10))
         << "a failed availability check stopped the post";
     ++posts;
@@ -312,7 +306,7 @@ TEST_F(FaultInjection, RegistrationGoesOnPastFailedChecksAndKeepsWhatWasTyped) {
 
   // The same boxes, untouched since they were filled, now register.
   EXPECT_FALSE(Service().HasAccount(a.user));
-  Click(reg, kRegister.x, kRegister.y);
+  Click(reg, kRegister);
   EXPECT_TRUE(Answer()) << "no success message";
   EXPECT_TRUE(WaitGone(kRegisterTitle, 5)) << "the window stayed after the success";
   ASSERT_TRUE(Service().HasAccount(a.user));
@@ -334,7 +328,7 @@ TEST_F(FaultInjection, RegistrationRecoversFromALostServiceAFormWithoutItsFields
   // form) before the service comes back.
   const long refused = RefusedConnections();
   Apply("", Down());
-  Click(reg, kRegister.x, kRegister.y);
+  Click(reg, kRegister);
   EXPECT_TRUE(Answer("Return", 15)) << "the failed post went unanswered";
   EXPECT_TRUE(WaitUntil([&] { return RefusedConnections() >= refused + 3; }, 10))
       << "the form was not asked for again (" << RefusedConnections() - refused
@@ -354,7 +348,7 @@ TEST_F(FaultInjection, RegistrationRecoversFromALostServiceAFormWithoutItsFields
   const size_t loads = CountLoads("edituser.asp");
   for (int attempt = 1; attempt <= 2; ++attempt) {
     SCOPED_TRACE(attempt);
-    Click(reg, kRegister.x, kRegister.y);
+    Click(reg, kRegister);
     ASSERT_FALSE(WaitForWindow(kNoticeTitle, 10).empty()) << "no failure message";
     // The form fetched after this failure is whole again.
     if (attempt == 2) Service().SetFault("edituser.asp", Fault{});
@@ -370,7 +364,7 @@ TEST_F(FaultInjection, RegistrationRecoversFromALostServiceAFormWithoutItsFields
   // double-byte character: no success; the answer is shown, the form
   // reloaded, and the window stays with its text.
   Service().SetFault("usersave.asp", kCutCharacter.fault);
-  Click(reg, kRegister.x, kRegister.y);
+  Click(reg, kRegister);
   EXPECT_TRUE(WaitUntil([&] { return CountRequests("usersave.asp") == 1; }, 10));
   EXPECT_TRUE(Answer("Return", 15)) << "the cut answer was not shown";
   EXPECT_TRUE(WaitUntil([&] { return CountRequests("edituser.asp") == forms + 3; }, 10));
@@ -404,11 +398,11 @@ TEST_F(FaultInjection, ATenMegabyteAnswerPageIsShownWhileTheWindowGoesOnTakingTy
   Fault huge = kHuge.fault;
   huge.pauseHalfway = true;
   Service().SetFault("usersave.asp", huge);
-  Click(reg, kRegister.x, kRegister.y);
+  Click(reg, kRegister);
   ASSERT_TRUE(Service().WaitForRequest("usersave.asp", 10));
 
   // While the answer loads, the name box takes one more letter.
-  Click(reg, kRegMan.x, kRegMan.y);
+  Click(reg, kRegMan);
   PressKey("End");
   TypeText("g");
   EXPECT_TRUE(WaitForText(name, c.man + "g")) << "the window did not take the typing";
@@ -423,7 +417,7 @@ TEST_F(FaultInjection, ATenMegabyteAnswerPageIsShownWhileTheWindowGoesOnTakingTy
   EXPECT_TRUE(WaitForLoads("edituser.asp", 2)) << "the fresh form did not load";
 
   Service().ClearFaults();
-  Click(reg, kRegister.x, kRegister.y);
+  Click(reg, kRegister);
   EXPECT_TRUE(Answer()) << "no success message";
   EXPECT_TRUE(WaitGone(kRegisterTitle, 5));
   ASSERT_TRUE(Service().HasAccount(c.user));
@@ -529,7 +523,7 @@ TEST_F(FaultInjection, CheckerStaysLiveThroughHeldAndFailedRequestsAndSucceedsOn
 
 // The ad page: the special account's, behind the console's unmarked hot spot
 // at its bottom right (Label1 at twips 14280, 10440, 855 x 375).
-constexpr int kAdSpotX = (14280 + 855 / 2) / 15, kAdSpotY = (10440 + 375 / 2) / 15;
+const PixelPoint kAdSpot = MemberConsolePoint("Label1");
 
 TEST_F(FaultInjection, GuardFailuresAreReportedAndLeaveThePageAsItWas) {
   auto& client = NewClient();
@@ -557,7 +551,7 @@ TEST_F(FaultInjection, GuardFailuresAreReportedAndLeaveThePageAsItWas) {
 
   // The module schedule goes to the service on its own; when no usable
   // answer comes back, the member is told.
-  Click(console, kAdSpotX, kAdSpotY);
+  Click(console, kAdSpot);
   ASSERT_TRUE(WaitForLoads("addAD.asp", 1)) << "no ad page";
   struct Case {
     Trouble trouble;

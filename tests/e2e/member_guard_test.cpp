@@ -176,11 +176,11 @@ TEST_F(EndToEnd, ASiteFormIsJudgedOnTheValuesItsOwnSubmitHandlerLeaves) {
 
 // The ad page, offered to the special account through the console's unmarked
 // hot spot at its bottom right corner (Label1, twips 14280, 10440, 855 x 375).
-constexpr int kAdSpotX = (14280 + 855 / 2) / 15, kAdSpotY = (10440 + 375 / 2) / 15;
+const PixelPoint kAdSpot = MemberConsolePoint("Label1");
 
 bool OpenAdPage(lumaro::service::StandInService& service, const std::string& console) {
   const size_t before = service.CountMarkers("load", "addAD.asp");
-  Click(console, kAdSpotX, kAdSpotY);
+  Click(console, kAdSpot);
   return service.WaitForMarkers("load", "addAD.asp", before + 1, 10);
 }
 

@@ -8,22 +8,17 @@
 namespace e2e {
 namespace {
 
-// Centres of the registration window's boxes and buttons (twips / 15).
-struct Point {
-  int x, y;
-};
-constexpr Point Centre(int left, int top, int width, int height) {
-  return {(left + width / 2) / 15, (top + height / 2) / 15};
-}
-constexpr Point kUser = Centre(2670, 855, 1860, 330);
-constexpr Point kEmail = Centre(2670, 1290, 1860, 330);
-constexpr Point kPass = Centre(2670, 1755, 1860, 330);
-constexpr Point kPass2 = Centre(2670, 2250, 1860, 330);
-constexpr Point kQQ = Centre(2670, 2775, 1860, 330);
-constexpr Point kMobile = Centre(2670, 3315, 1860, 330);
-constexpr Point kMan = Centre(2670, 3810, 1860, 330);
-constexpr Point kRegister = Centre(2400, 4440, 1275, 405);  // cmdOk, under "注册"
-constexpr Point kCancel = Centre(3705, 4440, 1275, 405);    // cmdExit, under "取消"
+// The registration window's boxes and buttons (the pictures under "注册"
+// and "取消" for the two buttons).
+const PixelPoint kUser = RegistrationPoint("txtuser");
+const PixelPoint kEmail = RegistrationPoint("txtEmail");
+const PixelPoint kPass = RegistrationPoint("txtpass");
+const PixelPoint kPass2 = RegistrationPoint("txtPASS2");
+const PixelPoint kQQ = RegistrationPoint("txtQQ");
+const PixelPoint kMobile = RegistrationPoint("txtMobile");
+const PixelPoint kMan = RegistrationPoint("txtMan");
+const PixelPoint kRegister = RegistrationPoint("cmdOk");
+const PixelPoint kCancel = RegistrationPoint("cmdExit");
 
 // The account name that the availability checks asked about, in order.
 std::vector<std::string> CheckedNames(const lumaro::service::StandInService& service) {
@@ -38,12 +33,12 @@ struct Applicant {
 };
 
 void Fill(const std::string& reg, const Applicant& a) {
-  const std::pair<Point, const std::string*> boxes[] = {
+  const std::pair<PixelPoint, const std::string*> boxes[] = {
       {kUser, &a.user},         {kEmail, &a.email}, {kPass, &a.password}, {kPass2, &a.password},
       {kQQ, &a.qq},             {kMobile, &a.mobile}, {kMan, &a.man},
   };
   for (const auto& [at, text] : boxes) {
-    Click(reg, at.x, at.y);
+    Click(reg, at);
     TypeText(*text);
   }
 }
@@ -54,9 +49,9 @@ TEST_F(EndToEnd, RegistrationCreatesTheAccountAndTheLoginWindowSignsItIn) {
   client.Start();
   std::string login = WaitForWindow(kLoginTitle, 20);
   ASSERT_FALSE(login.empty()) << "no login window";
-  Click(login, kLoginPassX, kLoginPassY);
+  Click(login, LoginPoint("txtpass"));
   TypeText("junk");
-  Click(login, kLoginRegisterX, kLoginRegisterY);
+  Click(login, LoginPoint("lblReg"));
   std::string reg = WaitForWindow(kRegisterTitle, 10);
   ASSERT_FALSE(reg.empty()) << "no registration window";
   auto g = Geometry(reg);
@@ -69,7 +64,7 @@ TEST_F(EndToEnd, RegistrationCreatesTheAccountAndTheLoginWindowSignsItIn) {
   const Applicant a{"Newbie7", "newbie7@example.cn", "pw7seven", "7654321", "13900001111", "Li"};
   Fill(reg, a);
   Screenshot("registration.filled");
-  Click(reg, kRegister.x, kRegister.y);
+  Click(reg, kRegister);
   ASSERT_TRUE(Service().WaitForRequest("checkUser.ASP", 5)) << "no availability check";
   ASSERT_TRUE(Service().WaitForRequest("usersave.asp", 5)) << "the form was not posted";
   std::string notice = WaitForWindow(kNoticeTitle, 10);
@@ -102,9 +97,9 @@ TEST_F(EndToEnd, RegistrationCreatesTheAccountAndTheLoginWindowSignsItIn) {
   // The login window now holds the new name and an empty password box:
   // typing the password alone signs the new member in.
   ASSERT_TRUE(IsShown(kLoginTitle));
-  Click(login, kLoginPassX, kLoginPassY);
+  Click(login, LoginPoint("txtpass"));
   TypeText(a.password);
-  Click(login, kLoginButtonX, kLoginButtonY);
+  Click(login, LoginPoint("cmdLogin"));
   EXPECT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "the new account did not sign in";
   EXPECT_EQ(client.ReadFile("ini.txt"), a.user + "@@@@@@@@@@@@@@@@@@@@0\r\n");
 }
@@ -114,16 +109,16 @@ TEST_F(EndToEnd, ATakenNameIsRefusedBeforeAndByTheServiceAndCancelLeavesTheLogin
   client.Start();
   std::string login = WaitForWindow(kLoginTitle, 20);
   ASSERT_FALSE(login.empty()) << "no login window";
-  Click(login, kLoginUserX, kLoginUserY);
+  Click(login, LoginPoint("txtuser"));
   TypeText("vyrd");
-  Click(login, kLoginRegisterX, kLoginRegisterY);
+  Click(login, LoginPoint("lblReg"));
   std::string reg = WaitForWindow(kRegisterTitle, 10);
   ASSERT_FALSE(reg.empty()) << "no registration window";
   ASSERT_TRUE(WaitForLoads("edituser.asp", 1)) << "the form was not loaded";
 
   // A taken name in capitals: the availability check refuses it.
   Fill(reg, {"DEMO", "d@example.cn", "pw", "1111", "13900002222", ""});
-  Click(reg, kRegister.x, kRegister.y);
+  Click(reg, kRegister);
   ASSERT_TRUE(Service().WaitForRequest("checkUser.ASP", 5));
   std::string notice = WaitForWindow(kNoticeTitle, 10);
   ASSERT_FALSE(notice.empty()) << "no refusal";
@@ -138,7 +133,7 @@ TEST_F(EndToEnd, ATakenNameIsRefusedBeforeAndByTheServiceAndCancelLeavesTheLogin
   broken.kind = lumaro::service::Fault::Status;
   broken.status = 500;
   Service().SetFault("checkUser.ASP", broken);
-  Click(reg, kRegister.x, kRegister.y);
+  Click(reg, kRegister);
   ASSERT_TRUE(Service().WaitForRequest("usersave.asp", 5)) << "a failed check blocked the post";
   notice = WaitForWindow(kNoticeTitle, 10);
   ASSERT_FALSE(notice.empty()) << "the service's refusal was not shown";
@@ -153,12 +148,12 @@ TEST_F(EndToEnd, ATakenNameIsRefusedBeforeAndByTheServiceAndCancelLeavesTheLogin
 
   // Cancel: no request, and the login window keeps what was typed there.
   size_t requests = Service().Requests().size();
-  Click(reg, kCancel.x, kCancel.y);
+  Click(reg, kCancel);
   EXPECT_TRUE(WaitGone(kRegisterTitle, 5)) << "cancel did not close the window";
   EXPECT_EQ(Service().Requests().size(), requests);
-  Click(login, kLoginPassX, kLoginPassY);
+  Click(login, LoginPoint("txtpass"));
   TypeText("vyrd123");
-  Click(login, kLoginButtonX, kLoginButtonY);
+  Click(login, LoginPoint("cmdLogin"));
   EXPECT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "the login window's name was touched";
 }
 
@@ -170,7 +165,7 @@ TEST_F(EndToEnd, ABurstOfClicksOnRegisterPostsTheFormOnce) {
   client.Start();
   std::string login = WaitForWindow(kLoginTitle, 20);
   ASSERT_FALSE(login.empty()) << "no login window";
-  Click(login, kLoginRegisterX, kLoginRegisterY);
+  Click(login, LoginPoint("lblReg"));
   std::string reg = WaitForWindow(kRegisterTitle, 10);
   ASSERT_FALSE(reg.empty()) << "no registration window";
   ASSERT_TRUE(WaitForLoads("edituser.asp", 1)) << "the form did not load";

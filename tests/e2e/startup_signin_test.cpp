@@ -17,17 +17,17 @@
 namespace e2e {
 namespace {
 
-// Client-area points of the login window's controls (pixels).
-constexpr int kUserX = 200, kUserY = 398;
-constexpr int kPassX = 200, kPassY = 445;
-constexpr int kLoginX = 215, kLoginY = 506;
+// The login window's boxes and its 登录 button (client pixels at scale 1).
+const PixelPoint kUser = LoginPoint("txtuser");
+const PixelPoint kPass = LoginPoint("txtpass");
+const PixelPoint kLogin = LoginPoint("cmdLogin");
 
 void SignIn(const std::string& login, const std::string& user, const std::string& password) {
-  ClickAt(login, kUserX, kUserY);
+  ClickAt(login, kUser.x, kUser.y);
   TypeText(user);
-  ClickAt(login, kPassX, kPassY);
+  ClickAt(login, kPass.x, kPass.y);
   TypeText(password);
-  ClickAt(login, kLoginX, kLoginY);
+  ClickAt(login, kLogin.x, kLogin.y);
 }
 
 TEST_F(EndToEnd, StartsToTheLoginWindowAfterVersionAndResellerChecks) {
@@ -80,7 +80,7 @@ TEST_F(EndToEnd, SignInOpensTheConsoleWhichStampsShareTxtAndEndsTheProgram) {
   // The console's exit hot spot closes it, and with it the program.
   auto g = Geometry(console);
   ASSERT_TRUE(g);
-  ClickAt(console, 935, 70);
+  Click(console, MemberConsolePoint("lblExit"));
   EXPECT_TRUE(client.WaitExit(10).has_value());
 }
 
@@ -152,12 +152,12 @@ TEST_F(EndToEnd, ASignInThatCannotBeRememberedOnAFullDiskLeavesTheOldOneWhole) {
   client.Start();
   std::string login = WaitForWindow(kLoginTitle, 20);
   ASSERT_FALSE(login.empty());
-  ClickAt(login, kUserX, kUserY);
+  ClickAt(login, kUser.x, kUser.y);
   PressKey("ctrl+a");
   TypeText("demo");
-  ClickAt(login, kPassX, kPassY);
+  ClickAt(login, kPass.x, kPass.y);
   TypeText("demo123");
-  ClickAt(login, kLoginX, kLoginY);
+  ClickAt(login, kLogin.x, kLogin.y);
   ASSERT_FALSE(WaitForWindow(kConsoleTitle, 20).empty()) << "no member console";
   EXPECT_EQ(client.ReadFile("data/lumaro/ini.txt"), before);
   for (const auto& entry : std::filesystem::directory_iterator(folder))
