@@ -300,7 +300,7 @@ class IWindow {
 class IUiFactory {
  public:
   virtual ~IUiFactory() = default;
-  virtual std::unique_ptr<IWindow> CreateWindow(const WindowSpec& design) = 0;
+  virtual std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) = 0;
 };
 
 }  // namespace lumaro

@@ -223,12 +223,12 @@ void FakeBrowser::FireDocumentKeyUp() {
 
 // ------------------------------------------------------------------ window
 
-FakeWindow::FakeWindow(FakeUiFactory* factory, const WindowSpec& design)
+FakeWindow::FakeWindow(FakeUiFactory* factory, const WindowSpec& spec)
     : factory_(factory),
-      spec_(design),
-      caption_(design.caption),
-      outerWidth_(design.clientWidth + design.frameWidth),
-      outerHeight_(design.clientHeight + design.frameHeight) {}
+      spec_(spec),
+      caption_(spec.caption),
+      outerWidth_(spec.clientWidth + spec.frameWidth),
+      outerHeight_(spec.clientHeight + spec.frameHeight) {}
 
 FakeWindow::~FakeWindow() {
   if (factory_) factory_->Forget(this);
@@ -474,10 +474,10 @@ FakeUiFactory::~FakeUiFactory() {
   for (FakeWindow* w : windows_) w->factory_ = nullptr;
 }
 
-std::unique_ptr<IWindow> FakeUiFactory::CreateWindow(const WindowSpec& design) {
-  auto w = std::make_unique<FakeWindow>(this, design);
+std::unique_ptr<IWindow> FakeUiFactory::CreateWindow(const WindowSpec& spec) {
+  auto w = std::make_unique<FakeWindow>(this, spec);
   windows_.push_back(w.get());
-  created_.push_back(design.name);
+  created_.push_back(spec.name);
   return w;
 }
 

@@ -278,7 +278,7 @@ struct FakeControlRecord {
 
 class FakeWindow : public IWindow {
  public:
-  FakeWindow(FakeUiFactory* factory, const WindowSpec& design);
+  FakeWindow(FakeUiFactory* factory, const WindowSpec& spec);
   ~FakeWindow() override;
 
   const std::string& Name() const override { return spec_.name; }
@@ -317,7 +317,7 @@ class FakeWindow : public IWindow {
   int OuterHeight() const override { return outerHeight_; }
 
   // ---- for tests ----
-  const WindowSpec& design() const { return spec_; }
+  const WindowSpec& spec() const { return spec_; }
   // Controls in creation order (also the tab order).
   const std::vector<FakeControlRecord>& controls() const { return records_; }
   std::vector<std::string> ControlNames() const;
@@ -385,7 +385,7 @@ class FakeUiFactory : public IUiFactory {
   using WindowHandler = std::function<void(FakeWindow&)>;
 
   ~FakeUiFactory() override;
-  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& design) override;
+  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) override;
 
   // Runs while a window of that name is shown modally (every time, until
   // replaced or cleared with an empty handler).

@@ -47,9 +47,9 @@ class CheckCodeTest : public FormsTest {
   }
 
   FakeWindow owner_{nullptr, [] {
-    WindowSpec design;
-    design.name = "frmAdmin";
-    return design;
+    WindowSpec spec;
+    spec.name = "frmAdmin";
+    return spec;
   }()};
 };
 
@@ -89,13 +89,13 @@ TEST_F(CheckCodeTest, StaysHiddenUntilTheSiteAddressIsInThenShowsItsLayout) {
 
   Run([&](FakeWindow& w) {
     EXPECT_EQ(w.Caption(), "正在检查网站");
-    EXPECT_EQ(w.design().frame, FrameKind::FixedDialog);
-    EXPECT_FALSE(w.design().minimizeButton);
-    EXPECT_FALSE(w.design().maximizeButton);
-    EXPECT_FALSE(w.design().showInTaskbar);
-    EXPECT_EQ(w.design().placement, Placement::CenterScreen);
-    EXPECT_EQ(w.design().clientWidth, 6075);
-    EXPECT_EQ(w.design().clientHeight, 3690);
+    EXPECT_EQ(w.spec().frame, FrameKind::FixedDialog);
+    EXPECT_FALSE(w.spec().minimizeButton);
+    EXPECT_FALSE(w.spec().maximizeButton);
+    EXPECT_FALSE(w.spec().showInTaskbar);
+    EXPECT_EQ(w.spec().placement, Placement::CenterScreen);
+    EXPECT_EQ(w.spec().clientWidth, 6075);
+    EXPECT_EQ(w.spec().clientHeight, 3690);
 
     // The browser comes first, so the panel lies over it.
     EXPECT_EQ(w.ControlNames(), (std::vector<std::string>{"web1", "Picture1", "Label1", "pbar",

@@ -36,14 +36,14 @@ class ConsoleTest : public FormsTest {
 
 TEST_F(ConsoleTest, WindowAndControlsAreLaidOutAsDesigned) {
   FakeWindow& w = Open();
-  const WindowSpec& design = w.design();
-  EXPECT_EQ(design.clientWidth, 15045);
-  EXPECT_EQ(design.clientHeight, 10395);
-  EXPECT_EQ(design.background, "console_skin.svg");
-  EXPECT_EQ(design.frame, FrameKind::Sizable);
-  EXPECT_TRUE(design.minimizeButton);
-  EXPECT_TRUE(design.maximizeButton);
-  EXPECT_EQ(design.placement, Placement::CenterScreen);
+  const WindowSpec& spec = w.spec();
+  EXPECT_EQ(spec.clientWidth, 15045);
+  EXPECT_EQ(spec.clientHeight, 10395);
+  EXPECT_EQ(spec.background, "console_skin.svg");
+  EXPECT_EQ(spec.frame, FrameKind::Sizable);
+  EXPECT_TRUE(spec.minimizeButton);
+  EXPECT_TRUE(spec.maximizeButton);
+  EXPECT_EQ(spec.placement, Placement::CenterScreen);
 
   const uint32_t navy = PackRRGGBB(0, 0, 128), white = PackRRGGBB(255, 255, 255);
   struct Case {

@@ -43,14 +43,14 @@ class LoginTest : public FormsTest {
 
 TEST_F(LoginTest, WindowAndControlsAreLaidOutAsDesigned) {
   FakeWindow& w = Open();
-  const WindowSpec& design = w.design();
+  const WindowSpec& spec = w.spec();
   EXPECT_EQ(w.Caption(), "登录" + EditionLabel(kEditionId));
   EXPECT_EQ(w.Caption(), "登录V6.0");
-  EXPECT_EQ(design.clientWidth, 15045);
-  EXPECT_EQ(design.clientHeight, 9225);
-  EXPECT_EQ(design.background, "login_background.svg");
-  EXPECT_FALSE(design.maximizeButton);
-  EXPECT_EQ(design.placement, Placement::CenterScreen);
+  EXPECT_EQ(spec.clientWidth, 15045);
+  EXPECT_EQ(spec.clientHeight, 9225);
+  EXPECT_EQ(spec.background, "login_background.svg");
+  EXPECT_FALSE(spec.maximizeButton);
+  EXPECT_EQ(spec.placement, Placement::CenterScreen);
   EXPECT_EQ(w.showCount(), 1);
 
   struct Case {

@@ -167,9 +167,9 @@ TEST_F(UnansweredTest, AnUnansweredPollIsFollowedByTheNext) {
   Reply(Base() + "GetNet.asp", "http://site.example/");
   NeverAnswer(Base() + "queryFlag.asp");
   FakeWindow owner{nullptr, [] {
-                     WindowSpec design;
-                     design.name = "frmAdmin";
-                     return design;
+                     WindowSpec spec;
+                     spec.name = "frmAdmin";
+                     return spec;
                    }()};
   ui.OnModal("frmCheckCode", [&](FakeWindow& w) {
     EXPECT_GE(Timed([&] { w.FireTimer("tmrT"); }), 30.0);

@@ -25,15 +25,15 @@ class UpdateTest : public FormsTest {
 
 TEST_F(UpdateTest, WindowAndControlsAreLaidOutAsDesigned) {
   FakeWindow& w = Open();
-  const WindowSpec& design = w.design();
+  const WindowSpec& spec = w.spec();
   EXPECT_EQ(w.Caption(), "版本升级");
-  EXPECT_EQ(design.frame, FrameKind::FixedDialog);
-  EXPECT_EQ(design.clientWidth, 8205);
-  EXPECT_EQ(design.clientHeight, 3225);
-  EXPECT_FALSE(design.minimizeButton);
-  EXPECT_FALSE(design.maximizeButton);
-  EXPECT_FALSE(design.showInTaskbar);
-  EXPECT_EQ(design.placement, Placement::CenterScreen);
+  EXPECT_EQ(spec.frame, FrameKind::FixedDialog);
+  EXPECT_EQ(spec.clientWidth, 8205);
+  EXPECT_EQ(spec.clientHeight, 3225);
+  EXPECT_FALSE(spec.minimizeButton);
+  EXPECT_FALSE(spec.maximizeButton);
+  EXPECT_FALSE(spec.showInTaskbar);
+  EXPECT_EQ(spec.placement, Placement::CenterScreen);
   EXPECT_EQ(w.showCount(), 1);
   EXPECT_EQ(w.modalCount(), 0);
 
