@@ -75,13 +75,6 @@ frmSys::frmSys() {
   Label3 = controls.Label("Label3");
   Label2 = controls.Label("Label2");
   lbl8 = controls.Label("lbl8");
-  lblEdit = controls.Label("lblEdit");
-  lblHome = controls.Label("lblHome");
-  lblBack = controls.Label("lblBack");
-  lblGo = controls.Label("lblGo");
-  lblReFresh = controls.Label("lblReFresh");
-  lblExit = controls.Label("lblExit");
-  lblSearch = controls.Label("lblSearch");
   tmrHand = controls.Timer("tmrHand");
 
   lblItem1->onClick = [this] { OpenMenuPage("基本信息", "changepwd.asp?t="); };
@@ -91,13 +84,8 @@ frmSys::frmSys() {
   Label1->onClick = [this] { OpenMenuPage("访客管理", "manaClient.asp?t=", /*navigate2=*/true); };
   Label4->onClick = [this] { OpenMenuPage("新增信息", "addinfo.asp?t="); };
   Label3->onClick = [this] { OpenMenuPage("管理信息", "manainfo.asp?t="); };
-  lblEdit->onClick = [this] { OpenMenuPage("修改用户信息", "editUser.asp?t="); };
-  lblHome->onClick = [this] { ShowWelcomePage(); };
-  w.onGoHome = [this] { ShowWelcomePage(); };  // Alt+Home, as 首页
-  lblBack->onClick = [this] { web->GoBack(); };   // no earlier page: nothing happens
-  lblGo->onClick = [this] { web->GoForward(); };  // no later page: nothing happens
-  lblReFresh->onClick = [this] { web->Refresh(); };
-  lblExit->onClick = [this] { window_->Close(); };
+  toolbar.Wire(controls, w, *web, [this] { ShowWelcomePage(); },
+               [this] { OpenMenuPage("修改用户信息", "editUser.asp?t="); });
   Image4->onClick = [this] { Image4_Click(); };
   Image8->onClick = [this] { Image8_Click(); };
   lbl8->onClick = [this] { lbl8_Click(); };

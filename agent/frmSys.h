@@ -10,6 +10,7 @@
 #include "core/desktop.h"
 #include "core/shared_window.h"
 #include "core/ui.h"
+#include "windows/console_toolbar.h"
 
 namespace lumaro {
 
@@ -68,13 +69,7 @@ class frmSys : public SharedInstance<frmSys> {
   ILabel* Label3 = nullptr;
   ILabel* Label2 = nullptr;
   ILabel* lbl8 = nullptr;
-  ILabel* lblEdit = nullptr;
-  ILabel* lblHome = nullptr;
-  ILabel* lblBack = nullptr;
-  ILabel* lblGo = nullptr;
-  ILabel* lblReFresh = nullptr;
-  ILabel* lblExit = nullptr;
-  ILabel* lblSearch = nullptr;
+  ConsoleToolbar toolbar;  // lblEdit, lblHome, lblBack, lblGo, lblReFresh, lblExit, lblSearch
   ITimer* tmrHand = nullptr;
 
  private:

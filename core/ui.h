@@ -39,11 +39,12 @@ struct ControlStyle {
   std::string tooltip{};
   bool visible = true;
   bool password = false;           // text box shows "*" for every character
-  std::string image{};               // asset file name of a picture or panel
+  std::string image{};             // asset file name of a picture or panel
   bool stretch = false;            // picture scaled to the control's size
-  std::string parent{};              // name of the panel that holds the control
+  std::string parent{};            // name of the panel that holds the control
   // The name assistive tools (screen readers) give the control. When empty,
-  // a label is named by its caption, with the blanks at either end removed.
+  // a label is named by its caption, each run of blanks made one and the
+  // blanks at either end removed (core/spoken_names.h).
   std::string accessibleName{};
   // A clickable label or picture that the Tab key reaches; Enter or Space
   // then clicks it. Text boxes, check boxes and drawn buttons always are.
@@ -222,7 +223,7 @@ enum class FrameKind { Sizable, FixedDialog, FixedSingle, None };
 enum class Placement { CenterScreen, CenterOwner, System };
 
 struct WindowSpec {
-  std::string name{};        // the form's name, e.g. "frmlogin"
+  std::string name{};      // the form's name, e.g. "frmlogin"
   std::string caption{};
   int clientWidth = 0;     // twips
   int clientHeight = 0;    // twips

@@ -43,13 +43,6 @@ frmAdmin::frmAdmin() {
   lblitem6 = controls.Label("lblitem6");
   lblItem7 = controls.Label("lblItem7");
   lblItem8 = controls.Label("lblItem8");
-  lblEdit = controls.Label("lblEdit");
-  lblHome = controls.Label("lblHome");
-  lblBack = controls.Label("lblBack");
-  lblGo = controls.Label("lblGo");
-  lblReFresh = controls.Label("lblReFresh");
-  lblExit = controls.Label("lblExit");
-  lblSearch = controls.Label("lblSearch");
   Label1 = controls.Label("Label1");
   Timer1 = controls.Timer("Timer1");
   tmrHand = controls.Timer("tmrHand");
@@ -62,13 +55,8 @@ frmAdmin::frmAdmin() {
   lblitem6->onClick = [this] { OpenMenuPage("在线充值", "pay.asp?types=1&t="); };
   lblItem7->onClick = [this] { OpenMenuPage("充值记录", "listCharge.asp?t="); };
   lblItem8->onClick = [this] { OpenMenuPage("我的推广", "addword.asp?types=2&t="); };
-  lblEdit->onClick = [this] { OpenMenuPage("修改用户信息", "editUser.asp?t="); };
-  lblHome->onClick = [this] { ShowWelcomePage(); };
-  w.onGoHome = [this] { ShowWelcomePage(); };  // Alt+Home, as 首页
-  lblBack->onClick = [this] { web->GoBack(); };  // no earlier page: nothing happens
-  lblGo->onClick = [this] { web->GoForward(); };  // no later page: nothing happens
-  lblReFresh->onClick = [this] { web->Refresh(); };
-  lblExit->onClick = [this] { window_->Close(); };
+  toolbar.Wire(controls, w, *web, [this] { ShowWelcomePage(); },
+               [this] { OpenMenuPage("修改用户信息", "editUser.asp?t="); });
   Label1->onClick = [this, base] {
     if (gUserName == kSpecialAccount) web->Navigate2(base + "addAD.asp?t=" + TimerStamp());
   };

@@ -8,6 +8,7 @@
 
 #include "core/shared_window.h"
 #include "core/ui.h"
+#include "windows/console_toolbar.h"
 
 namespace lumaro {
 
@@ -55,13 +56,7 @@ class frmAdmin : public SharedInstance<frmAdmin> {
   ILabel* lblitem6 = nullptr;
   ILabel* lblItem7 = nullptr;
   ILabel* lblItem8 = nullptr;
-  ILabel* lblEdit = nullptr;
-  ILabel* lblHome = nullptr;
-  ILabel* lblBack = nullptr;
-  ILabel* lblGo = nullptr;
-  ILabel* lblReFresh = nullptr;
-  ILabel* lblExit = nullptr;
-  ILabel* lblSearch = nullptr;
+  ConsoleToolbar toolbar;  // lblEdit, lblHome, lblBack, lblGo, lblReFresh, lblExit, lblSearch
   ILabel* Label1 = nullptr;
   ITimer* Timer1 = nullptr;
   ITimer* tmrHand = nullptr;

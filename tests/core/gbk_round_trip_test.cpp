@@ -25,8 +25,8 @@ TEST(GbkText, EveryPairReadsAsOneCharacterAndWritesBack) {
 }
 
 // The euro sign is the one character that GBK writes as a single byte above
-// ASCII (0x80); it used to be read back as the lead byte of a pair, which
-// swallowed the character after it.
+// ASCII (0x80): it reads back as itself, not as the lead byte of a pair
+// that would swallow the character after it.
 TEST(GbkText, TheEuroSignReadsBackAsWritten) {
   for (const std::string text : {"€", "a€b", "€€", "pw€@@@@@@@@@@1"}) {
     EXPECT_EQ(AnsiToUtf8(Utf8ToAnsi(text)), text) << text;
@@ -38,7 +38,7 @@ TEST(GbkText, TheEuroSignReadsBackAsWritten) {
 }
 
 // A UTF-8 sequence cut short becomes one "?" and the byte that ended it is
-// read on its own; it used to be swallowed into the broken sequence.
+// read on its own, not swallowed into the broken sequence.
 TEST(GbkText, ABrokenSequenceKeepsTheCharacterAfterIt) {
   struct Case {
     std::string text;

@@ -45,8 +45,8 @@ TEST(RememberedSignIn, ReadsTheFirstLinesThreeFields) {
 }
 
 // What a sign-in writes, the next start reads back, whatever the user typed
-// that GBK can hold; a password with the euro sign (GBK's single byte 0x80)
-// used to come back with the character after it swallowed.
+// that GBK can hold, a password with the euro sign (GBK's single byte 0x80)
+// and the character after it included.
 TEST(RememberedSignIn, AWrittenLineReadsBack) {
   struct Case {
     std::string user, password;
