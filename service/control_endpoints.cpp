@@ -12,11 +12,7 @@ namespace lumaro::service {
 void StandInService::Impl::HandleControl(const std::string& command,
                                          const std::multimap<std::string, std::string>& params,
                                          httplib::Response& res) {
-  auto param = [&](const char* name) {
-    for (const auto& [k, v] : params)
-      if (EqualsNoCase(k, name)) return v;
-    return std::string();
-  };
+  auto param = [&](const char* name) { return ParamOrEmpty(params, name); };
   const char* kText = "text/plain; charset=utf-8";
   std::unique_lock<std::mutex> lock(mu);
   if (command == "version") {

@@ -14,16 +14,10 @@ namespace lumaro::service {
 using std::string;
 
 std::string PageRequest::Param(const std::string& name) const {
-  for (const auto& [key, value] : params)
-    if (EqualsNoCase(key, name)) return value;
-  return "";
+  return ParamOrEmpty(params, name);
 }
 
-bool PageRequest::Has(const std::string& name) const {
-  for (const auto& entry : params)
-    if (EqualsNoCase(entry.first, name)) return true;
-  return false;
-}
+bool PageRequest::Has(const std::string& name) const { return FindParam(params, name); }
 
 namespace {
 

@@ -34,12 +34,6 @@ std::string SessionFromCookies(const std::string& cookieHeader) {
   return "";
 }
 
-std::string FindParam(const std::multimap<std::string, std::string>& params, const char* name) {
-  for (const auto& [key, value] : params)
-    if (EqualsNoCase(key, name)) return value;
-  return "";
-}
-
 }  // namespace
 
 void StandInService::Impl::Handle(const httplib::Request& req, httplib::Response& res) {
@@ -92,7 +86,7 @@ void StandInService::Impl::Handle(const httplib::Request& req, httplib::Response
   }
   if (pr.page == kMarkerPage) {
     std::lock_guard<std::mutex> lock(mu);
-    markers.push_back({FindParam(rec.params, "event"), FindParam(rec.params, "detail")});
+    markers.push_back({ParamOrEmpty(rec.params, "event"), ParamOrEmpty(rec.params, "detail")});
     cv.notify_all();
     res.status = 204;
     return;

@@ -18,16 +18,10 @@ namespace lumaro::service {
 // Small public helpers
 
 std::string RecordedRequest::Param(const std::string& name) const {
-  for (const auto& [key, value] : params)
-    if (EqualsNoCase(key, name)) return value;
-  return "";
+  return ParamOrEmpty(params, name);
 }
 
-bool RecordedRequest::HasParam(const std::string& name) const {
-  for (const auto& entry : params)
-    if (EqualsNoCase(entry.first, name)) return true;
-  return false;
-}
+bool RecordedRequest::HasParam(const std::string& name) const { return FindParam(params, name); }
 
 std::string RecordedRequest::Line() const {
   return method + " " + path + (query.empty() ? "" : "?" + query);

@@ -156,4 +156,17 @@ std::string HtmlEscape(const std::string& s) {
   return out;
 }
 
+const std::string* FindParam(const std::multimap<std::string, std::string>& params,
+                             const std::string& name) {
+  for (const auto& [key, value] : params)
+    if (EqualsNoCase(key, name)) return &value;
+  return nullptr;
+}
+
+std::string ParamOrEmpty(const std::multimap<std::string, std::string>& params,
+                         const std::string& name) {
+  const std::string* value = FindParam(params, name);
+  return value ? *value : std::string();
+}
+
 }  // namespace lumaro::service

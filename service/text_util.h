@@ -27,6 +27,14 @@ std::string RequestTextToUtf8(const std::string& bytes);
 void ParseParams(const std::string& raw, bool plusIsSpace,
                  std::multimap<std::string, std::string>& out);
 
+// The first value of the parameter `name` (compared without regard to
+// case), or nullptr when there is none.
+const std::string* FindParam(const std::multimap<std::string, std::string>& params,
+                             const std::string& name);
+// The same, "" when there is none.
+std::string ParamOrEmpty(const std::multimap<std::string, std::string>& params,
+                         const std::string& name);
+
 // HTML-escapes UTF-8 text for element content and attribute values.
 std::string HtmlEscape(const std::string& s);
 
