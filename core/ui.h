@@ -31,20 +31,22 @@ inline constexpr uint32_t PackRRGGBB(int r, int g, int b) {
 }
 
 // How a control looks. Only the fields a control kind understands are used.
+// Every field has a default, so that a style written with designated
+// initializers names only the fields that differ.
 struct ControlStyle {
   uint32_t color = kDefaultColor;  // text colour
   bool bold = false;
   double pointSize = 0;            // 0: the default font size
   bool handCursor = false;         // the pointing-hand cursor
-  std::string tooltip;
+  std::string tooltip{};
   bool visible = true;
   bool password = false;           // text box shows "*" for every character
-  std::string image;               // asset file name of a picture or panel
+  std::string image{};             // asset file name of a picture or panel
   bool stretch = false;            // picture scaled to the control's size
-  std::string parent;              // name of the panel that holds the control
+  std::string parent{};            // name of the panel that holds the control
   // The name assistive tools (screen readers) give the control. When empty,
   // a label is named by its caption, with the blanks at either end removed.
-  std::string accessibleName;
+  std::string accessibleName{};
   // A clickable label or picture that the Tab key reaches; Enter or Space
   // then clicks it. Text boxes, check boxes and drawn buttons always are.
   bool tabStop = false;
@@ -220,12 +222,14 @@ class ProgButton;  // controls/progbutton.h
 enum class FrameKind { Sizable, FixedDialog, FixedSingle, None };
 enum class Placement { CenterScreen, CenterOwner, System };
 
+// Every field has a default, so that a window's design names only the
+// fields that differ (see core/window_design.h).
 struct WindowSpec {
-  std::string name;        // the form's name, e.g. "frmlogin"
-  std::string caption;
-  int clientWidth = 0;     // twips
-  int clientHeight = 0;    // twips
-  std::string background;  // asset drawn over the whole client area
+  std::string name{};        // the form's name, e.g. "frmlogin"
+  std::string caption{};
+  int clientWidth = 0;       // twips
+  int clientHeight = 0;      // twips
+  std::string background{};  // asset drawn over the whole client area
   uint32_t backgroundColor = kDefaultColor;
   FrameKind frame = FrameKind::Sizable;
   bool minimizeButton = true;
