@@ -14,28 +14,30 @@ namespace lumaro {
 
 enum class ControlKind { Label, TextBox, CheckBox, Picture, Panel, Browser, ProgButton };
 
+// Every field of the designs below has a default, so that a design leaves
+// out what it has none of: a control's caption or style, a window's timers.
 struct ControlDesign {
-  std::string name;
+  std::string name{};
   ControlKind kind = ControlKind::Label;
   // Twips, within the panel named in style.parent, else within the client
   // area.
-  Rect rect;
-  std::string caption;  // a label's text; other kinds have none
-  ControlStyle style;
+  Rect rect{};
+  std::string caption{};  // a label's text; other kinds have none
+  ControlStyle style{};
 };
 
 struct TimerDesign {
-  std::string name;
+  std::string name{};
   int intervalMs = 0;
   bool enabled = false;
 };
 
 struct WindowDesign {
-  WindowSpec spec;
+  WindowSpec spec{};
   // In creation order: later controls lie on top, and the Tab key visits
   // them in this order.
-  std::vector<ControlDesign> controls;
-  std::vector<TimerDesign> timers;
+  std::vector<ControlDesign> controls{};
+  std::vector<TimerDesign> timers{};
 
   // The named control's design; throws std::out_of_range when there is none.
   const ControlDesign& Control(const std::string& name) const;
