@@ -48,4 +48,10 @@ ControlStyle PageBrowserStyle() {
   return s;
 }
 
+ControlStyle UnseenBrowserStyle(const std::string& purpose) {
+  ControlStyle s = NamedStyle(purpose);
+  s.unseen = true;
+  return s;
+}
+
 }  // namespace lumaro

@@ -43,4 +43,9 @@ ControlStyle ButtonPictureStyle(const std::string& image, const std::string& pur
 // know from web browsers (reload, history, zoom, find, print).
 ControlStyle PageBrowserStyle();
 
+// A browser the user never sees (it lies under other controls), named
+// `purpose` for assistive tools: Tab passes it by, so that the keyboard
+// never lands in its page.
+ControlStyle UnseenBrowserStyle(const std::string& purpose);
+
 }  // namespace lumaro

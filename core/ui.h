@@ -31,6 +31,8 @@ inline constexpr uint32_t PackRRGGBB(int r, int g, int b) {
 }
 
 // How a control looks. Only the fields a control kind understands are used.
+// Every field has a default, so that a style written with designated
+// initializers names only the fields that differ.
 struct ControlStyle {
   uint32_t color = kDefaultColor;  // text colour
   bool bold = false;
@@ -222,11 +224,13 @@ class ProgButton;  // controls/progbutton.h
 enum class FrameKind { Sizable, FixedDialog, FixedSingle, None };
 enum class Placement { CenterScreen, CenterOwner, System };
 
+// Every field has a default, so that a window's design names only the
+// fields that differ (see core/window_design.h).
 struct WindowSpec {
-  std::string name{};      // the form's name, e.g. "frmlogin"
+  std::string name{};        // the form's name, e.g. "frmlogin"
   std::string caption{};
-  int clientWidth = 0;     // twips
-  int clientHeight = 0;    // twips
+  int clientWidth = 0;       // twips
+  int clientHeight = 0;      // twips
   std::string background{};  // asset drawn over the whole client area
   uint32_t backgroundColor = kDefaultColor;
   FrameKind frame = FrameKind::Sizable;

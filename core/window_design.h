@@ -14,14 +14,16 @@ namespace lumaro {
 
 enum class ControlKind { Label, TextBox, CheckBox, Picture, Panel, Browser, ProgButton };
 
+// Every field of the designs below has a default, so that a design leaves
+// out what it has none of: a control's caption or style, a window's timers.
 struct ControlDesign {
   std::string name{};
   ControlKind kind = ControlKind::Label;
   // Twips, within the panel named in style.parent, else within the client
   // area.
-  Rect rect;
+  Rect rect{};
   std::string caption{};  // a label's text; other kinds have none
-  ControlStyle style;
+  ControlStyle style{};
 };
 
 struct TimerDesign {
@@ -31,7 +33,7 @@ struct TimerDesign {
 };
 
 struct WindowDesign {
-  WindowSpec spec;
+  WindowSpec spec{};
   // In creation order: later controls lie on top, and the Tab key visits
   // them in this order.
   std::vector<ControlDesign> controls{};

@@ -11,6 +11,7 @@
 #include "core/http_fetch.h"
 #include "core/notice.h"
 #include "core/shared_window.h"
+#include "windows/frmCheckCode_design.h"
 
 namespace lumaro {
 
@@ -27,47 +28,28 @@ bool IsSiteAddress(const std::string& answer) {
 }  // namespace
 
 frmCheckCode::frmCheckCode() {
-  WindowSpec design;
-  design.name = "frmCheckCode";
-  design.caption = "正在检查网站";
-  design.clientWidth = 6075;
-  design.clientHeight = 3690;
-  design.frame = FrameKind::FixedDialog;
-  design.minimizeButton = false;
-  design.maximizeButton = false;
-  design.showInTaskbar = false;
-  design.placement = Placement::CenterScreen;
-  window_ = Desktop().ui->CreateWindow(design);
+  const WindowDesign& design = frmCheckCodeDesign();
+  window_ = Desktop().ui->CreateWindow(design.spec);
   IWindow& w = *window_;
+  DesignedControls controls = AddDesignedControls(w, design);
+  web1 = controls.Browser("web1");
+  Picture1 = controls.Picture("Picture1");
+  Label1 = controls.Label("Label1");
+  pbar = controls.DrawnButton("pbar");
+  Command1 = controls.DrawnButton("Command1");
+  cmdStop = controls.DrawnButton("cmdStop");
+  tmrDraw = controls.Timer("tmrDraw");
+  tmrT = controls.Timer("tmrT");
 
-  // Added before the panel, so the panel covers it.
-  ControlStyle sitePage;
-  sitePage.accessibleName = "网站页面";
-  sitePage.unseen = true;
-  web1 = w.AddBrowser("web1", {1635, 570, 4620, 1365}, sitePage);
-  Picture1 = w.AddPanel("Picture1", {0, 60, 9810, 2340});
-
-  ControlStyle inPanel;
-  inPanel.parent = "Picture1";
-  Label1 = w.AddLabel("Label1", {630, 390, 1575, 195}, "正在检测，请等待...", inPanel);
-  ControlStyle bar = inPanel;
-  bar.accessibleName = "检测进度";
-  pbar = w.AddProgButton("pbar", {540, 1065, 5250, 420}, bar);
   pbar->SetStyle(0);
   pbar->SetColor(8);
   pbar->SetCaption("");
-
-  Command1 = w.AddProgButton("Command1", {1275, 2790, 1185, 465});
   Command1->SetStyle(1);
   Command1->SetColor(8);
   Command1->SetCaption("重新检测");
-  cmdStop = w.AddProgButton("cmdStop", {3585, 2790, 1185, 465});
   cmdStop->SetStyle(1);
   cmdStop->SetColor(8);
   cmdStop->SetCaption("停止测试");
-
-  tmrDraw = w.AddTimer("tmrDraw", 100, true);
-  tmrT = w.AddTimer("tmrT", 1000, false);
 
   tmrDraw->onTick = [this] { tmrDraw_Timer(); };
   tmrT->onTick = [this] { tmrT_Timer(); };

@@ -5,28 +5,17 @@
 #include "core/address_kinds.h"
 #include "core/desktop.h"
 #include "core/globals.h"
+#include "windows/frmOpen_design.h"
 
 namespace lumaro {
 
 frmOpen::frmOpen() {
-  WindowSpec design;
-  design.name = "frmOpen";
-  design.caption = "Form1";
-  design.clientWidth = 90;
-  design.clientHeight = 90;
-  design.frame = FrameKind::None;
-  design.minimizeButton = false;
-  design.maximizeButton = false;
-  design.showInTaskbar = false;
-  design.placement = Placement::System;
-  window_ = Desktop().ui->CreateWindow(design);
+  const WindowDesign& design = frmOpenDesign();
+  window_ = Desktop().ui->CreateWindow(design.spec);
   IWindow& w = *window_;
-
-  // Lies almost wholly outside the tiny client area: the page runs unseen.
-  ControlStyle page;
-  page.accessibleName = "聊天链接";
-  Web = w.AddBrowser("Web", {240, 165, 3300, 2430}, page);
-  tmrGiveUp = w.AddTimer("tmrGiveUp", kGiveUpMs, true);
+  DesignedControls controls = AddDesignedControls(w, design);
+  Web = controls.Browser("Web");
+  tmrGiveUp = controls.Timer("tmrGiveUp");
 
   Web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) { Web_BeforeNavigate2(args); };
   Web->onWindowClosing = [this](bool& cancel) { Web_WindowClosing(cancel); };

@@ -12,10 +12,6 @@ namespace lumaro {
 
 class frmOpen {
  public:
-  // How long the window waits for its page to close itself before it closes
-  // on its own, so that a chat page that never does cannot trap the user.
-  static constexpr int kGiveUpMs = 30000;
-
   // Creates the window with its controls and runs the window load, which
   // reads gOpenTarget.
   frmOpen();
@@ -32,7 +28,8 @@ class frmOpen {
   void Web_BeforeNavigate2(BeforeNavigateArgs& args);
   // The page closes itself by script: the window closes with it.
   void Web_WindowClosing(bool& cancel);
-  // The page has not closed itself in time.
+  // The page has not closed itself in time (the timer's interval in
+  // windows/frmOpen_design.cpp).
   void tmrGiveUp_Timer();
   // Escape: the user's way out of a window without a frame.
   void Form_Escape();

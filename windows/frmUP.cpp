@@ -7,6 +7,7 @@
 #include "core/desktop.h"
 #include "core/notice.h"
 #include "core/shared_window.h"
+#include "windows/frmUP_design.h"
 
 namespace lumaro {
 
@@ -25,34 +26,18 @@ std::string WithoutExtension(const std::string& name) {
 void ShowUpdateWindow() { frmUP::Instance().Show(); }
 
 frmUP::frmUP() {
-  WindowSpec design;
-  design.name = "frmUP";
-  design.caption = "版本升级";
-  design.clientWidth = 8205;
-  design.clientHeight = 3225;
-  design.frame = FrameKind::FixedDialog;
-  design.minimizeButton = false;
-  design.maximizeButton = false;
-  design.showInTaskbar = false;
-  design.placement = Placement::CenterScreen;
-  window_ = Desktop().ui->CreateWindow(design);
+  const WindowDesign& design = frmUPDesign();
+  window_ = Desktop().ui->CreateWindow(design.spec);
   IWindow& w = *window_;
+  DesignedControls controls = AddDesignedControls(w, design);
+  PicM = controls.Picture("PicM");
+  Label2 = controls.Label("Label2");
+  Command1 = controls.DrawnButton("Command1");
+  Command2 = controls.DrawnButton("Command2");
 
-  ControlStyle side;
-  side.image = "update_side.svg";
-  PicM = w.AddPicture("PicM", {-45, -15, 1740, 3270}, side);
-
-  ControlStyle message;
-  message.bold = true;
-  message.pointSize = 18;
-  message.color = PackRRGGBB(7, 137, 243);
-  Label2 = w.AddLabel("Label2", {2355, 540, 4875, 435}, "检测到有最新功能的更新程序", message);
-
-  Command1 = w.AddProgButton("Command1", {2505, 1605, 1800, 540});
   Command1->SetStyle(1);
   Command1->SetColor(8);
   Command1->SetCaption("下载");
-  Command2 = w.AddProgButton("Command2", {4845, 1620, 1800, 540});
   Command2->SetStyle(1);
   Command2->SetColor(8);
   Command2->SetCaption("以后再说");

@@ -5,38 +5,16 @@
 #include "core/desktop.h"
 #include "core/globals.h"
 #include "core/shared_window.h"
+#include "windows/frmView_design.h"
 
 namespace lumaro {
 
-namespace {
-
-constexpr int kClientWidth = 10200;
-constexpr int kClientHeight = 7995;
-constexpr int kFrameWidth = 120;
-constexpr int kFrameHeight = 500;
-
-}  // namespace
-
 frmView::frmView() {
-  WindowSpec design;
-  design.name = "frmView";
-  design.caption = "详细信息浏览";
-  design.clientWidth = kClientWidth;
-  design.clientHeight = kClientHeight;
-  design.frame = FrameKind::Sizable;
-  design.maximizeButton = false;
-  design.placement = Placement::CenterOwner;
-  // The frame the resize below takes off the outer size: the page fills the
-  // client area exactly.
-  design.frameWidth = kFrameWidth;
-  design.frameHeight = kFrameHeight;
-  window_ = Desktop().ui->CreateWindow(design);
+  const WindowDesign& design = frmViewDesign();
+  window_ = Desktop().ui->CreateWindow(design.spec);
   IWindow& w = *window_;
-
-  ControlStyle page;
-  page.accessibleName = "详细信息";
-  page.pageKeys = true;  // reload, history, zoom, find and print keys
-  web = w.AddBrowser("web", {0, 0, kClientWidth, kClientHeight}, page);
+  DesignedControls controls = AddDesignedControls(w, design);
+  web = controls.Browser("web");
 
   w.onResize = [this] { Form_Resize(); };
   w.onClosed = [this] { closed_ = true; };
@@ -54,8 +32,10 @@ void frmView::Form_Load() {
 }
 
 void frmView::Form_Resize() {
-  const int width = window_->OuterWidth() - kFrameWidth;
-  const int height = window_->OuterHeight() - kFrameHeight;
+  // The page fills the client area: the outer size less the designed frame.
+  const WindowSpec& spec = frmViewDesign().spec;
+  const int width = window_->OuterWidth() - spec.frameWidth;
+  const int height = window_->OuterHeight() - spec.frameHeight;
   // A negative size (minimized, very small) is not applied.
   if (width < 0 || height < 0) return;
   try {

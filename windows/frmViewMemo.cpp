@@ -3,26 +3,15 @@
 #include "core/desktop.h"
 #include "core/globals.h"
 #include "core/shared_window.h"
+#include "windows/frmViewMemo_design.h"
 
 namespace lumaro {
 
 frmViewMemo::frmViewMemo() {
-  WindowSpec design;
-  design.name = "frmViewMemo";
-  design.caption = "查看详情";
-  design.clientWidth = 7020;
-  design.clientHeight = 6285;
-  design.frame = FrameKind::FixedDialog;
-  design.minimizeButton = false;
-  design.maximizeButton = false;
-  design.showInTaskbar = false;
-  design.placement = Placement::CenterScreen;
-  window_ = Desktop().ui->CreateWindow(design);
-
-  ControlStyle page;
-  page.accessibleName = "备注";
-  page.pageKeys = true;  // reload, history, zoom, find and print keys
-  web1 = window_->AddBrowser("web1", {30, 15, 6915, 6210}, page);
+  const WindowDesign& design = frmViewMemoDesign();
+  window_ = Desktop().ui->CreateWindow(design.spec);
+  DesignedControls controls = AddDesignedControls(*window_, design);
+  web1 = controls.Browser("web1");
 
   Form_Load();
 }

@@ -10,44 +10,17 @@
 #include "core/notice.h"
 #include "core/shared_window.h"
 #include "windows/frmOpen.h"
+#include "windows/frmViewQQ_design.h"
 
 namespace lumaro {
 
-namespace {
-
-constexpr int kClientWidth = 14985;
-constexpr int kClientHeight = 8265;
-constexpr int kFrameWidth = 150;
-constexpr int kFrameHeight = 500;
-
-}  // namespace
-
 frmViewQQ::frmViewQQ() {
-  WindowSpec design;
-  design.name = "frmViewQQ";
-  design.caption = "访客详情";
-  design.clientWidth = kClientWidth;
-  design.clientHeight = kClientHeight;
-  design.frame = FrameKind::Sizable;
-  design.placement = Placement::CenterScreen;
-  // The frame the resize below takes off the outer size: the page fills the
-  // client area exactly.
-  design.frameWidth = kFrameWidth;
-  design.frameHeight = kFrameHeight;
-  window_ = Desktop().ui->CreateWindow(design);
+  const WindowDesign& design = frmViewQQDesign();
+  window_ = Desktop().ui->CreateWindow(design.spec);
   IWindow& w = *window_;
-
-  // Created first, so that Web covers it. The exports it loads are saved
-  // without asking: the user never sees its page to answer from.
-  ControlStyle exports;
-  exports.accessibleName = "导出";
-  exports.unseen = true;
-  exports.savesDownloads = true;
-  webData = w.AddBrowser("webData", {3435, 2265, 2025, 2520}, exports);
-  ControlStyle page;
-  page.accessibleName = "访客详情";
-  page.pageKeys = true;  // reload, history, zoom, find and print keys
-  Web = w.AddBrowser("Web", {0, 0, kClientWidth, kClientHeight}, page);
+  DesignedControls controls = AddDesignedControls(w, design);
+  webData = controls.Browser("webData");
+  Web = controls.Browser("Web");
 
   Web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) { Web_BeforeNavigate2(args); };
   Web->onWindowClosing = [this](bool& cancel) { Web_WindowClosing(cancel); };
@@ -67,8 +40,10 @@ void frmViewQQ::Form_Load() {
 }
 
 void frmViewQQ::Form_Resize() {
-  const int width = window_->OuterWidth() - kFrameWidth;
-  const int height = window_->OuterHeight() - kFrameHeight;
+  // The page fills the client area: the outer size less the designed frame.
+  const WindowSpec& spec = frmViewQQDesign().spec;
+  const int width = window_->OuterWidth() - spec.frameWidth;
+  const int height = window_->OuterHeight() - spec.frameHeight;
   // A minimized or very small window gives a negative size, which no control
   // takes: the browser keeps its last size then.
   if (width < 0 || height < 0) return;

@@ -1,0 +1,10 @@
+// The memo viewer's design: its frame, size and browser.
+#pragma once
+
+#include "core/window_design.h"
+
+namespace lumaro {
+
+const WindowDesign& frmViewMemoDesign();
+
+}  // namespace lumaro
