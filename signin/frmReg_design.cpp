@@ -21,7 +21,7 @@ const WindowDesign& frmRegDesign() {
           {
               // The browser lies underneath the account box, so it is never seen.
               {"web", Browser, {3825, 855, 165, 285}, "",
-               ControlStyle{.accessibleName = "注册表单", .unseen = true}},
+               UnseenBrowserStyle("注册表单")},
 
               {"cmdOk", Picture, {2400, 4440, 1275, 405}, "",
                PictureStyle("button_large.svg").Named("注册")},

@@ -20,8 +20,8 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t kTenMegabytes = size_t(10) << 20;
 
 constexpr const char* kUpdateTitle = "^版本升级$";
-// The update window's "以后再说" button, client pixels.
-constexpr int kLaterX = 323 + 60, kLaterY = 108 + 18;
+// The update window's "以后再说" button.
+const PixelPoint kLater = UpdatePoint("Command2");
 
 // One way for the service to misbehave: a fault of its pages, or the whole
 // service stopped, so that connections are refused.
@@ -161,7 +161,7 @@ TEST_F(FaultInjection, StartUpKeepsItsOutcomeWhateverTheStartRequestsMeet) {
         std::string update = WaitForWindow(kUpdateTitle, 30);
         EXPECT_FALSE(update.empty()) << "no update window";
         EXPECT_EQ(CountRequests("GetOEM.asp"), 0u);
-        Click(update, kLaterX, kLaterY);
+        Click(update, kLater);
         EXPECT_TRUE(client.WaitExit(10).has_value()) << "the update window did not end the program";
         break;
       }

@@ -9,8 +9,8 @@ namespace {
 
 using lumaro::service::Fault;
 
-// The checker's stop button (cmdStop, twips 3585, 2790, 1185 x 465): centre.
-constexpr int kStopX = (3585 + 1185 / 2) / 15, kStopY = (2790 + 465 / 2) / 15;
+// The checker's stop button.
+const PixelPoint kStop = CheckerPoint("cmdStop");
 
 // The check link ("代码检测") of a site on the site list.
 Node CheckLink(const Node& app, const std::string& site) {
@@ -81,7 +81,7 @@ TEST_F(EndToEnd, StopDuringAWaitingPollClosesTheCheckerWithoutAMessage) {
   ASSERT_TRUE(WaitUntil([&] { return Service().Counted("102"); }, 5));
   Screenshot("checker.polling");
 
-  Click(checker, kStopX, kStopY);
+  Click(checker, kStop);
   EXPECT_TRUE(WaitGone(kCheckerTitle, 5)) << "stop did not close the checker";
   // The held answer ("ok": the site has reported) now goes out to a closed
   // window: no message once the console takes clicks again, and no further

@@ -8,9 +8,9 @@ namespace e2e {
 namespace {
 
 constexpr const char* kUpdateTitle = "^版本升级$";
-// Centres of the two drawn buttons, client pixels.
-constexpr int kDownloadX = 167 + 60, kDownloadY = 107 + 18;
-constexpr int kLaterX = 323 + 60, kLaterY = 108 + 18;
+// The two drawn buttons, "下载" and "以后再说".
+const PixelPoint kDownload = UpdatePoint("Command1");
+const PixelPoint kLater = UpdatePoint("Command2");
 
 TEST_F(EndToEnd, DownloadHandsTheAddressToTheBrowserAndEndsTheProgram) {
   Service().SetVersion("1-52");
@@ -20,7 +20,7 @@ TEST_F(EndToEnd, DownloadHandsTheAddressToTheBrowserAndEndsTheProgram) {
   ASSERT_FALSE(update.empty()) << "no update window";
   EXPECT_TRUE(FindWindows(kLoginTitle).empty());
   size_t requests = Service().Requests().size();
-  ClickAt(update, kDownloadX, kDownloadY);
+  ClickAt(update, kDownload.x, kDownload.y);
   EXPECT_TRUE(client.WaitExit(10).has_value()) << "the program did not end";
   EXPECT_TRUE(WaitUntil([&] { return !client.OpenedInBrowser().empty(); }, 5));
   EXPECT_EQ(client.OpenedInBrowser(), Service().BaseUrl() + "1/lumaro-pro.rar\n");
@@ -34,7 +34,7 @@ TEST_F(EndToEnd, LaterOrTheCloseBoxEndsTheProgramWithoutALoginWindow) {
     const char* how;
     std::function<void(const std::string&)> close;
   } cases[] = {
-      {"later button", [](const std::string& update) { ClickAt(update, kLaterX, kLaterY); }},
+      {"later button", [](const std::string& update) { ClickAt(update, kLater.x, kLater.y); }},
       {"close box", [](const std::string& update) { ASSERT_TRUE(CloseByCloseBox(update)); }},
   };
   Service().SetVersion("1-50");

@@ -7,6 +7,8 @@
 #include "member/frmAdmin_design.h"
 #include "signin/frmReg_design.h"
 #include "signin/frmlogin_design.h"
+#include "windows/frmCheckCode_design.h"
+#include "windows/frmUP_design.h"
 
 namespace e2e {
 
@@ -23,6 +25,12 @@ inline PixelPoint MemberConsolePoint(const char* control) {
 }
 inline PixelPoint AgentConsolePoint(const char* control) {
   return lumaro::CentreInPixels(lumaro::frmSysDesign(), control);
+}
+inline PixelPoint UpdatePoint(const char* control) {
+  return lumaro::CentreInPixels(lumaro::frmUPDesign(), control);
+}
+inline PixelPoint CheckerPoint(const char* control) {
+  return lumaro::CentreInPixels(lumaro::frmCheckCodeDesign(), control);
 }
 
 // A menu entry of a console: its label in the console's design and the page
