@@ -42,10 +42,8 @@ bool IsNumericText(const std::string& text) {
 void ShowAgentConsole() { frmSys::Instance().Show(); }
 
 frmSys::frmSys() {
-  const WindowDesign& design = frmSysDesign();
-  window_ = Desktop().ui->CreateWindow(design.spec);
+  DesignedControls controls = CreateDesignedWindow(frmSysDesign(), window_);
   IWindow& w = *window_;
-  DesignedControls controls = AddDesignedControls(w, design);
   web = controls.Browser("web");
   Image6 = controls.Picture("Image6");
   Image1 = controls.Picture("Image1");

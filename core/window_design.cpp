@@ -3,6 +3,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "core/desktop.h"
+
 namespace lumaro {
 
 const ControlDesign& WindowDesign::Control(const std::string& name) const {
@@ -81,6 +83,12 @@ DesignedControls AddDesignedControls(IWindow& window, const WindowDesign& design
   for (const TimerDesign& t : design.timers)
     made.timers_[t.name] = window.AddTimer(t.name, t.intervalMs, t.enabled);
   return made;
+}
+
+DesignedControls CreateDesignedWindow(const WindowDesign& design,
+                                      std::unique_ptr<IWindow>& window) {
+  window = Desktop().ui->CreateWindow(design.spec);
+  return AddDesignedControls(*window, design);
 }
 
 }  // namespace lumaro

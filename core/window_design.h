@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -81,5 +82,10 @@ class DesignedControls {
 
 // Adds the design's controls, in their order, and its timers to `window`.
 DesignedControls AddDesignedControls(IWindow& window, const WindowDesign& design);
+
+// Creates the window of `design` with the desktop's window factory into
+// `window`, and adds its controls and timers.
+DesignedControls CreateDesignedWindow(const WindowDesign& design,
+                                      std::unique_ptr<IWindow>& window);
 
 }  // namespace lumaro

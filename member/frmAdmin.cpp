@@ -22,10 +22,8 @@ constexpr int kOuterHeight = 11340;
 void ShowMemberConsole() { frmAdmin::Instance().Show(); }
 
 frmAdmin::frmAdmin() {
-  const WindowDesign& design = frmAdminDesign();
-  window_ = Desktop().ui->CreateWindow(design.spec);
+  DesignedControls controls = CreateDesignedWindow(frmAdminDesign(), window_);
   IWindow& w = *window_;
-  DesignedControls controls = AddDesignedControls(w, design);
   web = controls.Browser("web");
   Image1 = controls.Picture("Image1");
   picture2 = controls.Picture("picture2");

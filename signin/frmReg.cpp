@@ -25,10 +25,8 @@ std::string FormAddress() { return std::string(kServiceBase) + "edituser.asp"; }
 }  // namespace
 
 frmReg::frmReg() {
-  const WindowDesign& design = frmRegDesign();
-  window_ = Desktop().ui->CreateWindow(design.spec);
+  DesignedControls controls = CreateDesignedWindow(frmRegDesign(), window_);
   IWindow& w = *window_;
-  DesignedControls controls = AddDesignedControls(w, design);
   web = controls.Browser("web");
   cmdOk = controls.Picture("cmdOk");
   cmdExit = controls.Picture("cmdExit");

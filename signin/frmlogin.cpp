@@ -33,10 +33,8 @@ constexpr const char* kRefused = "用户名或密码不正确，登录失败，�
 void ShowLoginWindow() { frmlogin::Instance().Show(); }
 
 frmlogin::frmlogin() {
-  const WindowDesign& design = frmloginDesign();
-  window_ = Desktop().ui->CreateWindow(design.spec);
+  DesignedControls controls = CreateDesignedWindow(frmloginDesign(), window_);
   IWindow& w = *window_;
-  DesignedControls controls = AddDesignedControls(w, design);
   txtuser = controls.TextBox("txtuser");
   txtpass = controls.TextBox("txtpass");
   chkWrite = controls.CheckBox("chkWrite");

@@ -28,10 +28,8 @@ bool IsSiteAddress(const std::string& answer) {
 }  // namespace
 
 frmCheckCode::frmCheckCode() {
-  const WindowDesign& design = frmCheckCodeDesign();
-  window_ = Desktop().ui->CreateWindow(design.spec);
+  DesignedControls controls = CreateDesignedWindow(frmCheckCodeDesign(), window_);
   IWindow& w = *window_;
-  DesignedControls controls = AddDesignedControls(w, design);
   web1 = controls.Browser("web1");
   Picture1 = controls.Picture("Picture1");
   Label1 = controls.Label("Label1");

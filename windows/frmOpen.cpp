@@ -10,10 +10,8 @@
 namespace lumaro {
 
 frmOpen::frmOpen() {
-  const WindowDesign& design = frmOpenDesign();
-  window_ = Desktop().ui->CreateWindow(design.spec);
+  DesignedControls controls = CreateDesignedWindow(frmOpenDesign(), window_);
   IWindow& w = *window_;
-  DesignedControls controls = AddDesignedControls(w, design);
   Web = controls.Browser("Web");
   tmrGiveUp = controls.Timer("tmrGiveUp");
 

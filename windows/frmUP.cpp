@@ -26,10 +26,8 @@ std::string WithoutExtension(const std::string& name) {
 void ShowUpdateWindow() { frmUP::Instance().Show(); }
 
 frmUP::frmUP() {
-  const WindowDesign& design = frmUPDesign();
-  window_ = Desktop().ui->CreateWindow(design.spec);
+  DesignedControls controls = CreateDesignedWindow(frmUPDesign(), window_);
   IWindow& w = *window_;
-  DesignedControls controls = AddDesignedControls(w, design);
   PicM = controls.Picture("PicM");
   Label2 = controls.Label("Label2");
   Command1 = controls.DrawnButton("Command1");

@@ -10,10 +10,8 @@
 namespace lumaro {
 
 frmView::frmView() {
-  const WindowDesign& design = frmViewDesign();
-  window_ = Desktop().ui->CreateWindow(design.spec);
+  DesignedControls controls = CreateDesignedWindow(frmViewDesign(), window_);
   IWindow& w = *window_;
-  DesignedControls controls = AddDesignedControls(w, design);
   web = controls.Browser("web");
 
   w.onResize = [this] { Form_Resize(); };

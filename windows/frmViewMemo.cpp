@@ -8,9 +8,7 @@
 namespace lumaro {
 
 frmViewMemo::frmViewMemo() {
-  const WindowDesign& design = frmViewMemoDesign();
-  window_ = Desktop().ui->CreateWindow(design.spec);
-  DesignedControls controls = AddDesignedControls(*window_, design);
+  DesignedControls controls = CreateDesignedWindow(frmViewMemoDesign(), window_);
   web1 = controls.Browser("web1");
 
   Form_Load();

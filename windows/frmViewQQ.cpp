@@ -15,10 +15,8 @@
 namespace lumaro {
 
 frmViewQQ::frmViewQQ() {
-  const WindowDesign& design = frmViewQQDesign();
-  window_ = Desktop().ui->CreateWindow(design.spec);
+  DesignedControls controls = CreateDesignedWindow(frmViewQQDesign(), window_);
   IWindow& w = *window_;
-  DesignedControls controls = AddDesignedControls(w, design);
   webData = controls.Browser("webData");
   Web = controls.Browser("Web");
 
