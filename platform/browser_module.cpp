@@ -13,7 +13,7 @@
 #pragma weak lumaro_webkit_browser_maker
 #pragma weak lumaro_webkit_start_web_process
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -146,4 +146,4 @@ std::unique_ptr<BrowserControl> MakeBrowser(const std::string& name, const Rect&
   return std::make_unique<MissingBrowser>(name, r, style, std::move(shared));
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

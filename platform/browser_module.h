@@ -11,7 +11,7 @@
 
 #include "platform/gtk_controls.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 using BrowserControl = GtkControl<IBrowser>;
 using BrowserMaker = std::unique_ptr<BrowserControl> (*)(
@@ -37,8 +37,8 @@ inline constexpr const char* kBrowserModuleFile = "lumaro_webkit.so";
 inline constexpr const char* kBrowserMakerSymbol = "lumaro_webkit_browser_maker";
 inline constexpr const char* kWebProcessStarterSymbol = "lumaro_webkit_start_web_process";
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk
 
 // Defined by the browser module (and by programs that link the browser in).
-extern "C" lumaro::gtkp::BrowserMaker lumaro_webkit_browser_maker();
+extern "C" lumaro::gtk::BrowserMaker lumaro_webkit_browser_maker();
 extern "C" void lumaro_webkit_start_web_process();

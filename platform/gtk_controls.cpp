@@ -112,7 +112,7 @@ const gchar* ClickBoxActionDescription(AtkAction*, gint i) {
 gboolean ActivateWhenIdle(gpointer data) {
   auto* widget = GTK_WIDGET(data);
   auto* box = reinterpret_cast<LumaroClickBox*>(widget);
-  if (box->control && lumaro::gtkp::TakesInputNow(widget)) gtk_widget_activate(widget);
+  if (box->control && lumaro::gtk::TakesInputNow(widget)) gtk_widget_activate(widget);
   return G_SOURCE_REMOVE;
 }
 
@@ -122,7 +122,7 @@ gboolean ClickBoxDoAction(AtkAction* action, gint i) {
   LumaroClickBox* box = ClickBoxOf(ATK_OBJECT(action));
   if (i != 0 || !Clickable(box)) return FALSE;
   auto* widget = GTK_WIDGET(box);
-  if (!lumaro::gtkp::TakesInputNow(widget)) return FALSE;
+  if (!lumaro::gtk::TakesInputNow(widget)) return FALSE;
   g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, ActivateWhenIdle, g_object_ref(widget), g_object_unref);
   return TRUE;
 }
@@ -272,7 +272,7 @@ void lumaro_control_layout_accessible_class_init(LumaroControlLayoutAccessibleCl
 
 }  // namespace
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 GtkWidget* NewControlLayout() {
   return GTK_WIDGET(g_object_new(lumaro_control_layout_get_type(), nullptr));
@@ -726,4 +726,4 @@ gboolean GtkTimer::OnTick(gpointer data) {
   return id != 0 && timer->source_ == id ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

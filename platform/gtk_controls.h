@@ -13,7 +13,7 @@
 #include "core/ui.h"
 #include "platform/gtk_internal.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // State of a window that its controls share.
 struct WindowShared {
@@ -263,4 +263,4 @@ void SetSourceRgb(cairo_t* cr, uint32_t rgb);
 // Installs the style sheet of the controls (once).
 void EnsureControlStyles();
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -8,7 +8,7 @@
 #include "platform/gtk_internal.h"
 #include "platform/gtk_window.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -97,7 +97,7 @@ MsgResult GtkDialogs::MessageBox(const std::string& text, const std::string& tit
       GTK_DIALOG(dialog), buttons == MsgButtons::YesNo ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
   if (defaultButton) gtk_widget_grab_focus(defaultButton);
 
-  gtkp::FlushPageWrites();  // the page shows what the handler wrote while the box waits
+  FlushPageWrites();  // the page shows what the handler wrote while the box waits
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
   gtk_widget_destroy(dialog);
   if (buttons == MsgButtons::Ok) return MsgResult::Ok;
@@ -127,7 +127,7 @@ std::optional<std::string> GtkDialogs::InputBox(const std::string& prompt, const
   gtk_widget_grab_focus(entry);
   gtk_editable_select_region(GTK_EDITABLE(entry), 0, -1);
 
-  gtkp::FlushPageWrites();  // the page shows what the handler wrote while the box waits
+  FlushPageWrites();  // the page shows what the handler wrote while the box waits
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
   std::optional<std::string> result;
   if (response == GTK_RESPONSE_OK) result = std::string(gtk_entry_get_text(GTK_ENTRY(entry)));
@@ -135,4 +135,4 @@ std::optional<std::string> GtkDialogs::InputBox(const std::string& prompt, const
   return result;
 }
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

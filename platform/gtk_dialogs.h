@@ -3,7 +3,7 @@
 
 #include "core/desktop.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 class GtkDialogs : public IDialogs {
  public:
@@ -13,4 +13,4 @@ class GtkDialogs : public IDialogs {
                                       const std::string& defaultText) override;
 };
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

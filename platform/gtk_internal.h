@@ -11,7 +11,7 @@
 
 #include "core/ui.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // Twips to whole pixels (15 twips per pixel), rounded to the nearest pixel.
 inline int Px(int twips) { return int(std::lround(twips / double(kTwipsPerPixel))); }
@@ -62,21 +62,21 @@ void RunWhenIdle(std::weak_ptr<bool> token, std::function<void()> fn);
 void FlushPageWrites();
 void SetPageWriteFlusher(void (*flush)());
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // True once ShutdownGtkPlatform has run: native objects are left alone.
 bool ShuttingDown();
 void SetShuttingDown();
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk
 
 #include <exception>
 
 #include <glib.h>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // Calls a handler of the program's windows from a GLib callback: nothing
 // may be thrown through GTK.
@@ -91,4 +91,4 @@ void Guarded(Fn&& fn) {
   }
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

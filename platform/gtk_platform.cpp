@@ -12,7 +12,7 @@
 #include "platform/input_gate.h"
 #include "platform/linux_system.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 bool InitGtkPlatform(int* argc, char*** argv) {
   g_set_prgname("lumaro");
@@ -24,7 +24,7 @@ bool InitGtkPlatform(int* argc, char*** argv) {
     opened = gtk_init_check(argc, argv);
   }
   if (!opened) return false;
-  gtkp::InstallInputGate();
+  InstallInputGate();
   if (GdkPixbuf* icon = AssetPixbuf("lumaro.svg", 48, 48)) gtk_window_set_default_icon(icon);
   return true;
 }
@@ -54,10 +54,10 @@ void RunUntilLastWindowCloses() {
   while (CountOpenWindows() > 0) g_main_context_iteration(nullptr, TRUE);
 }
 
-void PreloadBrowser() { gtkp::PreloadBrowserModule(); }
+void PreloadBrowser() { PreloadBrowserModule(); }
 
-void PrepareBrowser() { gtkp::PrepareWebProcess(); }
+void PrepareBrowser() { PrepareWebProcess(); }
 
-void ShutdownGtkPlatform() { gtkp::SetShuttingDown(); }
+void ShutdownGtkPlatform() { SetShuttingDown(); }
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

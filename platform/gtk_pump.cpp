@@ -6,7 +6,7 @@
 
 #include "platform/gtk_internal.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -19,13 +19,13 @@ gboolean StopWaiting(gpointer) { return G_SOURCE_REMOVE; }
 }  // namespace
 
 void GlibEventPump::PumpEvents() {
-  gtkp::FlushPageWrites();
+  FlushPageWrites();
   for (int i = 0; i < kMaxPumpIterations && g_main_context_pending(nullptr); ++i)
     g_main_context_iteration(nullptr, FALSE);
 }
 
 void GlibEventPump::WaitForEvents(double maxSeconds) {
-  gtkp::FlushPageWrites();
+  FlushPageWrites();
   if (!(maxSeconds > 0)) {
     g_main_context_iteration(nullptr, FALSE);
     return;
@@ -41,8 +41,6 @@ void GlibEventPump::WaitForEvents(double maxSeconds) {
   g_source_destroy(timeout);
   g_source_unref(timeout);
 }
-
-namespace gtkp {
 
 namespace {
 
@@ -78,6 +76,4 @@ void FlushPageWrites() {
 
 void SetPageWriteFlusher(void (*flush)()) { g_pageWriteFlusher = flush; }
 
-}  // namespace gtkp
-
-}  // namespace lumaro
+}  // namespace lumaro::gtk

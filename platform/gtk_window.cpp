@@ -9,11 +9,9 @@
 #include "platform/progbutton_widget.h"
 #include "platform/browser_module.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 namespace {
-
-using namespace gtkp;
 
 class GtkWindowImpl;
 
@@ -553,4 +551,4 @@ GtkWidget* NativeControlOf(IWindow* window, const std::string& controlName) {
   return impl ? impl->ControlWidget(controlName) : nullptr;
 }
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

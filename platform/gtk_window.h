@@ -14,7 +14,7 @@
 
 #include "core/ui.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 class GtkUiFactory : public IUiFactory {
  public:
@@ -35,4 +35,4 @@ GtkWidget* NativeWindowOf(IWindow* window);
 GtkWidget* NativeClientAreaOf(IWindow* window);
 GtkWidget* NativeControlOf(IWindow* window, const std::string& controlName);
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

@@ -17,7 +17,7 @@
 #include <cstdlib>
 #include <vector>
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 // ---------------------------------------------------------------- clock
 
@@ -283,4 +283,4 @@ bool FlockInstanceGuard::AnotherInstanceRunning() {
   return another_ = false;
 }
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

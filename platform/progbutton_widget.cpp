@@ -10,7 +10,7 @@
 // accessible object offers a click (buttons) and the value (progress bar).
 struct LumaroDrawnButton {
   GtkDrawingArea parent;
-  lumaro::gtkp::ProgButtonHost* host;
+  lumaro::gtk::ProgButtonHost* host;
 };
 struct LumaroDrawnButtonClass {
   GtkDrawingAreaClass parent_class;
@@ -36,7 +36,7 @@ void lumaro_drawn_button_class_init(LumaroDrawnButtonClass* klass) {
                                        lumaro_drawn_button_accessible_get_type());
 }
 
-lumaro::gtkp::ProgButtonHost* HostOf(gpointer accessible) {
+lumaro::gtk::ProgButtonHost* HostOf(gpointer accessible) {
   GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible));
   if (!widget || !G_TYPE_CHECK_INSTANCE_TYPE(widget, lumaro_drawn_button_get_type()))
     return nullptr;
@@ -56,7 +56,7 @@ const gchar* DrawnActionDescription(AtkAction*, gint i) {
 gboolean DrawnDoAction(AtkAction* action, gint i) {
   auto* host = HostOf(action);
   if (i != 0 || !host || !host->ActsAsButton()) return FALSE;
-  if (!lumaro::gtkp::TakesInputNow(host->Outer())) return FALSE;
+  if (!lumaro::gtk::TakesInputNow(host->Outer())) return FALSE;
   host->ClickFromAssistiveTool();
   return TRUE;
 }
@@ -96,7 +96,7 @@ void lumaro_drawn_button_accessible_class_init(LumaroDrawnButtonAccessibleClass*
 
 }  // namespace
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -417,4 +417,4 @@ void ProgButtonHost::AccessKeyPressed() {
   RunHandler(std::shared_ptr<WindowShared>(shared_), [&] { model_->NotifyAccessKey(); });
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

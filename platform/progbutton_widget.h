@@ -10,7 +10,7 @@
 #include "controls/progbutton.h"
 #include "platform/gtk_controls.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 class ProgButtonHost : public NativeControl {
  public:
@@ -76,4 +76,4 @@ class ProgButtonHost : public NativeControl {
   AliveToken alive_ = NewAliveToken();
 };
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

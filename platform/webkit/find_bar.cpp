@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -122,4 +122,4 @@ void FindBar::OnFailed(WebKitFindController*, gpointer data) {
   gtk_label_set_text(GTK_LABEL(static_cast<FindBar*>(data)->count_), "0 个匹配");
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -7,7 +7,7 @@
 
 #include "platform/gtk_internal.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 class FindBar {
  public:
@@ -44,4 +44,4 @@ class FindBar {
   Connections finder_;
 };
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

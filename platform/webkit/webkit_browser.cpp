@@ -18,7 +18,7 @@
 #include "platform/webkit/popup_window.h"
 #include "platform/webkit/web_context.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -675,4 +675,4 @@ void WebkitBrowser::RaiseDownloadSaved(const std::string& path) {
   });
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

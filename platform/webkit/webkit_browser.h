@@ -32,7 +32,7 @@
 #include "platform/web_text/browser_address.h"
 #include "platform/web_text/form_body.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 class WebkitBrowser;
 
@@ -177,4 +177,4 @@ inline constexpr const char* kBrowserKey = "lumaro-browser";
 // The zoom level of every page, as the keys left it.
 double PageZoom();
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

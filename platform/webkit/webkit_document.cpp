@@ -4,7 +4,7 @@
 #include "platform/web_text/js_string.h"
 #include "platform/webkit/webkit_browser.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -157,4 +157,4 @@ std::string WebkitDocument::ActiveElementValue() {
               "");
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -23,7 +23,7 @@ namespace lumaro::platform_test {
 
 // Runs a script in the page's own world and returns its result as text.
 inline std::string PageScript(IBrowser* browser, const std::string& script) {
-  WebKitWebView* view = dynamic_cast<gtkp::WebkitBrowser*>(browser)->View();
+  WebKitWebView* view = dynamic_cast<gtk::WebkitBrowser*>(browser)->View();
   struct State {
     bool done = false;
     std::string text;
@@ -99,7 +99,7 @@ struct Harness {
                  "Math.round(r.top+r.height/2);})()");
     int x = 0, y = 0;
     ASSERT_EQ(sscanf(at.c_str(), "%d,%d", &x, &y), 2) << at;
-    ClickWidget(NativeControlOf(window.get(), "web"), x, y);
+    ClickWidget(gtk::NativeControlOf(window.get(), "web"), x, y);
   }
   const Navigation* Find(const std::string& url) const {
     for (const auto& n : navigations)

@@ -17,7 +17,7 @@
 namespace lumaro::platform_test {
 namespace {
 
-using gtkp::WebkitBrowser;
+using gtk::WebkitBrowser;
 
 // GTK's top-level windows, shown or not.
 guint CountToplevels() {
@@ -248,7 +248,7 @@ TEST_F(BrowserTest, DocumentOperations) {
   EXPECT_EQ(PageScript(h.web, "getComputedStyle(document.getElementById('idM1')).display"),
             "none");
   doc.SetDisplay("idM1", "block");
-  dynamic_cast<gtkp::WebkitDocument&>(h.web->Document()).Flush();
+  dynamic_cast<gtk::WebkitDocument&>(h.web->Document()).Flush();
   EXPECT_EQ(PageScript(h.web, "getComputedStyle(document.getElementById('idM1')).display"),
             "block");
   // A failing write is reported by the next operation, and the writes after
@@ -452,8 +452,8 @@ TEST_F(BrowserTest, SilentBrowserStillPassesAlertsAndConfirmationsOn) {
 // whole: the browser keeps its place and its size.
 TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
   Harness h;
-  GtkWidget* holder = NativeControlOf(h.window.get(), "web");
-  GtkWidget* client = NativeClientAreaOf(h.window.get());
+  GtkWidget* holder = gtk::NativeControlOf(h.window.get(), "web");
+  GtkWidget* client = gtk::NativeClientAreaOf(h.window.get());
   // What a move sets at once: the place in the window and the size asked for.
   auto placed = [&] {
     gint x = -1, y = -1, width = -1, height = -1;
@@ -509,7 +509,7 @@ TEST_F(BrowserTest, ControlsAddedLaterCoverTheBrowser) {
   ShowAndSettle(w.get());
   ASSERT_TRUE(RunUntil([&] { return !completes.empty(); }, 10));
   RunFor(0.5);
-  GtkWidget* client = NativeClientAreaOf(w.get());
+  GtkWidget* client = gtk::NativeClientAreaOf(w.get());
   EXPECT_EQ(PixelAt(client, 150, 60), 0xF0F0F0u);
   EXPECT_EQ(PixelAt(client, 390, 120), 0xF0F0F0u);
   w->Close();
@@ -524,7 +524,7 @@ TEST_F(BrowserTest, DownloadsAreSavedInTheDownloadFolder) {
   });
   char templ[] = "/tmp/lumaro-downloads-XXXXXX";
   const std::string dir = mkdtemp(templ);
-  gtkp::SetDownloadDirectory(dir);
+  gtk::SetDownloadDirectory(dir);
   ControlStyle exports;
   exports.savesDownloads = true;
   Harness h("frmViewQQ", exports);
@@ -536,7 +536,7 @@ TEST_F(BrowserTest, DownloadsAreSavedInTheDownloadFolder) {
         [&] { return (saved = Desktop().files->ReadFile(dir + name)) && *saved == bytes; }, 10));
   }
   EXPECT_TRUE(h.completes.empty()) << "a download completes no document";
-  gtkp::SetDownloadDirectory("");
+  gtk::SetDownloadDirectory("");
   std::string command = "rm -rf '" + dir + "'";
   (void)std::system(command.c_str());
 }
@@ -555,7 +555,7 @@ TEST(BrowserAddressTest, AddressesAsTheBrowserLoadsThem) {
       {"", ""},
       {"about:blank", "about:blank"},
   };
-  for (auto& c : cases) EXPECT_EQ(gtkp::BrowserAddress(c.in), c.out) << c.in;
+  for (auto& c : cases) EXPECT_EQ(gtk::BrowserAddress(c.in), c.out) << c.in;
 }
 
 // The body reported for a form's post is the one WebKit itself sends: each
@@ -588,10 +588,10 @@ TEST_F(BrowserTest, FormBodiesAreEncodedAsWebKitPostsThem) {
   for (const auto& c : cases) {
     std::string script = "(function(){var f=document.createElement('form');f.method='post';"
                          "f.action='/save.asp';";
-    if (*c.charset) script += "f.acceptCharset=" + gtkp::JsString(c.charset) + ";";
+    if (*c.charset) script += "f.acceptCharset=" + gtk::JsString(c.charset) + ";";
     for (const auto& [name, value] : c.fields)
       script += "var i=document.createElement('input');i.type='hidden';i.name=" +
-                gtkp::JsString(name) + ";i.value=" + gtkp::JsString(value) + ";f.appendChild(i);";
+                gtk::JsString(name) + ";i.value=" + gtk::JsString(value) + ";f.appendChild(i);";
     script += "document.body.appendChild(f);f.requestSubmit();return 1;})()";
     SCOPED_TRACE(script);
     ASSERT_TRUE(h.Load(server_.Url("/blank")));
@@ -604,7 +604,7 @@ TEST_F(BrowserTest, FormBodiesAreEncodedAsWebKitPostsThem) {
     const Navigation* n = h.Find(server_.Url("/save.asp"));
     ASSERT_NE(n, nullptr);
     EXPECT_EQ(n->postText, sent);
-    EXPECT_EQ(gtkp::EncodeFormBody(c.fields, *c.charset ? c.charset : "GBK"), sent);
+    EXPECT_EQ(gtk::EncodeFormBody(c.fields, *c.charset ? c.charset : "GBK"), sent);
   }
 }
 

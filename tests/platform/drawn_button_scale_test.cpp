@@ -106,12 +106,12 @@ TEST(DrawnButtonScaleTest, TheWindowShowsTheFaceDrawnWithTwiceThePixels) {
   };
   Shown shown[] = {{"Command1", button}, {"pbar", bar}};
   for (Shown& s : shown) {
-    s.widget = NativeControlOf(window.get(), s.name);
+    s.widget = gtk::NativeControlOf(window.get(), s.name);
     ASSERT_NE(s.widget, nullptr);
   }
   window->Show();
   // Painted: a frame of the window has been painted since it was mapped.
-  GdkWindow* native = gtk_widget_get_window(NativeWindowOf(window.get()));
+  GdkWindow* native = gtk_widget_get_window(gtk::NativeWindowOf(window.get()));
   ASSERT_NE(native, nullptr);
   int paints = 0;
   gulong painted = g_signal_connect(gdk_window_get_frame_clock(native), "after-paint",

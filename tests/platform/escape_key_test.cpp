@@ -31,7 +31,7 @@ TEST_F(EscapeKeyTest, ReachesTheWindowsHandlerOnce) {
   window_->onEscape = [&] { ++escapes; };
   ShowAndSettle(window_.get());
   // The keyboard goes where the pointer is: into the browser's area.
-  ClickWidget(NativeClientAreaOf(window_.get()), 200, 150);
+  ClickWidget(gtk::NativeClientAreaOf(window_.get()), 200, 150);
   RunFor(0.3);
   PressKeys("Escape");
   EXPECT_TRUE(RunUntil([&] { return escapes > 0; }, 5));
@@ -46,7 +46,7 @@ TEST_F(EscapeKeyTest, ReachesTheWindowsHandlerOnce) {
 TEST_F(EscapeKeyTest, AHandlerMayCloseTheWindow) {
   window_->onEscape = [&] { window_->Close(); };
   ShowAndSettle(window_.get());
-  ClickWidget(NativeClientAreaOf(window_.get()), 200, 150);
+  ClickWidget(gtk::NativeClientAreaOf(window_.get()), 200, 150);
   RunFor(0.3);
   PressKeys("Escape");
   EXPECT_TRUE(RunUntil([&] { return !window_->IsOpen(); }, 5));

@@ -82,7 +82,7 @@ TEST(UnseenBrowserTest, AssistiveToolsMeetOnlyTheControlsTheUserSees) {
   window->Show();
   ASSERT_TRUE(RunUntil([&] { return loads >= 2; }, 20)) << "the pages did not load";
 
-  AtkObject* client = gtk_widget_get_accessible(NativeClientAreaOf(window.get()));
+  AtkObject* client = gtk_widget_get_accessible(gtk::NativeClientAreaOf(window.get()));
   std::vector<Child> children = AccessibleChildren(client);
   EXPECT_TRUE(Contains(children, "访客详情"));
   EXPECT_TRUE(Contains(children, "正在检测"));
@@ -93,7 +93,7 @@ TEST(UnseenBrowserTest, AssistiveToolsMeetOnlyTheControlsTheUserSees) {
   for (int i = 0; i < atk_object_get_n_accessible_children(client); ++i) {
     AtkObject* child = atk_object_ref_accessible_child(client, i);
     if (gtk_accessible_get_widget(GTK_ACCESSIBLE(child)) ==
-        NativeControlOf(window.get(), "Picture1"))
+        gtk::NativeControlOf(window.get(), "Picture1"))
       panelAccessible = child;
     g_object_unref(child);
   }

@@ -54,7 +54,7 @@ TEST_F(WindowTest, ClientAreaAndControlsAreTwipsOverFifteen) {
   w->AddLabel("Label1", {630, 390, 1575, 195}, "正在检测", inPanel);
   ShowAndSettle(w);
 
-  GtkWidget* client = NativeClientAreaOf(w);
+  GtkWidget* client = gtk::NativeClientAreaOf(w);
   GtkAllocation a;
   gtk_widget_get_allocation(client, &a);
   EXPECT_EQ(a.width, 1003);
@@ -62,12 +62,12 @@ TEST_F(WindowTest, ClientAreaAndControlsAreTwipsOverFifteen) {
   EXPECT_EQ(w->OuterWidth(), 15045 + kClassicFrameWidth);
   EXPECT_EQ(w->OuterHeight(), 9225 + kClassicFrameHeight);
 
-  GdkRectangle box = PlaceInClient(NativeControlOf(w, "txtuser"), client);
+  GdkRectangle box = PlaceInClient(gtk::NativeControlOf(w, "txtuser"), client);
   EXPECT_EQ(box.x, 179);
   EXPECT_EQ(box.y, 387);
   EXPECT_EQ(box.width, 178);
   EXPECT_EQ(box.height, 23);
-  GdkRectangle label = PlaceInClient(NativeControlOf(w, "Label1"), client);
+  GdkRectangle label = PlaceInClient(gtk::NativeControlOf(w, "Label1"), client);
   EXPECT_EQ(label.x, 40 + 42);
   EXPECT_EQ(label.y, 60 + 26);
 
@@ -86,7 +86,7 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   ASSERT_TRUE(w->SetOuterWidth(15150));
   ASSERT_TRUE(w->SetOuterHeight(11340));
   EXPECT_EQ(w->OuterWidth(), 15150);
-  GtkWidget* client = NativeClientAreaOf(w);
+  GtkWidget* client = gtk::NativeClientAreaOf(w);
   RunUntil([&] { return gtk_widget_get_allocated_height(client) == 722; }, 3);
   EXPECT_EQ(gtk_widget_get_allocated_width(client), 1003);
   EXPECT_EQ(gtk_widget_get_allocated_height(client), 722);
@@ -96,7 +96,7 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   IWindow* fixed = NewWindow(Design("fixed", 3000, 3000));
   ShowAndSettle(fixed);
   ASSERT_TRUE(fixed->SetOuterWidth(4500 + kClassicFrameWidth));
-  GtkWidget* fixedClient = NativeClientAreaOf(fixed);
+  GtkWidget* fixedClient = gtk::NativeClientAreaOf(fixed);
   EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(fixedClient) == 300; }, 3));
 
   // A window designed with a frame of its own reports and takes that one.
@@ -109,7 +109,7 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   EXPECT_EQ(v->OuterHeight(), 8265 + 500);
   ASSERT_TRUE(v->SetOuterWidth(6000 + 150));
   ASSERT_TRUE(v->SetOuterHeight(4500 + 500));
-  GtkWidget* framedClient = NativeClientAreaOf(v);
+  GtkWidget* framedClient = gtk::NativeClientAreaOf(v);
   EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(framedClient) == 400; }, 3));
   EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_height(framedClient) == 300; }, 3));
 }
@@ -138,25 +138,25 @@ TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
   cmd->SetVisible(true);
   RunFor(0.3);
 
-  GtkWidget* client = NativeClientAreaOf(w);
-  GdkRectangle r = PlaceInClient(NativeControlOf(w, "lblLogin"), client);
+  GtkWidget* client = gtk::NativeClientAreaOf(w);
+  GdkRectangle r = PlaceInClient(gtk::NativeControlOf(w, "lblLogin"), client);
   int red = 0;
   for (uint32_t p : PixelsIn(client, r))
     if ((p >> 16) > 0xC0 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60) ++red;
   EXPECT_GT(red, 20) << "the label's text is painted over the picture";
 
-  ClickWidget(NativeControlOf(w, "lblLogin"));
+  ClickWidget(gtk::NativeControlOf(w, "lblLogin"));
   EXPECT_EQ(labelClicks, 1);
   EXPECT_EQ(pictureClicks, 0);
-  ClickWidget(NativeControlOf(w, "cmdLogin"), 5, 5);
+  ClickWidget(gtk::NativeControlOf(w, "cmdLogin"), 5, 5);
   EXPECT_EQ(pictureClicks, 1);
   // A double click is one click.
-  ClickWidget(NativeControlOf(w, "lblLogin"), -1, -1, 2);
+  ClickWidget(gtk::NativeControlOf(w, "lblLogin"), -1, -1, 2);
   EXPECT_EQ(labelClicks, 2);
   // Disabled controls take no clicks.
   label->SetEnabled(false);
   cmd->SetEnabled(false);
-  ClickWidget(NativeControlOf(w, "lblLogin"));
+  ClickWidget(gtk::NativeControlOf(w, "lblLogin"));
   EXPECT_EQ(labelClicks, 2);
   EXPECT_EQ(pictureClicks, 1);
 }
@@ -174,9 +174,9 @@ TEST_F(WindowTest, ALabelAddedAfterADrawnButtonIsPaintedOverIt) {
   text.pointSize = 14;
   w->AddLabel("lbl", {600, 450, 1500, 450}, "登  录", text);
   ShowAndSettle(w);
-  GtkWidget* client = NativeClientAreaOf(w);
+  GtkWidget* client = gtk::NativeClientAreaOf(w);
   int red = 0;
-  for (uint32_t p : PixelsIn(client, PlaceInClient(NativeControlOf(w, "lbl"), client)))
+  for (uint32_t p : PixelsIn(client, PlaceInClient(gtk::NativeControlOf(w, "lbl"), client)))
     if ((p >> 16) > 0xC0 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60) ++red;
   EXPECT_GT(red, 20);
 }
@@ -193,17 +193,17 @@ TEST_F(WindowTest, ControlsCarryAccessibleNamesRolesAndTheHandCursor) {
   w->AddTextBox("txtuser", {0, 1200, 2000, 330}, named);
   ShowAndSettle(w);
 
-  AtkObject* home = gtk_widget_get_accessible(NativeControlOf(w, "lblHome"));
+  AtkObject* home = gtk_widget_get_accessible(gtk::NativeControlOf(w, "lblHome"));
   EXPECT_STREQ(atk_object_get_name(home), "首页");
   EXPECT_EQ(atk_object_get_role(home), ATK_ROLE_PUSH_BUTTON);
-  AtkObject* info = gtk_widget_get_accessible(NativeControlOf(w, "lblInfo"));
+  AtkObject* info = gtk_widget_get_accessible(gtk::NativeControlOf(w, "lblInfo"));
   EXPECT_STREQ(atk_object_get_name(info), "可以登录");
   EXPECT_EQ(atk_object_get_role(info), ATK_ROLE_LABEL);
-  EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(NativeControlOf(w, "txtuser"))),
+  EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(gtk::NativeControlOf(w, "txtuser"))),
                "帐号");
 
   // The hand cursor sits on the label's input window.
-  GtkWidget* hotWidget = NativeControlOf(w, "lblHome");
+  GtkWidget* hotWidget = gtk::NativeControlOf(w, "lblHome");
   GdkWindow* parent = gtk_widget_get_parent_window(hotWidget);
   bool handCursor = false;
   for (GList* it = gdk_window_peek_children(parent); it; it = it->next) {
@@ -226,25 +226,25 @@ TEST_F(WindowTest, TextBoxesAndCheckBoxes) {
   check->onClick = [&] { ++checkClicks; };
   ShowAndSettle(w);
 
-  auto* passEntry = GTK_ENTRY(NativeControlOf(w, "txtpass"));
+  auto* passEntry = GTK_ENTRY(gtk::NativeControlOf(w, "txtpass"));
   EXPECT_FALSE(gtk_entry_get_visibility(passEntry));
   EXPECT_EQ(gtk_entry_get_invisible_char(passEntry), gunichar('*'));
 
-  ClickWidget(NativeControlOf(w, "txtuser"));
+  ClickWidget(gtk::NativeControlOf(w, "txtuser"));
   TypeText("abc");
   EXPECT_EQ(user->Text(), "abc");
   user->SetText("新用户");
   EXPECT_EQ(user->Text(), "新用户");
 
   pass->SetFocus();
-  EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(NativeWindowOf(w))), NativeControlOf(w, "txtpass"));
+  EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(gtk::NativeWindowOf(w))), gtk::NativeControlOf(w, "txtpass"));
   TypeText("pw");
   EXPECT_EQ(pass->Text(), "pw");
 
   check->SetChecked(true);
   EXPECT_TRUE(check->Checked());
   EXPECT_EQ(checkClicks, 0) << "setting the box is not a click";
-  ClickWidget(NativeControlOf(w, "chkWrite"));
+  ClickWidget(gtk::NativeControlOf(w, "chkWrite"));
   EXPECT_FALSE(check->Checked());
   EXPECT_EQ(checkClicks, 1);
 }
@@ -286,7 +286,7 @@ TEST_F(WindowTest, TimersTickStopAndRestart) {
 
 TEST_F(WindowTest, ClosingFromAHandlerOfTheWindowItself) {
   REQUIRE_XDOTOOL();
-  const int openBefore = OpenWindowCount();
+  const int openBefore = gtk::OpenWindowCount();
   IWindow* w = NewWindow(Design("frmUP", 8205, 3225));
   ControlStyle hot;
   hot.accessibleName = "退出";
@@ -300,14 +300,14 @@ TEST_F(WindowTest, ClosingFromAHandlerOfTheWindowItself) {
   };
   ShowAndSettle(w);
   EXPECT_TRUE(w->IsOpen());
-  EXPECT_EQ(OpenWindowCount(), openBefore + 1);
-  ClickWidget(NativeControlOf(w, "lblExit"));
+  EXPECT_EQ(gtk::OpenWindowCount(), openBefore + 1);
+  ClickWidget(gtk::NativeControlOf(w, "lblExit"));
   EXPECT_EQ(closed, 1);
   EXPECT_FALSE(w->IsOpen());
   EXPECT_FALSE(timer->Enabled());
-  EXPECT_EQ(OpenWindowCount(), openBefore);
+  EXPECT_EQ(gtk::OpenWindowCount(), openBefore);
   RunFor(0.1);
-  EXPECT_EQ(NativeWindowOf(w), nullptr) << "the native window is gone";
+  EXPECT_EQ(gtk::NativeWindowOf(w), nullptr) << "the native window is gone";
   // The controls outlive their widgets harmlessly.
   exit->SetText("x");
   exit->SetVisible(false);
@@ -336,7 +336,7 @@ TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
   clicker->onTick = [&] {
     clicker->SetEnabled(false);
     // A click on the owner while the modal window is up.
-    ClickWidget(NativeControlOf(owner, "lblHome"), 5, 5);
+    ClickWidget(gtk::NativeControlOf(owner, "lblHome"), 5, 5);
     clickedOwnerMeanwhile = true;
   };
   closer->onTick = [&] { modal->Close(); };
@@ -346,7 +346,7 @@ TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
   EXPECT_TRUE(clickedOwnerMeanwhile);
   EXPECT_GT(ownerTicks, ticksBefore + 5) << "the owner's timer ran during the modal wait";
   EXPECT_EQ(ownerClicks, 0);
-  ClickWidget(NativeControlOf(owner, "lblHome"), 9, 9);
+  ClickWidget(gtk::NativeControlOf(owner, "lblHome"), 9, 9);
   EXPECT_EQ(ownerClicks, 1) << "input returns to the owner";
 }
 
@@ -370,8 +370,8 @@ TEST_F(WindowTest, NestedModalWindowsReturnInOrder) {
 }
 
 TEST_F(WindowTest, MainLoopEndsWhenTheLastWindowCloses) {
-  ASSERT_EQ(OpenWindowCount(), 0);
-  RunUntilLastWindowCloses();  // none open: returns at once
+  ASSERT_EQ(gtk::OpenWindowCount(), 0);
+  gtk::RunUntilLastWindowCloses();  // none open: returns at once
   IWindow* first = NewWindow(Design("frmlogin", 3000, 3000));
   IWindow* second = NewWindow(Design("frmAdmin", 3000, 3000));
   first->Show();
@@ -383,10 +383,10 @@ TEST_F(WindowTest, MainLoopEndsWhenTheLastWindowCloses) {
   };
   ITimer* t2 = second->AddTimer("t", 200, true);
   t2->onTick = [&] { second->Close(); };
-  RunUntilLastWindowCloses();
+  gtk::RunUntilLastWindowCloses();
   EXPECT_FALSE(first->IsOpen());
   EXPECT_FALSE(second->IsOpen());
-  EXPECT_EQ(OpenWindowCount(), 0);
+  EXPECT_EQ(gtk::OpenWindowCount(), 0);
 }
 
 TEST_F(WindowTest, DrawnButtonTakesClicksEnterAndItsAccessKey) {
@@ -404,7 +404,7 @@ TEST_F(WindowTest, DrawnButtonTakesClicksEnterAndItsAccessKey) {
   below->onClick = [&] { ++belowClicks; };
   ShowAndSettle(w);
 
-  GtkWidget* area = NativeControlOf(w, "Command1");
+  GtkWidget* area = gtk::NativeControlOf(w, "Command1");
   EXPECT_EQ(gtk_widget_get_allocated_width(area), 120);
   EXPECT_EQ(gtk_widget_get_allocated_height(area), 36);
   EXPECT_EQ(button->Width(), 120);
@@ -437,7 +437,7 @@ TEST_F(WindowTest, DrawnButtonHandlerMayCloseTheWindow) {
   window->onClosed = [&] { closed = true; };
   stop->onClick = [&] { window->Close(); };
   ShowAndSettle(window.get());
-  ClickWidget(NativeControlOf(window.get(), "cmdStop"));
+  ClickWidget(gtk::NativeControlOf(window.get(), "cmdStop"));
   EXPECT_TRUE(closed);
   window.reset();  // released right after, as the forms do
   RunFor(0.1);
