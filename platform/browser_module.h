@@ -13,10 +13,10 @@
 
 namespace lumaro::gtk {
 
-using BrowserControl = GtkControl<IBrowser>;
+using BrowserControl = ControlBase<IBrowser>;
 using BrowserMaker = std::unique_ptr<BrowserControl> (*)(
     const std::string& name, const Rect& r, const ControlStyle& style,
-    std::shared_ptr<WindowShared> shared, std::function<void()> closeWindow);
+    std::shared_ptr<WindowState> window, std::function<void()> closeWindow);
 
 // Loads the browser module from the main loop a moment from now; returns at
 // once.
@@ -29,7 +29,7 @@ void PrepareWebProcess();
 // says so in its area and has no document.
 std::unique_ptr<BrowserControl> MakeBrowser(const std::string& name, const Rect& r,
                                             const ControlStyle& style,
-                                            std::shared_ptr<WindowShared> shared,
+                                            std::shared_ptr<WindowState> window,
                                             std::function<void()> closeWindow);
 
 // The module's file name and the entry points it exports.

@@ -309,10 +309,10 @@ std::vector<GdkWindow*> InputWindowsOf(GtkWidget* widget) {
   return found;
 }
 
-void RaiseClick(IControl* control, const std::shared_ptr<WindowShared>& shared) {
+void RaiseClick(IControl* control, const std::shared_ptr<WindowState>& window) {
   // The handler may destroy the control: copy it first.
   std::function<void()> handler = control->onClick;
-  if (handler) RunHandler(shared, handler);
+  if (handler) RunHandler(window, handler);
 }
 
 void ApplyCursor(GtkWidget* widget, gpointer) {
@@ -393,9 +393,9 @@ void EnsureControlStyles() {
 // ---------------------------------------------------------------- clicks
 
 void ClickSource::Attach(Connections& signals, GtkWidget* widget, IControl* control,
-                         std::shared_ptr<WindowShared> shared) {
+                         std::shared_ptr<WindowState> window) {
   control_ = control;
-  shared_ = std::move(shared);
+  window_ = std::move(window);
   gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
   signals.Connect(widget, "button-press-event", OnPress, this);
   signals.Connect(widget, "button-release-event", OnRelease, this);
@@ -439,7 +439,7 @@ gboolean ClickSource::OnRelease(GtkWidget* widget, GdkEventButton* event, gpoint
   if (x < 0 || y < 0 || x >= a.width || y >= a.height) return FALSE;
   self->lastWasClick_ = true;
   // The handler may destroy the control (and this object).
-  RaiseClick(self->control_, std::shared_ptr<WindowShared>(self->shared_));
+  RaiseClick(self->control_, std::shared_ptr<WindowState>(self->window_));
   return TRUE;
 }
 
@@ -450,54 +450,54 @@ void UseCursor(Connections& signals, GtkWidget* widget, bool handCursor) {
 
 // ---------------------------------------------------------------- label
 
-GtkLabelControl::GtkLabelControl(std::string name, const Rect& r, std::string text,
-                                 const ControlStyle& style, std::shared_ptr<WindowShared> shared)
-    : GtkControl(std::move(name), style, std::move(shared)), rect_(r), text_(std::move(text)) {
+LabelControl::LabelControl(std::string name, const Rect& r, std::string text,
+                           const ControlStyle& style, std::shared_ptr<WindowState> window)
+    : ControlBase(std::move(name), style, std::move(window)), rect_(r), text_(std::move(text)) {
   // A windowless event box: transparent, with an input window for clicks.
   GtkWidget* box = NewClickBox(this);
   gtk_widget_set_can_focus(box, style_.tabStop);
   const bool button = style_.handCursor || style_.tabStop;
-  SetOuter(box, "", button ? ATK_ROLE_PUSH_BUTTON : ATK_ROLE_LABEL);
+  AdoptWidget(box, "", button ? ATK_ROLE_PUSH_BUTTON : ATK_ROLE_LABEL);
   atk_object_set_name(gtk_widget_get_accessible(box),
                       LabelSpokenName(text_, style_.accessibleName).c_str());
   signals_.Connect(box, "draw", OnDraw, this);
   signals_.Connect(box, "activate", OnActivate, this);
-  click_.Attach(signals_, box, this, shared_);
+  click_.Attach(signals_, box, this, window_);
   UseCursor(signals_, box, style_.handCursor);
   UpdateSize();
 }
 
-void GtkLabelControl::SetText(const std::string& text) {
+void LabelControl::SetText(const std::string& text) {
   text_ = text;
   if (!Live()) return;
   if (style_.accessibleName.empty())
-    atk_object_set_name(gtk_widget_get_accessible(outer_),
+    atk_object_set_name(gtk_widget_get_accessible(widget_),
                         LabelSpokenName(text_, style_.accessibleName).c_str());
   UpdateSize();
-  gtk_widget_queue_draw(outer_);
+  gtk_widget_queue_draw(widget_);
 }
 
-GtkLabelControl::~GtkLabelControl() {
-  if (!ShuttingDown()) ForgetClickBoxControl(outer_);
+LabelControl::~LabelControl() {
+  if (!ShuttingDown()) ForgetClickBoxControl(widget_);
 }
 
-void GtkLabelControl::Detach() {
-  ForgetClickBoxControl(outer_);
-  GtkControl::Detach();
+void LabelControl::Detach() {
+  ForgetClickBoxControl(widget_);
+  ControlBase::Detach();
 }
 
-void GtkLabelControl::OnActivate(GtkWidget*, gpointer data) {
-  auto* self = static_cast<GtkLabelControl*>(data);
-  RaiseClick(self, self->shared_);
+void LabelControl::OnActivate(GtkWidget*, gpointer data) {
+  auto* self = static_cast<LabelControl*>(data);
+  RaiseClick(self, self->window_);
 }
 
-void GtkLabelControl::SetEnabled(bool enabled) {
-  GtkControl::SetEnabled(enabled);
-  if (Live()) gtk_widget_queue_draw(outer_);
+void LabelControl::SetEnabled(bool enabled) {
+  ControlBase::SetEnabled(enabled);
+  if (Live()) gtk_widget_queue_draw(widget_);
 }
 
-PangoLayout* GtkLabelControl::MakeLayout(int* width, int* height) const {
-  PangoLayout* layout = gtk_widget_create_pango_layout(outer_, nullptr);
+PangoLayout* LabelControl::MakeLayout(int* width, int* height) const {
+  PangoLayout* layout = gtk_widget_create_pango_layout(widget_, nullptr);
   PangoFontDescription* font = pango_font_description_from_string("Sans");
   pango_font_description_set_size(
       font, int((style_.pointSize > 0 ? style_.pointSize : kDefaultPointSize) * PANGO_SCALE));
@@ -506,8 +506,8 @@ PangoLayout* GtkLabelControl::MakeLayout(int* width, int* height) const {
   pango_font_description_free(font);
   pango_layout_set_text(layout, text_.c_str(), -1);
 
-  const int boxWidth = std::max(1, Px(rect_.width));
-  const int boxHeight = std::max(1, Px(rect_.height));
+  const int boxWidth = std::max(1, TwipsToPixels(rect_.width));
+  const int boxHeight = std::max(1, TwipsToPixels(rect_.height));
   pango_layout_set_width(layout, boxWidth * PANGO_SCALE);
   pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
   int w = 0, h = 0;
@@ -523,15 +523,15 @@ PangoLayout* GtkLabelControl::MakeLayout(int* width, int* height) const {
   return layout;
 }
 
-void GtkLabelControl::UpdateSize() {
+void LabelControl::UpdateSize() {
   int w = 0, h = 0;
   g_object_unref(MakeLayout(&w, &h));
-  gtk_widget_set_size_request(outer_, std::max(Px(rect_.width), w),
-                              std::max(Px(rect_.height), h));
+  gtk_widget_set_size_request(widget_, std::max(TwipsToPixels(rect_.width), w),
+                              std::max(TwipsToPixels(rect_.height), h));
 }
 
-gboolean GtkLabelControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
-  auto* self = static_cast<GtkLabelControl*>(data);
+gboolean LabelControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
+  auto* self = static_cast<LabelControl*>(data);
   DrawFocusFrame(widget, cr);
   if (self->text_.empty()) return FALSE;
   int w = 0, h = 0;
@@ -547,43 +547,46 @@ gboolean GtkLabelControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) 
 
 // ---------------------------------------------------------------- picture
 
-GtkPictureControl::GtkPictureControl(std::string name, const Rect& r, const ControlStyle& style,
-                                     bool panel, std::shared_ptr<WindowShared> shared)
-    : GtkControl(std::move(name), style, std::move(shared)), rect_(r), panel_(panel) {
+PictureControl::PictureControl(std::string name, const Rect& r, const ControlStyle& style,
+                               bool panel, std::shared_ptr<WindowState> window)
+    : ControlBase(std::move(name), style, std::move(window)), rect_(r), panel_(panel) {
   GtkWidget* widget;
   if (panel_) {
     // A panel is opaque and clips what it holds.
     widget = NewControlLayout();
-    gtk_layout_set_size(GTK_LAYOUT(widget), std::max(1, Px(r.width)), std::max(1, Px(r.height)));
+    gtk_layout_set_size(GTK_LAYOUT(widget), std::max(1, TwipsToPixels(r.width)),
+                        std::max(1, TwipsToPixels(r.height)));
   } else {
     widget = NewClickBox(this);
     gtk_widget_set_can_focus(widget, style_.tabStop);
   }
-  gtk_widget_set_size_request(widget, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
+  gtk_widget_set_size_request(widget, std::max(0, TwipsToPixels(r.width)),
+                              std::max(0, TwipsToPixels(r.height)));
   const bool button = !panel_ && (style_.handCursor || style_.tabStop);
-  SetOuter(widget, "", button ? ATK_ROLE_PUSH_BUTTON : (panel_ ? ATK_ROLE_PANEL : ATK_ROLE_IMAGE));
+  AdoptWidget(widget, "",
+              button ? ATK_ROLE_PUSH_BUTTON : (panel_ ? ATK_ROLE_PANEL : ATK_ROLE_IMAGE));
   signals_.Connect(widget, "draw", OnDraw, this);
   if (!panel_) signals_.Connect(widget, "activate", OnActivate, this);
-  click_.Attach(signals_, widget, this, shared_);
+  click_.Attach(signals_, widget, this, window_);
   UseCursor(signals_, widget, style_.handCursor);
 }
 
-GtkPictureControl::~GtkPictureControl() {
-  if (!ShuttingDown()) ForgetClickBoxControl(outer_);
+PictureControl::~PictureControl() {
+  if (!ShuttingDown()) ForgetClickBoxControl(widget_);
 }
 
-void GtkPictureControl::Detach() {
-  ForgetClickBoxControl(outer_);
-  GtkControl::Detach();
+void PictureControl::Detach() {
+  ForgetClickBoxControl(widget_);
+  ControlBase::Detach();
 }
 
-void GtkPictureControl::OnActivate(GtkWidget*, gpointer data) {
-  auto* self = static_cast<GtkPictureControl*>(data);
-  RaiseClick(self, self->shared_);
+void PictureControl::OnActivate(GtkWidget*, gpointer data) {
+  auto* self = static_cast<PictureControl*>(data);
+  RaiseClick(self, self->window_);
 }
 
-gboolean GtkPictureControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
-  auto* self = static_cast<GtkPictureControl*>(data);
+gboolean PictureControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
+  auto* self = static_cast<PictureControl*>(data);
   if (self->panel_) {
     // Painted once, under the children, on the layout's inner window.
     if (!gtk_cairo_should_draw_window(cr, gtk_layout_get_bin_window(GTK_LAYOUT(widget))))
@@ -592,7 +595,7 @@ gboolean GtkPictureControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data
     cairo_paint(cr);
   }
   if (!self->style_.image.empty()) {
-    const int w = Px(self->rect_.width), h = Px(self->rect_.height);
+    const int w = TwipsToPixels(self->rect_.width), h = TwipsToPixels(self->rect_.height);
     if (self->style_.stretch) PaintAsset(cr, widget, self->style_.image, w, h);
     else PaintAsset(cr, widget, self->style_.image);
   }
@@ -606,9 +609,9 @@ gboolean GtkPictureControl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data
 
 // ---------------------------------------------------------------- text box
 
-GtkTextBoxControl::GtkTextBoxControl(std::string name, const Rect& r, const ControlStyle& style,
-                                     std::shared_ptr<WindowShared> shared)
-    : GtkControl(std::move(name), style, std::move(shared)) {
+TextBoxControl::TextBoxControl(std::string name, const Rect& r, const ControlStyle& style,
+                               std::shared_ptr<WindowState> window)
+    : ControlBase(std::move(name), style, std::move(window)) {
   EnsureControlStyles();
   GtkWidget* entry = gtk_entry_new();
   gtk_style_context_add_class(gtk_widget_get_style_context(entry), "lumaro");
@@ -619,108 +622,110 @@ GtkTextBoxControl::GtkTextBoxControl(std::string name, const Rect& r, const Cont
     gtk_entry_set_invisible_char(GTK_ENTRY(entry), '*');
     gtk_entry_set_input_purpose(GTK_ENTRY(entry), GTK_INPUT_PURPOSE_PASSWORD);
   }
-  SetOuter(entry, FieldSpokenName(name_, style_.accessibleName), ATK_ROLE_INVALID);
-  gtk_widget_set_size_request(entry, std::max(1, Px(r.width)), std::max(1, Px(r.height)));
+  AdoptWidget(entry, FieldSpokenName(name_, style_.accessibleName), ATK_ROLE_INVALID);
+  gtk_widget_set_size_request(entry, std::max(1, TwipsToPixels(r.width)),
+                              std::max(1, TwipsToPixels(r.height)));
 }
 
-void GtkTextBoxControl::SetText(const std::string& text) {
+void TextBoxControl::SetText(const std::string& text) {
   text_ = text;
-  if (Live()) gtk_entry_set_text(GTK_ENTRY(outer_), text.c_str());
+  if (Live()) gtk_entry_set_text(GTK_ENTRY(widget_), text.c_str());
 }
 
-std::string GtkTextBoxControl::Text() const {
+std::string TextBoxControl::Text() const {
   if (!Live()) return text_;
-  return gtk_entry_get_text(GTK_ENTRY(outer_));
+  return gtk_entry_get_text(GTK_ENTRY(widget_));
 }
 
-void GtkTextBoxControl::SetFocus() {
+void TextBoxControl::SetFocus() {
   if (!Live()) return;
-  gtk_widget_grab_focus(outer_);
+  gtk_widget_grab_focus(widget_);
   // The caret goes to the end of the text; nothing is selected.
-  gtk_editable_set_position(GTK_EDITABLE(outer_), -1);
+  gtk_editable_set_position(GTK_EDITABLE(widget_), -1);
 }
 
 // ---------------------------------------------------------------- check box
 
-GtkCheckBoxControl::GtkCheckBoxControl(std::string name, const Rect& r, const ControlStyle& style,
-                                       std::shared_ptr<WindowShared> shared)
-    : GtkControl(std::move(name), style, std::move(shared)) {
+CheckBoxControl::CheckBoxControl(std::string name, const Rect& r, const ControlStyle& style,
+                                 std::shared_ptr<WindowState> window)
+    : ControlBase(std::move(name), style, std::move(window)) {
   EnsureControlStyles();
   GtkWidget* check = gtk_check_button_new();
   gtk_style_context_add_class(gtk_widget_get_style_context(check), "lumaro");
-  SetOuter(check, FieldSpokenName(name_, style_.accessibleName), ATK_ROLE_INVALID);
-  gtk_widget_set_size_request(check, std::max(1, Px(r.width)), std::max(1, Px(r.height)));
+  AdoptWidget(check, FieldSpokenName(name_, style_.accessibleName), ATK_ROLE_INVALID);
+  gtk_widget_set_size_request(check, std::max(1, TwipsToPixels(r.width)),
+                              std::max(1, TwipsToPixels(r.height)));
   signals_.Connect(check, "toggled", OnToggled, this);
 }
 
-void GtkCheckBoxControl::SetChecked(bool checked) {
+void CheckBoxControl::SetChecked(bool checked) {
   checked_ = checked;
   if (!Live()) return;
   settingChecked_ = true;
-  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(outer_), checked);
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget_), checked);
   settingChecked_ = false;
 }
 
-void GtkCheckBoxControl::OnToggled(GtkToggleButton* button, gpointer data) {
-  auto* self = static_cast<GtkCheckBoxControl*>(data);
+void CheckBoxControl::OnToggled(GtkToggleButton* button, gpointer data) {
+  auto* self = static_cast<CheckBoxControl*>(data);
   self->checked_ = gtk_toggle_button_get_active(button);
   if (self->settingChecked_) return;
   std::function<void()> handler = self->onClick;
-  if (handler) RunHandler(std::shared_ptr<WindowShared>(self->shared_), handler);
+  if (handler) RunHandler(std::shared_ptr<WindowState>(self->window_), handler);
 }
 
 // ---------------------------------------------------------------- timer
 
-GtkTimer::GtkTimer(int intervalMs, bool enabled, std::shared_ptr<WindowShared> shared)
-    : interval_(intervalMs), enabled_(enabled), shared_(std::move(shared)) {
+Timer::Timer(int intervalMs, bool enabled, std::shared_ptr<WindowState> window)
+    : interval_(intervalMs), enabled_(enabled), window_(std::move(window)) {
   Restart();
 }
 
-GtkTimer::~GtkTimer() {
+Timer::~Timer() {
   if (source_ && !ShuttingDown()) g_source_remove(source_);
 }
 
-void GtkTimer::SetEnabled(bool enabled) {
+void Timer::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
   Restart();
 }
 
-void GtkTimer::SetInterval(int ms) {
+void Timer::SetInterval(int ms) {
   interval_ = ms;
   Restart();
 }
 
-void GtkTimer::Stop() {
+void Timer::Stop() {
   enabled_ = false;
   Restart();
 }
 
-void GtkTimer::Restart() {
+void Timer::Restart() {
   if (source_) {
     g_source_remove(source_);
     source_ = 0;
   }
   // An interval of 0 (or less) keeps the timer from ticking, as does a
   // closed window.
-  if (!enabled_ || interval_ <= 0 || shared_->closed) return;
+  if (!enabled_ || interval_ <= 0 || window_->closed) return;
   source_ = g_timeout_add_full(G_PRIORITY_DEFAULT, guint(interval_), OnTick,
                                new TickData{alive_, this},
                                [](gpointer p) { delete static_cast<TickData*>(p); });
 }
 
-gboolean GtkTimer::OnTick(gpointer data) {
+gboolean Timer::OnTick(gpointer data) {
   auto* tick = static_cast<TickData*>(data);
   if (tick->alive.expired()) return G_SOURCE_REMOVE;
-  GtkTimer* timer = tick->timer;
+  Timer* timer = tick->timer;
   const guint id = timer->source_;
   // While a page call waits, the tick runs once it has returned.
   std::weak_ptr<bool> alive = tick->alive;
   DispatchGate::Get().Tick(timer, alive, [timer, alive] {
-    if (alive.expired() || !timer->enabled_ || timer->shared_->closed) return;
+    if (alive.expired() || !timer->enabled_ || timer->window_->closed) return;
     // The handler may disable, re-arm or destroy the timer: copy it first.
     std::function<void()> handler = timer->onTick;
-    if (handler) RunHandler(std::shared_ptr<WindowShared>(timer->shared_), handler);
+    if (handler) RunHandler(std::shared_ptr<WindowState>(timer->window_), handler);
   });
   if (tick->alive.expired()) return G_SOURCE_REMOVE;
   return id != 0 && timer->source_ == id ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;

@@ -16,7 +16,7 @@
 namespace lumaro::gtk {
 
 // State of a window that its controls share.
-struct WindowShared {
+struct WindowState {
   // The native window and its widgets are gone (the window has closed);
   // controls then keep their values but touch no widget.
   bool destroyed = false;
@@ -30,8 +30,8 @@ struct WindowShared {
 // Runs a handler of the window: nothing may be thrown through GTK, and the
 // window's browser events wait until it has returned.
 template <class Fn>
-void RunHandler(const std::shared_ptr<WindowShared>& shared, Fn&& fn) {
-  DispatchGate::HandlerScope scope(shared ? shared->gate : nullptr);
+void RunHandler(const std::shared_ptr<WindowState>& window, Fn&& fn) {
+  DispatchGate::HandlerScope scope(window ? window->gate : nullptr);
   Guarded(std::forward<Fn>(fn));
   FlushPageWrites();
 }
@@ -41,7 +41,7 @@ class NativeControl {
  public:
   virtual ~NativeControl() = default;
   // The widget placed in the layout.
-  virtual GtkWidget* Outer() const = 0;
+  virtual GtkWidget* Widget() const = 0;
   // Disconnects every signal handler; the widgets are about to be destroyed.
   virtual void Detach() = 0;
   // Whether the control takes part in the keyboard focus chain.
@@ -55,53 +55,57 @@ class NativeControl {
 // Visible/enabled state, tooltip, accessible name and the hand cursor,
 // common to every control kind.
 template <class Interface>
-class GtkControl : public Interface, public NativeControl {
+class ControlBase : public Interface, public NativeControl {
  public:
-  GtkControl(std::string name, const ControlStyle& style, std::shared_ptr<WindowShared> shared)
-      : name_(std::move(name)), style_(style), shared_(std::move(shared)), visible_(style.visible) {}
-  ~GtkControl() override {
+  ControlBase(std::string name, const ControlStyle& style, std::shared_ptr<WindowState> window)
+      : name_(std::move(name)),
+        style_(style),
+        window_(std::move(window)),
+        visible_(style.visible) {}
+  ~ControlBase() override {
     if (ShuttingDown()) return;
     signals_.DisconnectAll();
-    if (outer_) g_object_unref(outer_);
+    if (widget_) g_object_unref(widget_);
   }
 
   const std::string& Name() const override { return name_; }
   void SetVisible(bool visible) override {
     visible_ = visible;
-    if (Live()) gtk_widget_set_visible(outer_, visible);
+    if (Live()) gtk_widget_set_visible(widget_, visible);
   }
   bool Visible() const override { return visible_; }
   void SetEnabled(bool enabled) override {
     enabled_ = enabled;
-    if (Live()) gtk_widget_set_sensitive(outer_, enabled);
+    if (Live()) gtk_widget_set_sensitive(widget_, enabled);
   }
   bool Enabled() const override { return enabled_; }
 
-  GtkWidget* Outer() const override { return outer_; }
+  GtkWidget* Widget() const override { return widget_; }
   void Detach() override { signals_.DisconnectAll(); }
 
  protected:
-  // Adopts the outer widget: keeps a reference, applies the common style.
-  void SetOuter(GtkWidget* widget, const std::string& accessibleName, AtkRole role);
-  bool Live() const { return outer_ && !shared_->destroyed; }
+  // Makes `widget` the control's widget: keeps a reference, applies the
+  // common style.
+  void AdoptWidget(GtkWidget* widget, const std::string& accessibleName, AtkRole role);
+  bool Live() const { return widget_ && !window_->destroyed; }
 
   std::string name_;
   ControlStyle style_;
-  std::shared_ptr<WindowShared> shared_;
-  GtkWidget* outer_ = nullptr;
+  std::shared_ptr<WindowState> window_;
+  GtkWidget* widget_ = nullptr;
   bool visible_ = true;
   bool enabled_ = true;
   Connections signals_;
 };
 
 template <class Interface>
-void GtkControl<Interface>::SetOuter(GtkWidget* widget, const std::string& accessibleName,
-                                     AtkRole role) {
-  outer_ = GTK_WIDGET(g_object_ref_sink(widget));
-  if (!style_.tooltip.empty()) gtk_widget_set_tooltip_text(outer_, style_.tooltip.c_str());
-  gtk_widget_set_no_show_all(outer_, TRUE);
-  gtk_widget_set_visible(outer_, visible_);
-  AtkObject* accessible = gtk_widget_get_accessible(outer_);
+void ControlBase<Interface>::AdoptWidget(GtkWidget* widget, const std::string& accessibleName,
+                                         AtkRole role) {
+  widget_ = GTK_WIDGET(g_object_ref_sink(widget));
+  if (!style_.tooltip.empty()) gtk_widget_set_tooltip_text(widget_, style_.tooltip.c_str());
+  gtk_widget_set_no_show_all(widget_, TRUE);
+  gtk_widget_set_visible(widget_, visible_);
+  AtkObject* accessible = gtk_widget_get_accessible(widget_);
   const std::string& shown = accessibleName.empty() ? style_.accessibleName : accessibleName;
   if (!shown.empty()) atk_object_set_name(accessible, shown.c_str());
   if (role != ATK_ROLE_INVALID) atk_object_set_role(accessible, role);
@@ -137,13 +141,13 @@ void DrawFocusFrame(GtkWidget* widget, cairo_t* cr);
 class ClickSource {
  public:
   void Attach(Connections& signals, GtkWidget* widget, IControl* control,
-              std::shared_ptr<WindowShared> shared);
+              std::shared_ptr<WindowState> window);
 
  private:
   static gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer data);
   static gboolean OnRelease(GtkWidget* widget, GdkEventButton* event, gpointer data);
   IControl* control_ = nullptr;
-  std::shared_ptr<WindowShared> shared_;
+  std::shared_ptr<WindowState> window_;
   bool pressed_ = false;
   bool doubled_ = false;
   bool lastWasClick_ = false;
@@ -153,11 +157,11 @@ class ClickSource {
 // Sets the cursor on the widget's own and input windows once it is realized.
 void UseCursor(Connections& signals, GtkWidget* widget, bool handCursor);
 
-class GtkLabelControl : public GtkControl<ILabel> {
+class LabelControl : public ControlBase<ILabel> {
  public:
-  GtkLabelControl(std::string name, const Rect& r, std::string text, const ControlStyle& style,
-                  std::shared_ptr<WindowShared> shared);
-  ~GtkLabelControl() override;
+  LabelControl(std::string name, const Rect& r, std::string text, const ControlStyle& style,
+               std::shared_ptr<WindowState> window);
+  ~LabelControl() override;
   void SetText(const std::string& text) override;
   std::string Text() const override { return text_; }
   void SetEnabled(bool enabled) override;
@@ -178,13 +182,13 @@ class GtkLabelControl : public GtkControl<ILabel> {
 };
 
 // A picture, or a panel (picture box) that holds other controls.
-class GtkPictureControl : public GtkControl<IPicture> {
+class PictureControl : public ControlBase<IPicture> {
  public:
-  GtkPictureControl(std::string name, const Rect& r, const ControlStyle& style, bool panel,
-                    std::shared_ptr<WindowShared> shared);
-  ~GtkPictureControl() override;
+  PictureControl(std::string name, const Rect& r, const ControlStyle& style, bool panel,
+                 std::shared_ptr<WindowState> window);
+  ~PictureControl() override;
   // The layout that a panel's children are placed in (nullptr for a picture).
-  GtkWidget* ChildLayout() const { return panel_ ? outer_ : nullptr; }
+  GtkWidget* ChildLayout() const { return panel_ ? widget_ : nullptr; }
   void Detach() override;
   bool Focusable() const override { return !panel_ && style_.tabStop; }
 
@@ -196,10 +200,10 @@ class GtkPictureControl : public GtkControl<IPicture> {
   ClickSource click_;
 };
 
-class GtkTextBoxControl : public GtkControl<ITextBox> {
+class TextBoxControl : public ControlBase<ITextBox> {
  public:
-  GtkTextBoxControl(std::string name, const Rect& r, const ControlStyle& style,
-                    std::shared_ptr<WindowShared> shared);
+  TextBoxControl(std::string name, const Rect& r, const ControlStyle& style,
+                 std::shared_ptr<WindowState> window);
   void SetText(const std::string& text) override;
   std::string Text() const override;
   void SetFocus() override;
@@ -209,10 +213,10 @@ class GtkTextBoxControl : public GtkControl<ITextBox> {
   std::string text_;  // kept for a closed window
 };
 
-class GtkCheckBoxControl : public GtkControl<ICheckBox> {
+class CheckBoxControl : public ControlBase<ICheckBox> {
  public:
-  GtkCheckBoxControl(std::string name, const Rect& r, const ControlStyle& style,
-                     std::shared_ptr<WindowShared> shared);
+  CheckBoxControl(std::string name, const Rect& r, const ControlStyle& style,
+                  std::shared_ptr<WindowState> window);
   void SetChecked(bool checked) override;
   bool Checked() const override { return checked_; }
   bool Focusable() const override { return true; }
@@ -223,10 +227,10 @@ class GtkCheckBoxControl : public GtkControl<ICheckBox> {
   bool settingChecked_ = false;
 };
 
-class GtkTimer : public ITimer {
+class Timer : public ITimer {
  public:
-  GtkTimer(int intervalMs, bool enabled, std::shared_ptr<WindowShared> shared);
-  ~GtkTimer() override;
+  Timer(int intervalMs, bool enabled, std::shared_ptr<WindowState> window);
+  ~Timer() override;
   void SetEnabled(bool enabled) override;
   bool Enabled() const override { return enabled_; }
   void SetInterval(int ms) override;
@@ -237,14 +241,14 @@ class GtkTimer : public ITimer {
  private:
   struct TickData {
     std::weak_ptr<bool> alive;
-    GtkTimer* timer;
+    Timer* timer;
   };
   void Restart();
   static gboolean OnTick(gpointer data);
 
   int interval_;
   bool enabled_;
-  std::shared_ptr<WindowShared> shared_;
+  std::shared_ptr<WindowState> window_;
   guint source_ = 0;
   AliveToken alive_ = NewAliveToken();
 };

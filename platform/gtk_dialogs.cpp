@@ -69,8 +69,8 @@ void SetContent(GtkWidget* dialog, GtkWidget* image, GtkWidget* body) {
 
 }  // namespace
 
-MsgResult GtkDialogs::MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
-                                 MsgButtons buttons) {
+MsgResult Dialogs::MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
+                              MsgButtons buttons) {
   GtkWidget* dialog = NewDialog(title);
   GtkWidget* image = nullptr;
   // GTK 3 draws no icon for a message type; the box shows the picture itself.
@@ -105,8 +105,8 @@ MsgResult GtkDialogs::MessageBox(const std::string& text, const std::string& tit
   return response == GTK_RESPONSE_YES ? MsgResult::Yes : MsgResult::No;
 }
 
-std::optional<std::string> GtkDialogs::InputBox(const std::string& prompt, const std::string& title,
-                                                const std::string& defaultText) {
+std::optional<std::string> Dialogs::InputBox(const std::string& prompt, const std::string& title,
+                                             const std::string& defaultText) {
   GtkWidget* dialog = NewDialog(title);
   GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 8);
   GtkWidget* label = gtk_label_new(prompt.c_str());

@@ -5,7 +5,7 @@
 
 namespace lumaro::gtk {
 
-class GtkDialogs : public IDialogs {
+class Dialogs : public IDialogs {
  public:
   MsgResult MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
                        MsgButtons buttons) override;

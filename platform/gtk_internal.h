@@ -14,7 +14,7 @@
 namespace lumaro::gtk {
 
 // Twips to whole pixels (15 twips per pixel), rounded to the nearest pixel.
-inline int Px(int twips) { return int(std::lround(twips / double(kTwipsPerPixel))); }
+inline int TwipsToPixels(int twips) { return int(std::lround(twips / double(kTwipsPerPixel))); }
 
 // Signal handlers connected on behalf of one C++ object. Each connected
 // object is referenced, so that the handlers can be disconnected safely

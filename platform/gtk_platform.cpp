@@ -40,18 +40,16 @@ DesktopServices InstallGtkPlatform() {
     s.files = new LocalFiles();
     s.shell = new XdgShell();
     s.instance = new FlockInstanceGuard();
-    s.dialogs = new GtkDialogs();
-    s.ui = new GtkUiFactory();
+    s.dialogs = new Dialogs();
+    s.ui = new WindowFactory();
     return s;
   }();
   InstallDesktop(services);
   return services;
 }
 
-int OpenWindowCount() { return CountOpenWindows(); }
-
 void RunUntilLastWindowCloses() {
-  while (CountOpenWindows() > 0) g_main_context_iteration(nullptr, TRUE);
+  while (OpenWindowCount() > 0) g_main_context_iteration(nullptr, TRUE);
 }
 
 void PreloadBrowser() { PreloadBrowserModule(); }

@@ -16,13 +16,10 @@
 
 namespace lumaro::gtk {
 
-class GtkUiFactory : public IUiFactory {
+class WindowFactory : public IUiFactory {
  public:
-  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& design) override;
+  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) override;
 };
-
-// Top-level windows that have been shown and not closed.
-int CountOpenWindows();
 
 // The window a message box belongs to: the focused window of this program,
 // else the newest open modal window, else the newest open window; nullptr

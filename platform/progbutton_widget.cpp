@@ -56,7 +56,7 @@ const gchar* DrawnActionDescription(AtkAction*, gint i) {
 gboolean DrawnDoAction(AtkAction* action, gint i) {
   auto* host = HostOf(action);
   if (i != 0 || !host || !host->ActsAsButton()) return FALSE;
-  if (!lumaro::gtk::TakesInputNow(host->Outer())) return FALSE;
+  if (!lumaro::gtk::TakesInputNow(host->Widget())) return FALSE;
   host->ClickFromAssistiveTool();
   return TRUE;
 }
@@ -139,10 +139,10 @@ int KeyCode(guint keyval) {
 }  // namespace
 
 ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlStyle& style,
-                               std::shared_ptr<WindowShared> shared)
+                               std::shared_ptr<WindowState> window)
     : name_(std::move(name)),
       accessibleName_(style.accessibleName),
-      shared_(std::move(shared)),
+      window_(std::move(window)),
       model_(std::make_unique<ProgButton>()) {
   auto* drawn =
       static_cast<LumaroDrawnButton*>(g_object_new(lumaro_drawn_button_get_type(), nullptr));
@@ -154,7 +154,8 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
   gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                    GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK |
                                    GDK_FOCUS_CHANGE_MASK);
-  gtk_widget_set_size_request(area_, std::max(1, Px(r.width)), std::max(1, Px(r.height)));
+  gtk_widget_set_size_request(area_, std::max(1, TwipsToPixels(r.width)),
+                              std::max(1, TwipsToPixels(r.height)));
   gtk_widget_set_no_show_all(area_, TRUE);
   gtk_widget_set_visible(area_, style.visible);
   if (!style.tooltip.empty()) gtk_widget_set_tooltip_text(area_, style.tooltip.c_str());
@@ -173,7 +174,7 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
   ProgButton* model = model_.get();
   std::weak_ptr<bool> alive = alive_;
   model->onImageChanged = [this, alive] {
-    if (alive.expired() || shared_->destroyed) return;
+    if (alive.expired() || window_->destroyed) return;
     // Every change of the style redraws: a button is a Tab stop, a progress
     // bar is not.
     gtk_widget_set_can_focus(area_, model_->Style() != 0);
@@ -181,7 +182,7 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
     gtk_widget_queue_draw(area_);
   };
   model->grabFocus = [this, alive] {
-    if (alive.expired() || shared_->destroyed) return;
+    if (alive.expired() || window_->destroyed) return;
     gtk_widget_grab_focus(area_);
   };
   model->processPendingMessages = [] {
@@ -190,7 +191,7 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
   // Drawn at the display's scale from the start: the window it goes into
   // has the scale of the screen until it is shown elsewhere.
   model->SetScale(gtk_widget_get_scale_factor(area_));
-  model->SetSize(std::max(0, Px(r.width)), std::max(0, Px(r.height)));
+  model->SetSize(std::max(0, TwipsToPixels(r.width)), std::max(0, TwipsToPixels(r.height)));
 }
 
 ProgButtonHost::~ProgButtonHost() {
@@ -232,7 +233,7 @@ void ProgButtonHost::UpdateAccessible() {
 
 void ProgButtonHost::ClickFromAssistiveTool() {
   RunWhenIdle(alive_, [this] {
-    if (shared_->destroyed || !TakesInputNow(area_)) return;
+    if (window_->destroyed || !TakesInputNow(area_)) return;
     std::function<void()> click = [this] { model_->NotifyClick(); };
     if (busy_)
       queued_.push_back(std::move(click));
@@ -316,12 +317,12 @@ void ProgButtonHost::Deliver(GdkEvent* event) {
 void ProgButtonHost::Run(const std::function<void()>& input) {
   std::weak_ptr<bool> alive = alive_;
   busy_ = true;
-  RunHandler(std::shared_ptr<WindowShared>(shared_), input);
+  RunHandler(std::shared_ptr<WindowState>(window_), input);
   if (alive.expired()) return;
   while (!queued_.empty()) {
     std::function<void()> next = std::move(queued_.front());
     queued_.pop_front();
-    RunHandler(std::shared_ptr<WindowShared>(shared_), next);
+    RunHandler(std::shared_ptr<WindowState>(window_), next);
     if (alive.expired()) return;
   }
   busy_ = false;
@@ -414,7 +415,7 @@ bool ProgButtonHost::MatchesAccessKey(guint keyval) const {
 }
 
 void ProgButtonHost::AccessKeyPressed() {
-  RunHandler(std::shared_ptr<WindowShared>(shared_), [&] { model_->NotifyAccessKey(); });
+  RunHandler(std::shared_ptr<WindowState>(window_), [&] { model_->NotifyAccessKey(); });
 }
 
 }  // namespace lumaro::gtk

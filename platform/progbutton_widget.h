@@ -15,12 +15,12 @@ namespace lumaro::gtk {
 class ProgButtonHost : public NativeControl {
  public:
   ProgButtonHost(std::string name, const Rect& r, const ControlStyle& style,
-                 std::shared_ptr<WindowShared> shared);
+                 std::shared_ptr<WindowState> window);
   ~ProgButtonHost() override;
 
   ProgButton* Model() { return model_.get(); }
   const std::string& Name() const { return name_; }
-  GtkWidget* Outer() const override { return area_; }
+  GtkWidget* Widget() const override { return area_; }
   void Detach() override;
   bool Focusable() const override { return true; }
 
@@ -56,7 +56,7 @@ class ProgButtonHost : public NativeControl {
 
   std::string name_;
   std::string accessibleName_;
-  std::shared_ptr<WindowShared> shared_;
+  std::shared_ptr<WindowState> window_;
   std::unique_ptr<ProgButton> model_;
   GtkWidget* area_ = nullptr;
   Connections signals_;

@@ -7,9 +7,9 @@ namespace {
 
 std::unique_ptr<lumaro::gtk::BrowserControl> MakeWebkitBrowser(
     const std::string& name, const lumaro::Rect& r, const lumaro::ControlStyle& style,
-    std::shared_ptr<lumaro::gtk::WindowShared> shared, std::function<void()> closeWindow) {
-  return std::make_unique<lumaro::gtk::WebkitBrowser>(name, r, style, std::move(shared),
-                                                       std::move(closeWindow));
+    std::shared_ptr<lumaro::gtk::WindowState> window, std::function<void()> closeWindow) {
+  return std::make_unique<lumaro::gtk::WebkitBrowser>(name, r, style, std::move(window),
+                                                      std::move(closeWindow));
 }
 
 }  // namespace

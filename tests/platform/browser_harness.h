@@ -64,13 +64,13 @@ struct Harness {
   std::function<void(BeforeNavigateArgs&)> decide;  // optional
 
   explicit Harness(const std::string& name = "frmAdmin", const ControlStyle& style = {}) {
-    WindowSpec design;
-    design.name = name;
-    design.caption = name;
-    design.clientWidth = 9000;
-    design.clientHeight = 7500;
-    design.frame = FrameKind::Sizable;
-    window = Desktop().ui->CreateWindow(design);
+    WindowSpec spec;
+    spec.name = name;
+    spec.caption = name;
+    spec.clientWidth = 9000;
+    spec.clientHeight = 7500;
+    spec.frame = FrameKind::Sizable;
+    window = Desktop().ui->CreateWindow(spec);
     web = window->AddBrowser("web", {0, 0, 9000, 7500}, style);
     web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) {
       navigations.push_back({args.url, args.postText});

@@ -490,12 +490,12 @@ TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
 // with drawn buttons after both; the page must not show through.
 TEST_F(BrowserTest, ControlsAddedLaterCoverTheBrowser) {
   server_.Page("/red", "<html><body style='background:#ff0000'>site</body></html>");
-  WindowSpec design;
-  design.name = "frmCheckCode";
-  design.clientWidth = 6075;
-  design.clientHeight = 3690;
-  design.frame = FrameKind::FixedDialog;
-  auto w = Desktop().ui->CreateWindow(design);
+  WindowSpec spec;
+  spec.name = "frmCheckCode";
+  spec.clientWidth = 6075;
+  spec.clientHeight = 3690;
+  spec.frame = FrameKind::FixedDialog;
+  auto w = Desktop().ui->CreateWindow(spec);
   IBrowser* web1 = w->AddBrowser("web1", {1635, 570, 4620, 1365});
   w->AddPanel("Picture1", {0, 60, 9810, 2340});
   ControlStyle inPanel;

@@ -12,12 +12,12 @@ class EscapeKeyTest : public ::testing::Test {
   void SetUp() override {
     REQUIRE_DISPLAY();
     if (!HaveXdotool()) GTEST_SKIP() << "needs xdotool";
-    WindowSpec design;
-    design.name = "frmOpen";
-    design.caption = "frmOpen";
-    design.clientWidth = 4500;
-    design.clientHeight = 3000;
-    window_ = Desktop().ui->CreateWindow(design);
+    WindowSpec spec;
+    spec.name = "frmOpen";
+    spec.caption = "frmOpen";
+    spec.clientWidth = 4500;
+    spec.clientHeight = 3000;
+    window_ = Desktop().ui->CreateWindow(spec);
     window_->AddBrowser("Web", {0, 0, 4500, 3000});
   }
   void TearDown() override {

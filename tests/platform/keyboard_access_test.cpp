@@ -17,13 +17,13 @@ class KeyboardAccessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     REQUIRE_DISPLAY();
-    WindowSpec design;
-    design.name = "keys";
-    design.caption = "keys";
-    design.clientWidth = 9000;
-    design.clientHeight = 4500;
-    design.frame = FrameKind::FixedSingle;
-    window_ = Desktop().ui->CreateWindow(design);
+    WindowSpec spec;
+    spec.name = "keys";
+    spec.caption = "keys";
+    spec.clientWidth = 9000;
+    spec.clientHeight = 4500;
+    spec.frame = FrameKind::FixedSingle;
+    window_ = Desktop().ui->CreateWindow(spec);
   }
   void TearDown() override {
     if (window_) window_->Close();
@@ -184,11 +184,11 @@ TEST_F(KeyboardAccessTest, TheClickActionRunsTheHandlerFromTheMainLoopOnlyWhenUs
 
   // A modal window elsewhere holds the input, as it holds the mouse's: also
   // when it comes up between the request and the click.
-  WindowSpec design;
-  design.name = "modal";
-  design.clientWidth = 3000;
-  design.clientHeight = 1500;
-  std::unique_ptr<IWindow> modal = Desktop().ui->CreateWindow(design);
+  WindowSpec spec;
+  spec.name = "modal";
+  spec.clientWidth = 3000;
+  spec.clientHeight = 1500;
+  std::unique_ptr<IWindow> modal = Desktop().ui->CreateWindow(spec);
   modal->Show();
   GtkWidget* modalNative = gtk::NativeWindowOf(modal.get());
   gtk_grab_add(modalNative);

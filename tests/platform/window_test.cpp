@@ -20,20 +20,20 @@ class WindowTest : public ::testing::Test {
     RunFor(0.05);
   }
 
-  IWindow* NewWindow(WindowSpec design) {
-    windows_.push_back(Desktop().ui->CreateWindow(design));
+  IWindow* NewWindow(WindowSpec spec) {
+    windows_.push_back(Desktop().ui->CreateWindow(spec));
     return windows_.back().get();
   }
 
-  static WindowSpec Design(const std::string& name, int w, int h,
+  static WindowSpec Spec(const std::string& name, int w, int h,
                          FrameKind frame = FrameKind::FixedSingle) {
-    WindowSpec design;
-    design.name = name;
-    design.caption = name;
-    design.clientWidth = w;
-    design.clientHeight = h;
-    design.frame = frame;
-    return design;
+    WindowSpec spec;
+    spec.name = name;
+    spec.caption = name;
+    spec.clientWidth = w;
+    spec.clientHeight = h;
+    spec.frame = frame;
+    return spec;
   }
 
   std::vector<std::unique_ptr<IWindow>> windows_;
@@ -43,9 +43,9 @@ class WindowTest : public ::testing::Test {
   if (!HaveXdotool()) GTEST_SKIP() << "needs xdotool"
 
 TEST_F(WindowTest, ClientAreaAndControlsAreTwipsOverFifteen) {
-  WindowSpec design = Design("frmlogin", 15045, 9225);
-  design.background = "login_background.svg";
-  IWindow* w = NewWindow(design);
+  WindowSpec spec = Spec("frmlogin", 15045, 9225);
+  spec.background = "login_background.svg";
+  IWindow* w = NewWindow(spec);
   ControlStyle panelStyle;
   w->AddPanel("Picture1", {600, 900, 3000, 1500}, panelStyle);
   w->AddTextBox("txtuser", {2685, 5805, 2670, 345});
@@ -78,7 +78,7 @@ TEST_F(WindowTest, ClientAreaAndControlsAreTwipsOverFifteen) {
 }
 
 TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
-  IWindow* w = NewWindow(Design("frmAdmin", 15045, 10395, FrameKind::Sizable));
+  IWindow* w = NewWindow(Spec("frmAdmin", 15045, 10395, FrameKind::Sizable));
   int resizes = 0;
   w->onResize = [&] { ++resizes; };
   ShowAndSettle(w);
@@ -93,14 +93,14 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   EXPECT_FALSE(w->SetOuterWidth(50)) << "no room for a client area";
 
   // A fixed frame follows the new size as well.
-  IWindow* fixed = NewWindow(Design("fixed", 3000, 3000));
+  IWindow* fixed = NewWindow(Spec("fixed", 3000, 3000));
   ShowAndSettle(fixed);
   ASSERT_TRUE(fixed->SetOuterWidth(4500 + kClassicFrameWidth));
   GtkWidget* fixedClient = gtk::NativeClientAreaOf(fixed);
   EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(fixedClient) == 300; }, 3));
 
   // A window designed with a frame of its own reports and takes that one.
-  WindowSpec framed = Design("frmViewQQ", 14985, 8265, FrameKind::Sizable);
+  WindowSpec framed = Spec("frmViewQQ", 14985, 8265, FrameKind::Sizable);
   framed.frameWidth = 150;
   framed.frameHeight = 500;
   IWindow* v = NewWindow(framed);
@@ -116,9 +116,9 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
 
 TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
   REQUIRE_XDOTOOL();
-  WindowSpec design = Design("stack", 6000, 3000);
-  design.backgroundColor = PackRRGGBB(255, 255, 255);
-  IWindow* w = NewWindow(design);
+  WindowSpec spec = Spec("stack", 6000, 3000);
+  spec.backgroundColor = PackRRGGBB(255, 255, 255);
+  IWindow* w = NewWindow(spec);
   ControlStyle picture;
   picture.image = "blue_bar.svg";
   picture.stretch = true;
@@ -164,7 +164,7 @@ TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
 // Painting follows the creation order whatever the kinds: a label added
 // after a drawn button shows over it.
 TEST_F(WindowTest, ALabelAddedAfterADrawnButtonIsPaintedOverIt) {
-  IWindow* w = NewWindow(Design("paint", 6000, 3000));
+  IWindow* w = NewWindow(Spec("paint", 6000, 3000));
   ProgButton* button = w->AddProgButton("Command1", {300, 300, 3000, 900});
   button->SetStyle(1);
   button->SetColor(8);
@@ -182,7 +182,7 @@ TEST_F(WindowTest, ALabelAddedAfterADrawnButtonIsPaintedOverIt) {
 }
 
 TEST_F(WindowTest, ControlsCarryAccessibleNamesRolesAndTheHandCursor) {
-  IWindow* w = NewWindow(Design("names", 6000, 3000));
+  IWindow* w = NewWindow(Spec("names", 6000, 3000));
   ControlStyle hot;
   hot.handCursor = true;
   hot.accessibleName = "首页";
@@ -216,7 +216,7 @@ TEST_F(WindowTest, ControlsCarryAccessibleNamesRolesAndTheHandCursor) {
 
 TEST_F(WindowTest, TextBoxesAndCheckBoxes) {
   REQUIRE_XDOTOOL();
-  IWindow* w = NewWindow(Design("frmReg", 7740, 5340));
+  IWindow* w = NewWindow(Spec("frmReg", 7740, 5340));
   ITextBox* user = w->AddTextBox("txtuser", {2670, 855, 1860, 330});
   ControlStyle secret;
   secret.password = true;
@@ -250,7 +250,7 @@ TEST_F(WindowTest, TextBoxesAndCheckBoxes) {
 }
 
 TEST_F(WindowTest, TimersTickStopAndRestart) {
-  IWindow* w = NewWindow(Design("timers", 3000, 3000));
+  IWindow* w = NewWindow(Spec("timers", 3000, 3000));
   ITimer* timer = w->AddTimer("tmrDraw", 20, true);
   int ticks = 0;
   timer->onTick = [&] { ++ticks; };
@@ -287,7 +287,7 @@ TEST_F(WindowTest, TimersTickStopAndRestart) {
 TEST_F(WindowTest, ClosingFromAHandlerOfTheWindowItself) {
   REQUIRE_XDOTOOL();
   const int openBefore = gtk::OpenWindowCount();
-  IWindow* w = NewWindow(Design("frmUP", 8205, 3225));
+  IWindow* w = NewWindow(Spec("frmUP", 8205, 3225));
   ControlStyle hot;
   hot.accessibleName = "退出";
   ILabel* exit = w->AddLabel("lblExit", {300, 300, 1500, 600}, "退出", hot);
@@ -318,7 +318,7 @@ TEST_F(WindowTest, ClosingFromAHandlerOfTheWindowItself) {
 
 TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
   REQUIRE_XDOTOOL();
-  IWindow* owner = NewWindow(Design("frmAdmin", 6000, 4000));
+  IWindow* owner = NewWindow(Spec("frmAdmin", 6000, 4000));
   ILabel* ownerLabel = owner->AddLabel("lblHome", {0, 0, 6000, 4000}, "home");
   int ownerClicks = 0;
   ownerLabel->onClick = [&] { ++ownerClicks; };
@@ -327,9 +327,9 @@ TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
   ownerTimer->onTick = [&] { ++ownerTicks; };
   ShowAndSettle(owner);
 
-  WindowSpec design = Design("frmCheckCode", 3000, 1500, FrameKind::FixedDialog);
-  design.placement = Placement::CenterOwner;
-  IWindow* modal = NewWindow(design);
+  WindowSpec spec = Spec("frmCheckCode", 3000, 1500, FrameKind::FixedDialog);
+  spec.placement = Placement::CenterOwner;
+  IWindow* modal = NewWindow(spec);
   ITimer* closer = modal->AddTimer("tmrT", 600, true);
   bool clickedOwnerMeanwhile = false;
   ITimer* clicker = modal->AddTimer("tmrDraw", 250, true);
@@ -351,8 +351,8 @@ TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
 }
 
 TEST_F(WindowTest, NestedModalWindowsReturnInOrder) {
-  IWindow* outer = NewWindow(Design("frmViewQQ", 3000, 1500, FrameKind::Sizable));
-  IWindow* inner = NewWindow(Design("frmOpen", 90, 90, FrameKind::None));
+  IWindow* outer = NewWindow(Spec("frmViewQQ", 3000, 1500, FrameKind::Sizable));
+  IWindow* inner = NewWindow(Spec("frmOpen", 90, 90, FrameKind::None));
   std::vector<std::string> events;
   ITimer* open = outer->AddTimer("t", 50, true);
   open->onTick = [&] {
@@ -372,8 +372,8 @@ TEST_F(WindowTest, NestedModalWindowsReturnInOrder) {
 TEST_F(WindowTest, MainLoopEndsWhenTheLastWindowCloses) {
   ASSERT_EQ(gtk::OpenWindowCount(), 0);
   gtk::RunUntilLastWindowCloses();  // none open: returns at once
-  IWindow* first = NewWindow(Design("frmlogin", 3000, 3000));
-  IWindow* second = NewWindow(Design("frmAdmin", 3000, 3000));
+  IWindow* first = NewWindow(Spec("frmlogin", 3000, 3000));
+  IWindow* second = NewWindow(Spec("frmAdmin", 3000, 3000));
   first->Show();
   ITimer* t = first->AddTimer("t", 50, true);
   t->onTick = [&] {
@@ -391,7 +391,7 @@ TEST_F(WindowTest, MainLoopEndsWhenTheLastWindowCloses) {
 
 TEST_F(WindowTest, DrawnButtonTakesClicksEnterAndItsAccessKey) {
   REQUIRE_XDOTOOL();
-  IWindow* w = NewWindow(Design("frmUP", 8205, 3225, FrameKind::FixedDialog));
+  IWindow* w = NewWindow(Spec("frmUP", 8205, 3225, FrameKind::FixedDialog));
   ControlStyle under;
   IPicture* below = w->AddPicture("below", {2400, 1500, 2100, 800}, under);
   ProgButton* button = w->AddProgButton("Command1", {2505, 1605, 1800, 540});
@@ -429,7 +429,8 @@ TEST_F(WindowTest, DrawnButtonTakesClicksEnterAndItsAccessKey) {
 
 TEST_F(WindowTest, DrawnButtonHandlerMayCloseTheWindow) {
   REQUIRE_XDOTOOL();
-  auto window = Desktop().ui->CreateWindow(Design("frmCheckCode", 6075, 3690, FrameKind::FixedDialog));
+  auto window =
+      Desktop().ui->CreateWindow(Spec("frmCheckCode", 6075, 3690, FrameKind::FixedDialog));
   ProgButton* stop = window->AddProgButton("cmdStop", {3585, 2790, 1185, 465});
   stop->SetStyle(1);
   stop->SetCaption("停止测试");
