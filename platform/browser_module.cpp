@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/gtk_internal.h"
 #include "platform/linux_system.h"
+#include "platform/signal_connections.h"
 
 // Programs that link the browser in (the platform tests) define the entry
 // point themselves; the client finds it in the module.

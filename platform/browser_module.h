@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/gtk_controls.h"
+#include "platform/control_base.h"
 
 namespace lumaro::gtk {
 

@@ -5,12 +5,12 @@
 #include "platform/assets.h"
 #include "platform/browser_module.h"
 #include "platform/curl_http.h"
-#include "platform/gtk_dialogs.h"
-#include "platform/gtk_internal.h"
-#include "platform/gtk_pump.h"
-#include "platform/gtk_window.h"
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
 #include "platform/input_gate.h"
 #include "platform/linux_system.h"
+#include "platform/signal_connections.h"
+#include "platform/top_window.h"
 
 namespace lumaro::gtk {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "controls/progbutton.h"
-#include "platform/gtk_controls.h"
+#include "platform/control_base.h"
 
 namespace lumaro::gtk {
 

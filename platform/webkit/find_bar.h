@@ -5,7 +5,7 @@
 
 #include <webkit2/webkit2.h>
 
-#include "platform/gtk_internal.h"
+#include "platform/signal_connections.h"
 
 namespace lumaro::gtk {
 

@@ -10,9 +10,9 @@
 
 #include "core/dispatch_gate.h"
 #include "core/spoken_names.h"
-#include "platform/gtk_window.h"
 #include "platform/input_gate.h"
 #include "platform/linux_system.h"
+#include "platform/top_window.h"
 #include "platform/web_text/js_string.h"
 #include "platform/webkit/page_scripts.h"
 #include "platform/webkit/popup_window.h"

@@ -27,10 +27,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gtk_controls.h"
-#include "platform/webkit/find_bar.h"
+#include "platform/control_base.h"
 #include "platform/web_text/browser_address.h"
 #include "platform/web_text/form_body.h"
+#include "platform/webkit/find_bar.h"
 
 namespace lumaro::gtk {
 

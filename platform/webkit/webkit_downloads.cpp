@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/dispatch_gate.h"
-#include "platform/gtk_window.h"
+#include "platform/top_window.h"
 #include "platform/web_text/download_name.h"
 #include "platform/webkit/webkit_browser.h"
 

@@ -14,8 +14,8 @@
 
 #include "core/desktop.h"
 #include "core/ui.h"
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 #include "platform/webkit/webkit_browser.h"
 

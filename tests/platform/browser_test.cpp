@@ -6,8 +6,8 @@
 #include <mutex>
 
 #include "platform/browser_harness.h"
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 #include "platform/web_text/form_body.h"
 #include "platform/web_text/js_string.h"

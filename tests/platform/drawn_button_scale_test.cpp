@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "controls/progbutton.h"
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 
 // Last: the X headers define names (None, Status) that the program's own
 // headers use.

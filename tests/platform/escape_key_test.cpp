@@ -1,7 +1,7 @@
 // Escape pressed in a window reaches the window's own handler, also when a
 // browser inside it has the keyboard focus.
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 
 namespace lumaro::platform_test {

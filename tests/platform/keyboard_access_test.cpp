@@ -6,8 +6,8 @@
 #include <string>
 
 #include "controls/progbutton.h"
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 
 namespace lumaro::platform_test {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 
 namespace lumaro::platform_test {
 

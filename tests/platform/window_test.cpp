@@ -4,8 +4,8 @@
 
 #include "controls/progbutton.h"
 #include "platform/gtk_platform.h"
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 
 namespace lumaro::platform_test {

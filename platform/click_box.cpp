@@ -1,4 +1,4 @@
-#include "platform/gtk_controls.h"
+#include "platform/control_base.h"
 
 #include <gtk/gtk-a11y.h>
 

@@ -1,10 +1,10 @@
-#include "platform/gtk_pump.h"
+#include "platform/event_pump.h"
 
 #include <glib.h>
 
 #include <cmath>
 
-#include "platform/gtk_internal.h"
+#include "platform/signal_connections.h"
 
 namespace lumaro::gtk {
 

@@ -1,12 +1,12 @@
-#include "platform/gtk_dialogs.h"
+#include "platform/dialogs.h"
 
 #include <gtk/gtk.h>
 
 #include <string>
 
 #include "build_config.h"
-#include "platform/gtk_internal.h"
-#include "platform/gtk_window.h"
+#include "platform/signal_connections.h"
+#include "platform/top_window.h"
 
 namespace lumaro::gtk {
 

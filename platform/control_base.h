@@ -11,7 +11,7 @@
 
 #include "core/dispatch_gate.h"
 #include "core/ui.h"
-#include "platform/gtk_internal.h"
+#include "platform/signal_connections.h"
 
 namespace lumaro::gtk {
 

@@ -1,4 +1,4 @@
-#include "platform/gtk_window.h"
+#include "platform/top_window.h"
 
 #include <algorithm>
 #include <map>
@@ -6,7 +6,7 @@
 
 #include "platform/assets.h"
 #include "platform/browser_module.h"
-#include "platform/gtk_controls.h"
+#include "platform/control_base.h"
 #include "platform/gtk_platform.h"
 #include "platform/progbutton_widget.h"
 
