@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
+#include "platform/control_layout.h"
 #include "platform/linux_system.h"
-#include "platform/signal_connections.h"
+#include "platform/twips.h"
 
 // Programs that link the browser in (the platform tests) define the entry
 // point themselves; the client finds it in the module.

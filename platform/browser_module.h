@@ -9,7 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "core/ui.h"
 #include "platform/control_base.h"
+#include "platform/window_state.h"
 
 namespace lumaro::gtk {
 

@@ -1,16 +1,16 @@
 #include "platform/curl_http.h"
 
-#include "platform/web_text/reply_body.h"
-
 #include <curl/curl.h>
-#include <glib-unix.h>
 #include <gio/gio.h>
+#include <glib-unix.h>
 #include <glib.h>
 
 #include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <string>
+
+#include "platform/web_text/reply_body.h"
 
 namespace lumaro::gtk {
 

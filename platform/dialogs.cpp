@@ -5,7 +5,7 @@
 #include <string>
 
 #include "build_config.h"
-#include "platform/signal_connections.h"
+#include "platform/page_writes.h"
 #include "platform/top_window.h"
 
 namespace lumaro::gtk {

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/signal_connections.h"
+#include "platform/page_writes.h"
 
 namespace lumaro::gtk {
 
@@ -41,39 +41,5 @@ void GlibEventPump::WaitForEvents(double maxSeconds) {
   g_source_destroy(timeout);
   g_source_unref(timeout);
 }
-
-namespace {
-
-struct IdleCall {
-  std::weak_ptr<bool> token;
-  std::function<void()> fn;
-};
-
-gboolean RunIdleCall(gpointer data) {
-  auto* call = static_cast<IdleCall*>(data);
-  if (!call->token.expired()) call->fn();
-  return G_SOURCE_REMOVE;
-}
-
-void FreeIdleCall(gpointer data) { delete static_cast<IdleCall*>(data); }
-
-}  // namespace
-
-void RunWhenIdle(std::weak_ptr<bool> token, std::function<void()> fn) {
-  g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, RunIdleCall, new IdleCall{std::move(token), std::move(fn)},
-                  FreeIdleCall);
-}
-
-namespace {
-
-void (*g_pageWriteFlusher)() = nullptr;
-
-}  // namespace
-
-void FlushPageWrites() {
-  if (g_pageWriteFlusher) g_pageWriteFlusher();
-}
-
-void SetPageWriteFlusher(void (*flush)()) { g_pageWriteFlusher = flush; }
 
 }  // namespace lumaro::gtk

@@ -9,7 +9,7 @@
 #include "platform/event_pump.h"
 #include "platform/input_gate.h"
 #include "platform/linux_system.h"
-#include "platform/signal_connections.h"
+#include "platform/shutting_down.h"
 #include "platform/top_window.h"
 
 namespace lumaro::gtk {

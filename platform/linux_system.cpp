@@ -1,10 +1,8 @@
 #include "platform/linux_system.h"
 
-#include "core/address_kinds.h"
-
 #include <fcntl.h>
-#include <pwd.h>
 #include <glib.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -16,6 +14,8 @@
 #include <climits>
 #include <cstdlib>
 #include <vector>
+
+#include "core/address_kinds.h"
 
 namespace lumaro::gtk {
 

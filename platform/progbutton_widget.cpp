@@ -3,8 +3,17 @@
 #include <cairo.h>
 #include <gtk/gtk-a11y.h>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+
 #include "core/desktop.h"
 #include "core/spoken_names.h"
+#include "platform/idle_call.h"
+#include "platform/run_handler.h"
+#include "platform/shutting_down.h"
+#include "platform/takes_input.h"
+#include "platform/twips.h"
 
 // The drawn button's widget: a drawing area that knows its host, whose
 // accessible object offers a click (buttons) and the value (progress bar).

@@ -2,13 +2,19 @@
 // input to the rounded shape and feeds mouse, key and focus input in.
 #pragma once
 
+#include <gtk/gtk.h>
+
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "controls/progbutton.h"
-#include "platform/control_base.h"
+#include "core/ui.h"
+#include "platform/alive_token.h"
+#include "platform/native_control.h"
+#include "platform/signal_connections.h"
+#include "platform/window_state.h"
 
 namespace lumaro::gtk {
 
@@ -59,7 +65,7 @@ class ProgButtonHost : public NativeControl {
   std::shared_ptr<WindowState> window_;
   std::unique_ptr<ProgButton> model_;
   GtkWidget* area_ = nullptr;
-  Connections signals_;
+  SignalConnections signals_;
   bool busy_ = false;
   std::deque<std::function<void()>> queued_;
   // What assistive tools were last told, so that a redraw that changes

@@ -1,14 +1,32 @@
 #include "platform/top_window.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
+#include "core/dispatch_gate.h"
+#include "platform/alive_token.h"
 #include "platform/assets.h"
 #include "platform/browser_module.h"
-#include "platform/control_base.h"
+#include "platform/check_box_control.h"
+#include "platform/control_layout.h"
+#include "platform/control_painting.h"
 #include "platform/gtk_platform.h"
+#include "platform/idle_call.h"
+#include "platform/label_control.h"
+#include "platform/native_control.h"
+#include "platform/page_writes.h"
+#include "platform/picture_control.h"
 #include "platform/progbutton_widget.h"
+#include "platform/run_handler.h"
+#include "platform/shutting_down.h"
+#include "platform/signal_connections.h"
+#include "platform/text_box_control.h"
+#include "platform/timer.h"
+#include "platform/twips.h"
+#include "platform/window_state.h"
 
 namespace lumaro::gtk {
 
@@ -95,7 +113,7 @@ class TopWindow : public IWindow {
   std::map<std::string, PictureControl*> panels_;
   std::vector<ProgButtonHost*> buttons_;
   std::vector<std::unique_ptr<Timer>> timers_;
-  Connections signals_;
+  SignalConnections signals_;
   bool shown_ = false;
   bool closed_ = false;
   gint64 shownAt_ = 0;

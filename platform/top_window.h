@@ -1,5 +1,7 @@
-// Windows: a GtkWindow whose client area is a GtkLayout of the form's
-// design size, with the form's background picture and its controls.
+// The program's top-level windows: each a GtkWindow whose client area is a
+// GtkLayout of the form's design size, with the form's background picture
+// and its controls; the factory that makes them, and what the platform asks
+// of the open ones.
 //
 // Outer sizes: the layouts' fixed outer sizes were made for a classic
 // desktop frame of 7 x 34 pixels (105 x 510 twips). Outer sizes here are
@@ -16,6 +18,7 @@
 
 namespace lumaro::gtk {
 
+// Makes the windows of core/ui.h as GTK windows.
 class WindowFactory : public IUiFactory {
  public:
   std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) override;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/shutting_down.h"
+
 namespace lumaro::gtk {
 
 namespace {

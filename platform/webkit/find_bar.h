@@ -40,8 +40,8 @@ class FindBar {
   GtkWidget* entry_ = nullptr;
   GtkWidget* count_ = nullptr;
   WebKitWebView* view_ = nullptr;
-  Connections signals_;
-  Connections finder_;
+  SignalConnections signals_;
+  SignalConnections finder_;
 };
 
 }  // namespace lumaro::gtk

@@ -1,19 +1,20 @@
 #include "platform/webkit/webkit_browser.h"
 
-#include <glib/gstdio.h>
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <cstring>
-#include <exception>
+#include <iterator>
 #include <utility>
 
 #include "core/dispatch_gate.h"
 #include "core/spoken_names.h"
+#include "platform/control_layout.h"
 #include "platform/input_gate.h"
 #include "platform/linux_system.h"
-#include "platform/top_window.h"
-#include "platform/web_text/js_string.h"
+#include "platform/run_handler.h"
+#include "platform/shutting_down.h"
+#include "platform/twips.h"
+#include "platform/web_text/browser_address.h"
+#include "platform/web_text/form_body.h"
 #include "platform/webkit/page_scripts.h"
 #include "platform/webkit/popup_window.h"
 #include "platform/webkit/web_context.h"

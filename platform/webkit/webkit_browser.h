@@ -27,10 +27,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/ui.h"
+#include "platform/alive_token.h"
 #include "platform/control_base.h"
-#include "platform/web_text/browser_address.h"
-#include "platform/web_text/form_body.h"
+#include "platform/signal_connections.h"
 #include "platform/webkit/find_bar.h"
+#include "platform/window_state.h"
 
 namespace lumaro::gtk {
 
@@ -163,7 +165,7 @@ class WebkitBrowser : public ControlBase<IBrowser> {
   std::function<void()> closeWindow_;
   WebKitWebView* view_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
-  Connections viewSignals_;
+  SignalConnections viewSignals_;
   bool silent_ = false;
   // The load in progress failed: its end completes no document (the error
   // page that may follow does).

@@ -1,8 +1,11 @@
+#include "platform/webkit/webkit_browser.h"
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "platform/page_writes.h"
 #include "platform/web_text/js_string.h"
-#include "platform/webkit/webkit_browser.h"
 
 namespace lumaro::gtk {
 

@@ -9,6 +9,7 @@
 #include "platform/platform_fixture.h"
 #include "platform/top_window.h"
 #include "platform/ui_helpers.h"
+#include "platform/web_text/browser_address.h"
 #include "platform/web_text/form_body.h"
 #include "platform/web_text/js_string.h"
 #include "platform/webkit/webkit_browser.h"

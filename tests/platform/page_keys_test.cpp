@@ -8,6 +8,7 @@
 
 #include "platform/browser_harness.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 
 namespace lumaro::platform_test {
