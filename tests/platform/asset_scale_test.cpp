@@ -58,8 +58,8 @@ TEST(AssetScaleTest, TheScaleTwoPictureIsTheDrawingAtTwiceTheSize) {
   ASSERT_FALSE(svg.empty());
   GdkPixbuf* drawn = gdk_pixbuf_new_from_file_at_scale(svg.c_str(), 2004, 1228, FALSE, nullptr);
   ASSERT_NE(drawn, nullptr);
-  GdkPixbuf* enlarged = gdk_pixbuf_scale_simple(gtk::AssetPixbuf("login_background.svg"), 2004, 1228,
-                                                GDK_INTERP_BILINEAR);
+  GdkPixbuf* enlarged = gdk_pixbuf_scale_simple(gtk::AssetPixbuf("login_background.svg"), 2004,
+                                                1228, GDK_INTERP_BILINEAR);
   ASSERT_NE(enlarged, nullptr);
 
   // Mean difference per channel (0..255) between the surface and a picture.

@@ -105,7 +105,8 @@ TEST(DataDirTest, AnUnwritableExecutableFolderSendsTheFilesToTheUsersDataFolder)
     EnvOverride x("XDG_DATA_HOME", xdg);
     umask(022);
 
-    const std::string chosen = gtk::ChooseDataDir(kExeDir, [](const std::string&) { return false; });
+    const std::string chosen =
+        gtk::ChooseDataDir(kExeDir, [](const std::string&) { return false; });
     EXPECT_EQ(chosen, root.path() + c.expected);
     ASSERT_TRUE(IsFolder(chosen));
     EXPECT_EQ(ModeOf(chosen), 0700u);
@@ -162,7 +163,8 @@ TEST(DataDirTest, FolderWritableAsksTheSystem) {
 
 TEST(DataDirTest, ThisProgramsOwnFolderIsUsedWhileItIsWritable) {
   gtk::LocalFiles files;
-  if (!gtk::FolderWritable(files.ExecutableDir())) GTEST_SKIP() << "this program's folder is read-only";
+  if (!gtk::FolderWritable(files.ExecutableDir()))
+    GTEST_SKIP() << "this program's folder is read-only";
   TempFolder data;
   EnvOverride x("XDG_DATA_HOME", data.path());
   EXPECT_EQ(files.DataDir(), files.ExecutableDir());

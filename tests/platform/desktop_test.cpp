@@ -227,7 +227,8 @@ TEST(ShellTest, AMissingBrowserIsIgnored) {
     SCOPED_TRACE(c.path);
     setenv("PATH", c.path.c_str(), 1);
     const bool web = gtk::XdgShell().OpenInBrowser("http://example.invalid/lumaro.rar");
-    const bool chat = gtk::XdgShell().OpenChatApp("tencent://message/?uin=10001&Site=Lumaro&Menu=yes");
+    const bool chat =
+        gtk::XdgShell().OpenChatApp("tencent://message/?uin=10001&Site=Lumaro&Menu=yes");
     setenv("PATH", oldPath.c_str(), 1);
     EXPECT_EQ(web, c.started);
     EXPECT_EQ(chat, c.started);

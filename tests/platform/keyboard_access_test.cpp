@@ -33,8 +33,12 @@ class KeyboardAccessTest : public ::testing::Test {
   AtkObject* Accessible(const std::string& control) {
     return gtk_widget_get_accessible(gtk::NativeControlOf(window_.get(), control));
   }
-  GtkWidget* Focused() { return gtk_window_get_focus(GTK_WINDOW(gtk::NativeWindowOf(window_.get()))); }
-  GtkWidget* Widget(const std::string& control) { return gtk::NativeControlOf(window_.get(), control); }
+  GtkWidget* Focused() {
+    return gtk_window_get_focus(GTK_WINDOW(gtk::NativeWindowOf(window_.get())));
+  }
+  GtkWidget* Widget(const std::string& control) {
+    return gtk::NativeControlOf(window_.get(), control);
+  }
 
   std::unique_ptr<IWindow> window_;
 };

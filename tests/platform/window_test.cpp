@@ -237,7 +237,8 @@ TEST_F(WindowTest, TextBoxesAndCheckBoxes) {
   EXPECT_EQ(user->Text(), "新用户");
 
   pass->SetFocus();
-  EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(gtk::NativeWindowOf(w))), gtk::NativeControlOf(w, "txtpass"));
+  EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(gtk::NativeWindowOf(w))),
+            gtk::NativeControlOf(w, "txtpass"));
   TypeText("pw");
   EXPECT_EQ(pass->Text(), "pw");
 
