@@ -20,11 +20,11 @@ int main(int argc, char** argv) {
   // A write past the file size limit (a full disk's quota) fails as a write
   // and leaves the file it replaces as it was, instead of ending the program.
   std::signal(SIGXFSZ, SIG_IGN);
-  if (!lumaro::InitGtkPlatform(&argc, &argv)) {
+  if (!lumaro::gtk::InitGtkPlatform(&argc, &argv)) {
     std::fputs("lumaro: no graphical display available (set DISPLAY)\n", stderr);
     return 1;
   }
-  lumaro::InstallGtkPlatform();
+  lumaro::gtk::InstallGtkPlatform();
   lumaro::StartupWindows& openers = lumaro::StartupOpeners();
   // While the login window waits for the user, the browser of the console
   // that follows is made ready.
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   }();
   openers.showLogin = [] {
     lumaro::ShowLoginWindow();
-    if (browserAhead) lumaro::PrepareBrowser();
+    if (browserAhead) lumaro::gtk::PrepareBrowser();
   };
   openers.showUpdate = [] { lumaro::ShowUpdateWindow(); };
   openers.showMemberConsole = [] { lumaro::ShowMemberConsole(); };
@@ -52,13 +52,13 @@ int main(int argc, char** argv) {
   lumaro::Main();
   // The first window is up: the browser that the consoles need is loaded
   // while the user signs in.
-  if (lumaro::OpenWindowCount() > 0) lumaro::PreloadBrowser();
+  if (lumaro::gtk::OpenWindowCount() > 0) lumaro::gtk::PreloadBrowser();
   // The program ends when its last window has closed.
-  lumaro::RunUntilLastWindowCloses();
+  lumaro::gtk::RunUntilLastWindowCloses();
   lumaro::ReleaseSharedWindows();
   // Windows that closed while a handler of theirs ran and are still held go
   // now, while the platform that made them exists.
   lumaro::DispatchGate::Get().Reset();
-  lumaro::ShutdownGtkPlatform();
+  lumaro::gtk::ShutdownGtkPlatform();
   return 0;
 }

@@ -59,11 +59,11 @@ size_t Collect(char* data, size_t size, size_t n, void* out) {
 
 int main(int argc, char** argv) {
   int runs = argc > 1 ? std::atoi(argv[1]) : 200;
-  if (!lumaro::InitGtkPlatform(&argc, &argv)) {
+  if (!lumaro::gtk::InitGtkPlatform(&argc, &argv)) {
     std::fprintf(stderr, "http_bench: needs a display (run under xvfb-run)\n");
     return 1;
   }
-  lumaro::InstallGtkPlatform();
+  lumaro::gtk::InstallGtkPlatform();
 
   httplib::Server server;
   server.set_tcp_nodelay(true);

@@ -12,7 +12,7 @@ using lumaro::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string address = lumaro::fuzz::Bytes(data, size);
-  const std::string loaded = lumaro::gtkp::BrowserAddress(address);
+  const std::string loaded = lumaro::gtk::BrowserAddress(address);
   const size_t begin = address.find_first_not_of(" \t\r\n");
   if (begin == std::string::npos) {
     Require(loaded.empty(), "blanks only load nothing");
@@ -22,6 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string trimmed = address.substr(begin, end - begin + 1);
   Require(loaded == trimmed || loaded == "http://" + trimmed,
           "the trimmed address, or http:// before it");
-  Require(lumaro::gtkp::BrowserAddress(loaded) == loaded, "asking again changes nothing");
+  Require(lumaro::gtk::BrowserAddress(loaded) == loaded, "asking again changes nothing");
   return 0;
 }

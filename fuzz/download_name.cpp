@@ -21,7 +21,7 @@ bool Unsafe(char32_t c) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string suggested = lumaro::fuzz::Bytes(data, size);
-  const std::string name = lumaro::gtkp::SafeFileName(suggested);
+  const std::string name = lumaro::gtk::SafeFileName(suggested);
   Require(!name.empty(), "never empty");
   std::vector<char32_t> chars;
   Require(lumaro::fuzz::DecodeUtf8(name, &chars), "well-formed UTF-8");

@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       start = cut + 1;
     }
   }
-  const std::string body = lumaro::gtkp::EncodeFormBody(fields, charset);
+  const std::string body = lumaro::gtk::EncodeFormBody(fields, charset);
 
   for (size_t i = 0; i < body.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(body[i]);

@@ -64,7 +64,7 @@ bool ReadLiteral(const std::string& literal, std::string* text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = lumaro::fuzz::Bytes(data, size);
-  const std::string literal = lumaro::gtkp::JsString(text);
+  const std::string literal = lumaro::gtk::JsString(text);
   Require(literal.find('\n') == std::string::npos && literal.find('\r') == std::string::npos,
           "no raw line break");
   Require(literal.find("\xE2\x80\xA8") == std::string::npos &&

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* chunk = reinterpret_cast<const char*>(data + start);
     const size_t length = i - start;
     const bool fits = expected.size() + length <= cap;
-    const bool taken = lumaro::gtkp::AppendCapped(body, chunk, length, cap);
+    const bool taken = lumaro::gtk::AppendCapped(body, chunk, length, cap);
     Require(taken == fits, "a chunk is refused exactly when it would pass the cap");
     if (taken) expected.append(chunk, length);
     Require(body == expected, "the body is the chunks taken");

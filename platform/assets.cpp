@@ -13,7 +13,7 @@
 #define LUMARO_ASSET_INSTALL_DIR "/usr/local/share/lumaro/assets"
 #endif
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -174,4 +174,4 @@ GdkCursor* HandCursor(GdkDisplay* display) {
   return cursor;
 }
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 // Full path of an asset ("" when it is nowhere). An absolute name is used
 // as it stands.
@@ -38,4 +38,4 @@ void PaintAsset(cairo_t* cr, GtkWidget* widget, const std::string& name, int wid
 // theme's "pointer" cursor when the artwork is missing. Not to be unref'd.
 GdkCursor* HandCursor(GdkDisplay* display);
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

@@ -4,16 +4,18 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
-#include "platform/gtk_internal.h"
+#include "platform/control_layout.h"
 #include "platform/linux_system.h"
+#include "platform/twips.h"
 
 // Programs that link the browser in (the platform tests) define the entry
 // point themselves; the client finds it in the module.
 #pragma weak lumaro_webkit_browser_maker
 #pragma weak lumaro_webkit_start_web_process
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -95,13 +97,14 @@ class MissingDocument : public IDocument {
 class MissingBrowser : public BrowserControl {
  public:
   MissingBrowser(const std::string& name, const Rect& r, const ControlStyle& style,
-                 std::shared_ptr<WindowShared> shared)
-      : BrowserControl(name, style, std::move(shared)) {
+                 std::shared_ptr<WindowState> window)
+      : BrowserControl(name, style, std::move(window)) {
     GtkWidget* label = gtk_label_new("网页组件未能载入，请重新安装本程序。");
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-    SetOuter(label, name_, ATK_ROLE_LABEL);
+    AdoptWidget(label, name_, ATK_ROLE_LABEL);
     if (style.unseen) HideFromAssistiveTools(label);
-    gtk_widget_set_size_request(label, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
+    gtk_widget_set_size_request(label, std::max(0, TwipsToPixels(r.width)),
+                                std::max(0, TwipsToPixels(r.height)));
   }
   void SetSilent(bool) override {}
   void Navigate(const std::string&) override {}
@@ -111,10 +114,11 @@ class MissingBrowser : public BrowserControl {
   void Refresh() override {}
   void Move(const Rect& twips) override {
     if (twips.width < 0 || twips.height < 0 || !Live()) return;
-    GtkWidget* parent = gtk_widget_get_parent(outer_);
+    GtkWidget* parent = gtk_widget_get_parent(widget_);
     if (parent && GTK_IS_LAYOUT(parent))
-      gtk_layout_move(GTK_LAYOUT(parent), outer_, Px(twips.left), Px(twips.top));
-    gtk_widget_set_size_request(outer_, Px(twips.width), Px(twips.height));
+      gtk_layout_move(GTK_LAYOUT(parent), widget_, TwipsToPixels(twips.left),
+                      TwipsToPixels(twips.top));
+    gtk_widget_set_size_request(widget_, TwipsToPixels(twips.width), TwipsToPixels(twips.height));
   }
   std::string LocationUrl() override { return ""; }
   IDocument& Document() override { return document_; }
@@ -139,11 +143,11 @@ void PrepareWebProcess() {
 
 std::unique_ptr<BrowserControl> MakeBrowser(const std::string& name, const Rect& r,
                                             const ControlStyle& style,
-                                            std::shared_ptr<WindowShared> shared,
+                                            std::shared_ptr<WindowState> window,
                                             std::function<void()> closeWindow) {
   if (BrowserMaker make = Maker())
-    return make(name, r, style, std::move(shared), std::move(closeWindow));
-  return std::make_unique<MissingBrowser>(name, r, style, std::move(shared));
+    return make(name, r, style, std::move(window), std::move(closeWindow));
+  return std::make_unique<MissingBrowser>(name, r, style, std::move(window));
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -9,14 +9,16 @@
 #include <memory>
 #include <string>
 
-#include "platform/gtk_controls.h"
+#include "core/ui.h"
+#include "platform/control_base.h"
+#include "platform/window_state.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
-using BrowserControl = GtkControl<IBrowser>;
+using BrowserControl = ControlBase<IBrowser>;
 using BrowserMaker = std::unique_ptr<BrowserControl> (*)(
     const std::string& name, const Rect& r, const ControlStyle& style,
-    std::shared_ptr<WindowShared> shared, std::function<void()> closeWindow);
+    std::shared_ptr<WindowState> window, std::function<void()> closeWindow);
 
 // Loads the browser module from the main loop a moment from now; returns at
 // once.
@@ -29,7 +31,7 @@ void PrepareWebProcess();
 // says so in its area and has no document.
 std::unique_ptr<BrowserControl> MakeBrowser(const std::string& name, const Rect& r,
                                             const ControlStyle& style,
-                                            std::shared_ptr<WindowShared> shared,
+                                            std::shared_ptr<WindowState> window,
                                             std::function<void()> closeWindow);
 
 // The module's file name and the entry points it exports.
@@ -37,8 +39,8 @@ inline constexpr const char* kBrowserModuleFile = "lumaro_webkit.so";
 inline constexpr const char* kBrowserMakerSymbol = "lumaro_webkit_browser_maker";
 inline constexpr const char* kWebProcessStarterSymbol = "lumaro_webkit_start_web_process";
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk
 
 // Defined by the browser module (and by programs that link the browser in).
-extern "C" lumaro::gtkp::BrowserMaker lumaro_webkit_browser_maker();
+extern "C" lumaro::gtk::BrowserMaker lumaro_webkit_browser_maker();
 extern "C" void lumaro_webkit_start_web_process();

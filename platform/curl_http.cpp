@@ -1,10 +1,8 @@
 #include "platform/curl_http.h"
 
-#include "platform/web_text/reply_body.h"
-
 #include <curl/curl.h>
-#include <glib-unix.h>
 #include <gio/gio.h>
+#include <glib-unix.h>
 #include <glib.h>
 
 #include <algorithm>
@@ -12,7 +10,9 @@
 #include <stdexcept>
 #include <string>
 
-namespace lumaro {
+#include "platform/web_text/reply_body.h"
+
+namespace lumaro::gtk {
 
 class CurlRequest;
 
@@ -195,7 +195,7 @@ size_t CurlRequest::Write(char* data, size_t size, size_t count, void* userp) {
   const size_t n = size * count;
   // Past the cap the transfer fails (a return short of `n` ends it); the
   // body grows with what arrives, never by what the server announces.
-  if (!gtkp::AppendCapped(self->body_, data, n, kMaxReplyBytes)) return 0;
+  if (!AppendCapped(self->body_, data, n, kMaxReplyBytes)) return 0;
   return n;
 }
 
@@ -316,4 +316,4 @@ std::shared_ptr<IHttpRequest> CurlHttpFactory::CreateRequest() {
   return std::make_shared<CurlRequest>(multi_);
 }
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

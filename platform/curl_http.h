@@ -7,7 +7,7 @@
 
 #include "core/desktop.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 class CurlHttpFactory : public IHttpFactory {
  public:
@@ -21,4 +21,4 @@ class CurlHttpFactory : public IHttpFactory {
   std::shared_ptr<Multi> multi_;
 };
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

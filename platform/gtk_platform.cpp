@@ -5,14 +5,14 @@
 #include "platform/assets.h"
 #include "platform/browser_module.h"
 #include "platform/curl_http.h"
-#include "platform/gtk_dialogs.h"
-#include "platform/gtk_internal.h"
-#include "platform/gtk_pump.h"
-#include "platform/gtk_window.h"
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
 #include "platform/input_gate.h"
 #include "platform/linux_system.h"
+#include "platform/shutting_down.h"
+#include "platform/top_window.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 bool InitGtkPlatform(int* argc, char*** argv) {
   g_set_prgname("lumaro");
@@ -24,7 +24,7 @@ bool InitGtkPlatform(int* argc, char*** argv) {
     opened = gtk_init_check(argc, argv);
   }
   if (!opened) return false;
-  gtkp::InstallInputGate();
+  InstallInputGate();
   if (GdkPixbuf* icon = AssetPixbuf("lumaro.svg", 48, 48)) gtk_window_set_default_icon(icon);
   return true;
 }
@@ -40,24 +40,22 @@ DesktopServices InstallGtkPlatform() {
     s.files = new LocalFiles();
     s.shell = new XdgShell();
     s.instance = new FlockInstanceGuard();
-    s.dialogs = new GtkDialogs();
-    s.ui = new GtkUiFactory();
+    s.dialogs = new Dialogs();
+    s.ui = new WindowFactory();
     return s;
   }();
   InstallDesktop(services);
   return services;
 }
 
-int OpenWindowCount() { return CountOpenWindows(); }
-
 void RunUntilLastWindowCloses() {
-  while (CountOpenWindows() > 0) g_main_context_iteration(nullptr, TRUE);
+  while (OpenWindowCount() > 0) g_main_context_iteration(nullptr, TRUE);
 }
 
-void PreloadBrowser() { gtkp::PreloadBrowserModule(); }
+void PreloadBrowser() { PreloadBrowserModule(); }
 
-void PrepareBrowser() { gtkp::PrepareWebProcess(); }
+void PrepareBrowser() { PrepareWebProcess(); }
 
-void ShutdownGtkPlatform() { gtkp::SetShuttingDown(); }
+void ShutdownGtkPlatform() { SetShuttingDown(); }
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

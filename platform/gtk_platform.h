@@ -3,16 +3,16 @@
 //
 // Typical use in an executable:
 //
-//   if (!lumaro::InitGtkPlatform(&argc, &argv)) { /* no display */ }
-//   lumaro::InstallGtkPlatform();       // fills Desktop()
+//   if (!lumaro::gtk::InitGtkPlatform(&argc, &argv)) { /* no display */ }
+//   lumaro::gtk::InstallGtkPlatform();        // fills Desktop()
 //   ... open the first window ...
-//   lumaro::RunUntilLastWindowCloses(); // the program's main loop
-//   lumaro::ShutdownGtkPlatform();
+//   lumaro::gtk::RunUntilLastWindowCloses();  // the program's main loop
+//   lumaro::gtk::ShutdownGtkPlatform();
 #pragma once
 
 #include "core/desktop.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 // Opens the display. False when there is none (DISPLAY unset or unreachable).
 bool InitGtkPlatform(int* argc, char*** argv);
@@ -38,4 +38,4 @@ void PrepareBrowser();
 // by static destructors) leave their native widgets alone.
 void ShutdownGtkPlatform();
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

@@ -4,7 +4,7 @@
 
 #include "core/dispatch_gate.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -115,4 +115,4 @@ void SetPageCatchUp(GtkWidget* widget, PageCatchUp catchUp) {
   g_object_set_data(G_OBJECT(widget), kCatchUpKey, reinterpret_cast<gpointer>(catchUp));
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // Routes GDK's events through the gate and lets the gate run its queue from
 // idle callbacks. Call once, after GTK has been initialised.
@@ -19,4 +19,4 @@ void InstallInputGate();
 using PageCatchUp = void (*)(GtkWidget* widget, uint64_t token);
 void SetPageCatchUp(GtkWidget* widget, PageCatchUp catchUp);
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -1,10 +1,8 @@
 #include "platform/linux_system.h"
 
-#include "core/address_kinds.h"
-
 #include <fcntl.h>
-#include <pwd.h>
 #include <glib.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -17,7 +15,9 @@
 #include <cstdlib>
 #include <vector>
 
-namespace lumaro {
+#include "core/address_kinds.h"
+
+namespace lumaro::gtk {
 
 // ---------------------------------------------------------------- clock
 
@@ -283,4 +283,4 @@ bool FlockInstanceGuard::AnotherInstanceRunning() {
   return another_ = false;
 }
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

@@ -7,7 +7,7 @@
 
 #include "core/desktop.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 class SystemClock : public IClock {
  public:
@@ -92,4 +92,4 @@ class FlockInstanceGuard : public IInstanceGuard {
   int fd_ = -1;
 };
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

@@ -3,14 +3,23 @@
 #include <cairo.h>
 #include <gtk/gtk-a11y.h>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+
 #include "core/desktop.h"
 #include "core/spoken_names.h"
+#include "platform/idle_call.h"
+#include "platform/run_handler.h"
+#include "platform/shutting_down.h"
+#include "platform/takes_input.h"
+#include "platform/twips.h"
 
 // The drawn button's widget: a drawing area that knows its host, whose
 // accessible object offers a click (buttons) and the value (progress bar).
 struct LumaroDrawnButton {
   GtkDrawingArea parent;
-  lumaro::gtkp::ProgButtonHost* host;
+  lumaro::gtk::ProgButtonHost* host;
 };
 struct LumaroDrawnButtonClass {
   GtkDrawingAreaClass parent_class;
@@ -36,7 +45,7 @@ void lumaro_drawn_button_class_init(LumaroDrawnButtonClass* klass) {
                                        lumaro_drawn_button_accessible_get_type());
 }
 
-lumaro::gtkp::ProgButtonHost* HostOf(gpointer accessible) {
+lumaro::gtk::ProgButtonHost* HostOf(gpointer accessible) {
   GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible));
   if (!widget || !G_TYPE_CHECK_INSTANCE_TYPE(widget, lumaro_drawn_button_get_type()))
     return nullptr;
@@ -56,7 +65,7 @@ const gchar* DrawnActionDescription(AtkAction*, gint i) {
 gboolean DrawnDoAction(AtkAction* action, gint i) {
   auto* host = HostOf(action);
   if (i != 0 || !host || !host->ActsAsButton()) return FALSE;
-  if (!lumaro::gtkp::TakesInputNow(host->Outer())) return FALSE;
+  if (!lumaro::gtk::TakesInputNow(host->Widget())) return FALSE;
   host->ClickFromAssistiveTool();
   return TRUE;
 }
@@ -96,7 +105,7 @@ void lumaro_drawn_button_accessible_class_init(LumaroDrawnButtonAccessibleClass*
 
 }  // namespace
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -139,10 +148,10 @@ int KeyCode(guint keyval) {
 }  // namespace
 
 ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlStyle& style,
-                               std::shared_ptr<WindowShared> shared)
+                               std::shared_ptr<WindowState> window)
     : name_(std::move(name)),
       accessibleName_(style.accessibleName),
-      shared_(std::move(shared)),
+      window_(std::move(window)),
       model_(std::make_unique<ProgButton>()) {
   auto* drawn =
       static_cast<LumaroDrawnButton*>(g_object_new(lumaro_drawn_button_get_type(), nullptr));
@@ -154,7 +163,8 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
   gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                    GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK |
                                    GDK_FOCUS_CHANGE_MASK);
-  gtk_widget_set_size_request(area_, std::max(1, Px(r.width)), std::max(1, Px(r.height)));
+  gtk_widget_set_size_request(area_, std::max(1, TwipsToPixels(r.width)),
+                              std::max(1, TwipsToPixels(r.height)));
   gtk_widget_set_no_show_all(area_, TRUE);
   gtk_widget_set_visible(area_, style.visible);
   if (!style.tooltip.empty()) gtk_widget_set_tooltip_text(area_, style.tooltip.c_str());
@@ -173,7 +183,7 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
   ProgButton* model = model_.get();
   std::weak_ptr<bool> alive = alive_;
   model->onImageChanged = [this, alive] {
-    if (alive.expired() || shared_->destroyed) return;
+    if (alive.expired() || window_->destroyed) return;
     // Every change of the style redraws: a button is a Tab stop, a progress
     // bar is not.
     gtk_widget_set_can_focus(area_, model_->Style() != 0);
@@ -181,7 +191,7 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
     gtk_widget_queue_draw(area_);
   };
   model->grabFocus = [this, alive] {
-    if (alive.expired() || shared_->destroyed) return;
+    if (alive.expired() || window_->destroyed) return;
     gtk_widget_grab_focus(area_);
   };
   model->processPendingMessages = [] {
@@ -190,7 +200,7 @@ ProgButtonHost::ProgButtonHost(std::string name, const Rect& r, const ControlSty
   // Drawn at the display's scale from the start: the window it goes into
   // has the scale of the screen until it is shown elsewhere.
   model->SetScale(gtk_widget_get_scale_factor(area_));
-  model->SetSize(std::max(0, Px(r.width)), std::max(0, Px(r.height)));
+  model->SetSize(std::max(0, TwipsToPixels(r.width)), std::max(0, TwipsToPixels(r.height)));
 }
 
 ProgButtonHost::~ProgButtonHost() {
@@ -232,7 +242,7 @@ void ProgButtonHost::UpdateAccessible() {
 
 void ProgButtonHost::ClickFromAssistiveTool() {
   RunWhenIdle(alive_, [this] {
-    if (shared_->destroyed || !TakesInputNow(area_)) return;
+    if (window_->destroyed || !TakesInputNow(area_)) return;
     std::function<void()> click = [this] { model_->NotifyClick(); };
     if (busy_)
       queued_.push_back(std::move(click));
@@ -316,12 +326,12 @@ void ProgButtonHost::Deliver(GdkEvent* event) {
 void ProgButtonHost::Run(const std::function<void()>& input) {
   std::weak_ptr<bool> alive = alive_;
   busy_ = true;
-  RunHandler(std::shared_ptr<WindowShared>(shared_), input);
+  RunHandler(std::shared_ptr<WindowState>(window_), input);
   if (alive.expired()) return;
   while (!queued_.empty()) {
     std::function<void()> next = std::move(queued_.front());
     queued_.pop_front();
-    RunHandler(std::shared_ptr<WindowShared>(shared_), next);
+    RunHandler(std::shared_ptr<WindowState>(window_), next);
     if (alive.expired()) return;
   }
   busy_ = false;
@@ -414,7 +424,7 @@ bool ProgButtonHost::MatchesAccessKey(guint keyval) const {
 }
 
 void ProgButtonHost::AccessKeyPressed() {
-  RunHandler(std::shared_ptr<WindowShared>(shared_), [&] { model_->NotifyAccessKey(); });
+  RunHandler(std::shared_ptr<WindowState>(window_), [&] { model_->NotifyAccessKey(); });
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

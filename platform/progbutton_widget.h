@@ -2,25 +2,31 @@
 // input to the rounded shape and feeds mouse, key and focus input in.
 #pragma once
 
+#include <gtk/gtk.h>
+
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "controls/progbutton.h"
-#include "platform/gtk_controls.h"
+#include "core/ui.h"
+#include "platform/alive_token.h"
+#include "platform/native_control.h"
+#include "platform/signal_connections.h"
+#include "platform/window_state.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 class ProgButtonHost : public NativeControl {
  public:
   ProgButtonHost(std::string name, const Rect& r, const ControlStyle& style,
-                 std::shared_ptr<WindowShared> shared);
+                 std::shared_ptr<WindowState> window);
   ~ProgButtonHost() override;
 
   ProgButton* Model() { return model_.get(); }
   const std::string& Name() const { return name_; }
-  GtkWidget* Outer() const override { return area_; }
+  GtkWidget* Widget() const override { return area_; }
   void Detach() override;
   bool Focusable() const override { return true; }
 
@@ -56,10 +62,10 @@ class ProgButtonHost : public NativeControl {
 
   std::string name_;
   std::string accessibleName_;
-  std::shared_ptr<WindowShared> shared_;
+  std::shared_ptr<WindowState> window_;
   std::unique_ptr<ProgButton> model_;
   GtkWidget* area_ = nullptr;
-  Connections signals_;
+  SignalConnections signals_;
   bool busy_ = false;
   std::deque<std::function<void()>> queued_;
   // What assistive tools were last told, so that a redraw that changes
@@ -76,4 +82,4 @@ class ProgButtonHost : public NativeControl {
   AliveToken alive_ = NewAliveToken();
 };
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

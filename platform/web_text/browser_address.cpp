@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 std::string BrowserAddress(const std::string& address) {
   size_t begin = address.find_first_not_of(" \t\r\n");
@@ -18,4 +18,4 @@ std::string BrowserAddress(const std::string& address) {
   return scheme ? a : "http://" + a;
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

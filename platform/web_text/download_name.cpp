@@ -2,7 +2,7 @@
 
 #include <glib.h>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -34,4 +34,4 @@ std::string SafeFileName(const std::string& suggested) {
   return name;
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

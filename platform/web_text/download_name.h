@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // The server's suggested name made safe to save under: its last path part
 // only, without control characters, bidirectional controls (which could make
@@ -11,4 +11,4 @@ namespace lumaro::gtkp {
 // separators; "download" when nothing is left.
 std::string SafeFileName(const std::string& suggested);
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -109,4 +109,4 @@ std::string EncodeFormBody(const std::vector<std::pair<std::string, std::string>
   return body;
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // The application/x-www-form-urlencoded body a browser posts for these
 // fields, in the form's character set (FormEncoding): line breaks as CR LF,
@@ -21,4 +21,4 @@ std::string EncodeFormBody(const std::vector<std::pair<std::string, std::string>
 // UTF-16 and for names nobody knows.
 std::string FormEncoding(const std::string& charset);
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -2,7 +2,7 @@
 
 #include <glib.h>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 std::string JsString(const std::string& text) {
   std::string out = "\"";
@@ -39,4 +39,4 @@ std::string JsString(const std::string& text) {
   return out + "\"";
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

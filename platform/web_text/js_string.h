@@ -3,10 +3,10 @@
 
 #include <string>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // `text` as a JavaScript string literal (in double quotes) that evaluates to
 // the same text; bytes that are no UTF-8 become U+FFFD.
 std::string JsString(const std::string& text);
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 bool AppendCapped(std::string& body, const char* data, size_t size, size_t cap) noexcept {
   if (size > cap - std::min(body.size(), cap)) return false;
@@ -14,4 +14,4 @@ bool AppendCapped(std::string& body, const char* data, size_t size, size_t cap) 
   return true;
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

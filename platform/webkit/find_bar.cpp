@@ -2,7 +2,9 @@
 
 #include <string>
 
-namespace lumaro::gtkp {
+#include "platform/shutting_down.h"
+
+namespace lumaro::gtk {
 
 namespace {
 
@@ -122,4 +124,4 @@ void FindBar::OnFailed(WebKitFindController*, gpointer data) {
   gtk_label_set_text(GTK_LABEL(static_cast<FindBar*>(data)->count_), "0 个匹配");
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

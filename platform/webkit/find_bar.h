@@ -5,9 +5,9 @@
 
 #include <webkit2/webkit2.h>
 
-#include "platform/gtk_internal.h"
+#include "platform/signal_connections.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 class FindBar {
  public:
@@ -40,8 +40,8 @@ class FindBar {
   GtkWidget* entry_ = nullptr;
   GtkWidget* count_ = nullptr;
   WebKitWebView* view_ = nullptr;
-  Connections signals_;
-  Connections finder_;
+  SignalConnections signals_;
+  SignalConnections finder_;
 };
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

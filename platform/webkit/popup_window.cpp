@@ -2,7 +2,7 @@
 
 #include "platform/webkit/web_context.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -45,4 +45,4 @@ void ShowPopup(WebKitWebView* view) {
   PopupReady(view, gtk_widget_get_toplevel(GTK_WIDGET(view)));
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

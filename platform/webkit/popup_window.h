@@ -5,7 +5,7 @@
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // The view of a new window for `opener`'s page; the window shows once the
 // page is ready and closes with it.
@@ -13,4 +13,4 @@ GtkWidget* OpenPopup(WebKitWebView* opener);
 // Shows the window of a view OpenPopup made, at the size its page asked for.
 void ShowPopup(WebKitWebView* view);
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

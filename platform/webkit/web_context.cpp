@@ -4,7 +4,7 @@
 
 #include "platform/webkit/webkit_downloads.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -89,4 +89,4 @@ WebKitWebView* TakeWarmView() {
   return std::exchange(warmView, nullptr);
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

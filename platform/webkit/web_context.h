@@ -4,7 +4,7 @@
 
 #include <webkit2/webkit2.h>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // One web context for the program: its pages share the service's session
 // cookies, and nothing is written to disk. WebKit's sandbox is on where it
@@ -23,4 +23,4 @@ void StartWebProcess();
 // then on StartWebProcess does nothing.
 WebKitWebView* TakeWarmView();
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -1,32 +1,33 @@
 #include "platform/webkit/webkit_browser.h"
 
-#include <glib/gstdio.h>
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <cstring>
-#include <exception>
+#include <iterator>
 #include <utility>
 
 #include "core/dispatch_gate.h"
 #include "core/spoken_names.h"
-#include "platform/gtk_window.h"
+#include "platform/control_layout.h"
 #include "platform/input_gate.h"
 #include "platform/linux_system.h"
-#include "platform/web_text/js_string.h"
+#include "platform/run_handler.h"
+#include "platform/shutting_down.h"
+#include "platform/twips.h"
+#include "platform/web_text/browser_address.h"
+#include "platform/web_text/form_body.h"
 #include "platform/webkit/page_scripts.h"
 #include "platform/webkit/popup_window.h"
 #include "platform/webkit/web_context.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
 constexpr const char* kWorld = "lumaro";
 constexpr const char* kChannel = "lumaro";
 // A report of a click or submission older than this belongs to no navigation.
-constexpr gint64 kIntentLifetimeUs = 10 * G_USEC_PER_SEC;
-constexpr size_t kMaxIntents = 16;
+constexpr gint64 kReportLifetimeUs = 10 * G_USEC_PER_SEC;
+constexpr size_t kMaxReports = 16;
 // Longest wait for a page to take in a key or a click before the next one
 // is handed to it.
 constexpr guint kCatchUpLimitMs = 1000;
@@ -76,20 +77,22 @@ void TraceLoad(const char* uri) {
 // ================================================================ browser
 
 WebkitBrowser::WebkitBrowser(std::string name, const Rect& r, const ControlStyle& style,
-                             std::shared_ptr<WindowShared> shared,
-                             std::function<void()> closeWindow)
-    : GtkControl(std::move(name), style, std::move(shared)), closeWindow_(std::move(closeWindow)) {
-  // A holder with a window of its own: the page is stacked (and painted)
-  // with the window's other controls by that window's place among theirs.
-  holder_ = gtk_event_box_new();
-  gtk_event_box_set_visible_window(GTK_EVENT_BOX(holder_), TRUE);
-  SetOuter(holder_, FieldSpokenName(name_, style_.accessibleName), ATK_ROLE_DOCUMENT_FRAME);
+                             std::shared_ptr<WindowState> window, std::function<void()> closeWindow)
+    : ControlBase(std::move(name), style, std::move(window)), closeWindow_(std::move(closeWindow)) {
+  // The control's widget is an event box with a window of its own: the page
+  // is stacked (and painted) with the window's other controls by that
+  // window's place among theirs. It holds the overlay of the page and its
+  // find bar.
+  GtkWidget* box = gtk_event_box_new();
+  gtk_event_box_set_visible_window(GTK_EVENT_BOX(box), TRUE);
+  AdoptWidget(box, FieldSpokenName(name_, style_.accessibleName), ATK_ROLE_DOCUMENT_FRAME);
   // A browser the user never sees is no part of what assistive tools see
   // either: neither the browser nor its page is in the accessibility tree.
-  if (style_.unseen) HideFromAssistiveTools(holder_);
-  gtk_widget_set_size_request(holder_, std::max(0, Px(r.width)), std::max(0, Px(r.height)));
+  if (style_.unseen) HideFromAssistiveTools(widget_);
+  gtk_widget_set_size_request(widget_, std::max(0, TwipsToPixels(r.width)),
+                              std::max(0, TwipsToPixels(r.height)));
   overlay_ = gtk_overlay_new();
-  gtk_container_add(GTK_CONTAINER(holder_), overlay_);
+  gtk_container_add(GTK_CONTAINER(widget_), overlay_);
   gtk_widget_show(overlay_);
   findBar_ = std::make_unique<FindBar>(overlay_);
   InstallView(NewView(nullptr));
@@ -108,7 +111,7 @@ WebkitBrowser::~WebkitBrowser() {
 }
 
 void WebkitBrowser::Detach() {
-  GtkControl::Detach();
+  ControlBase::Detach();
   if (findBar_) findBar_->Detach();
   viewSignals_.DisconnectAll();
 }
@@ -176,8 +179,8 @@ void WebkitBrowser::InstallView(WebKitWebView* view) {
 
 void WebkitBrowser::RemoveView() {
   viewSignals_.DisconnectAll();
-  intents_.clear();
-  skipFinish_ = false;
+  reports_.clear();
+  loadFailed_ = false;
   if (content_) {
     webkit_user_content_manager_unregister_script_message_handler_in_world(content_, kChannel,
                                                                            kWorld);
@@ -271,7 +274,7 @@ void WebkitBrowser::Zoom(int step) {
 void WebkitBrowser::Print() {
   if (!view_) return;
   WebKitPrintOperation* operation = webkit_print_operation_new(view_);
-  GtkWidget* top = gtk_widget_get_toplevel(holder_);
+  GtkWidget* top = gtk_widget_get_toplevel(widget_);
   // GTK's print dialog; printing goes on after it, until the operation
   // reports that it has finished (or failed).
   g_signal_connect(operation, "finished", G_CALLBACK(+[](WebKitPrintOperation* op, gpointer) {
@@ -285,7 +288,7 @@ void WebkitBrowser::Print() {
 
 bool WebkitBrowser::TakePageKey(GdkEventKey* event) {
   if (!Live() || !view_ || !style_.pageKeys || style_.unseen || !visible_ ||
-      !gtk_widget_is_visible(holder_))
+      !gtk_widget_is_visible(widget_))
     return false;
   if (findBar_ && findBar_->TakeKey(event)) return true;
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
@@ -322,10 +325,11 @@ void WebkitBrowser::Refresh() {
 void WebkitBrowser::Move(const Rect& twips) {
   // A negative size is refused as a whole; the browser stays as it was.
   if (twips.width < 0 || twips.height < 0 || !Live()) return;
-  GtkWidget* parent = gtk_widget_get_parent(holder_);
+  GtkWidget* parent = gtk_widget_get_parent(widget_);
   if (parent && GTK_IS_LAYOUT(parent))
-    gtk_layout_move(GTK_LAYOUT(parent), holder_, Px(twips.left), Px(twips.top));
-  gtk_widget_set_size_request(holder_, Px(twips.width), Px(twips.height));
+    gtk_layout_move(GTK_LAYOUT(parent), widget_, TwipsToPixels(twips.left),
+                    TwipsToPixels(twips.top));
+  gtk_widget_set_size_request(widget_, TwipsToPixels(twips.width), TwipsToPixels(twips.height));
 }
 
 std::string WebkitBrowser::LocationUrl() {
@@ -396,34 +400,33 @@ std::string WebkitBrowser::Evaluate(const std::string& script, double timeoutSec
 
 std::string WebkitBrowser::PostTextFor(const std::string& uri, const std::string& method) {
   const gint64 now = g_get_monotonic_time();
-  while (!intents_.empty() && now - intents_.front().time > kIntentLifetimeUs)
-    intents_.pop_front();
+  while (!reports_.empty() && now - reports_.front().time > kReportLifetimeUs) reports_.pop_front();
 
   // The newest report that this navigation answers.
-  for (auto it = intents_.rbegin(); it != intents_.rend(); ++it) {
-    const Intent& intent = *it;
+  for (auto it = reports_.rbegin(); it != reports_.rend(); ++it) {
+    const NavigationReport& report = *it;
     bool match;
-    if (!intent.form) {
-      match = method == "GET" && WithoutFragment(intent.url) == WithoutFragment(uri);
-    } else if (intent.method == "POST") {
-      match = method == "POST" && WithoutFragment(intent.url) == WithoutFragment(uri);
+    if (!report.form) {
+      match = method == "GET" && WithoutFragment(report.url) == WithoutFragment(uri);
+    } else if (report.method == "POST") {
+      match = method == "POST" && WithoutFragment(report.url) == WithoutFragment(uri);
     } else {
       // A GET form replaces the action's query with its fields.
-      match = method == "GET" && WithoutQuery(intent.url) == WithoutQuery(uri);
+      match = method == "GET" && WithoutQuery(report.url) == WithoutQuery(uri);
     }
     if (!match) continue;
     // The fields are sent as urlencoded text; only a post carries them as
     // its body.
     std::string body;
-    if (intent.form && method == "POST") body = EncodeFormBody(intent.fields, intent.charset);
-    intents_.erase(std::next(it).base());
+    if (report.form && method == "POST") body = EncodeFormBody(report.fields, report.charset);
+    reports_.erase(std::next(it).base());
     return body;
   }
   return {};
 }
 
 void WebkitBrowser::Raise(std::function<void()> event) {
-  DispatchGate::Get().Raise(shared_->gate, std::move(event));
+  DispatchGate::Get().Raise(window_->gate, std::move(event));
 }
 
 void WebkitBrowser::CatchUp(GtkWidget* widget, uint64_t token) {
@@ -488,7 +491,7 @@ gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision
   self->Raise([self, alive, args, decision, post] {
     // A window that closed meanwhile (its page closed it while a handler
     // waited) follows no more navigations.
-    const bool gone = alive.expired() || self->shared_->closed;
+    const bool gone = alive.expired() || self->window_->closed;
     std::function<void(BeforeNavigateArgs&)> handler = gone ? nullptr : self->onBeforeNavigate2;
     if (handler) Guarded([&] { handler(*args); });
     if (!alive.expired()) self->document_.FlushQuietly();
@@ -508,14 +511,14 @@ GtkWidget* WebkitBrowser::OnCreate(WebKitWebView* view, WebKitNavigationAction* 
                                    gpointer data) {
   auto* self = static_cast<WebkitBrowser*>(data);
   std::weak_ptr<bool> alive = self->alive_;
-  if (DispatchGate::Get().WouldQueue(self->shared_->gate)) {
+  if (DispatchGate::Get().WouldQueue(self->window_->gate)) {
     // A handler of this window is running: the page gets no window now, and
     // the address opens where the handler says once it has returned.
     WebKitURIRequest* request = action ? webkit_navigation_action_get_request(action) : nullptr;
     const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
     const std::string address = uri ? uri : "";
     self->Raise([self, alive, address] {
-      if (alive.expired() || self->shared_->closed) return;
+      if (alive.expired() || self->window_->closed) return;
       NewWindowArgs args;
       std::function<void(NewWindowArgs&)> handler = self->onNewWindow2;
       if (handler) Guarded([&] { handler(args); });
@@ -532,7 +535,7 @@ GtkWidget* WebkitBrowser::OnCreate(WebKitWebView* view, WebKitNavigationAction* 
   }
   NewWindowArgs args;
   std::function<void(NewWindowArgs&)> handler = self->onNewWindow2;
-  if (handler) RunHandler(self->shared_, [&] { handler(args); });
+  if (handler) RunHandler(self->window_, [&] { handler(args); });
   if (args.cancel || alive.expired()) return nullptr;
   if (!args.target) return OpenPopup(view);
   auto* target = dynamic_cast<WebkitBrowser*>(args.target);
@@ -554,10 +557,10 @@ void WebkitBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
   auto* self = static_cast<WebkitBrowser*>(data);
   if (event == WEBKIT_LOAD_COMMITTED) {
     // Reports made on the old page can no longer be answered.
-    self->intents_.clear();
+    self->reports_.clear();
   } else if (event == WEBKIT_LOAD_FINISHED) {
-    if (self->skipFinish_) {
-      self->skipFinish_ = false;
+    if (self->loadFailed_) {
+      self->loadFailed_ = false;
       return;
     }
     const char* uri = webkit_web_view_get_uri(view);
@@ -570,7 +573,7 @@ gboolean WebkitBrowser::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GE
                                      gpointer data) {
   // The failed load ends with FINISHED as well; only the error page that
   // follows (if any) completes a document.
-  static_cast<WebkitBrowser*>(data)->skipFinish_ = true;
+  static_cast<WebkitBrowser*>(data)->loadFailed_ = true;
   return FALSE;
 }
 
@@ -580,7 +583,7 @@ void WebkitBrowser::OnClose(WebKitWebView*, gpointer data) {
   // A page closing its window while a handler of that window waits closes
   // it once the handler has returned.
   self->Raise([self, alive] {
-    if (alive.expired() || self->shared_->closed) return;
+    if (alive.expired() || self->window_->closed) return;
     bool cancel = false;
     std::function<void(bool&)> handler = self->onWindowClosing;
     if (handler) Guarded([&] { handler(cancel); });
@@ -606,12 +609,12 @@ void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptR
   if (!message || !jsc_value_is_object(message)) return;
   const std::string kind = Property(message, "k");
   if (kind == "nav") {
-    Intent intent;
-    intent.url = Property(message, "url");
-    intent.method = Property(message, "method");
-    intent.charset = Property(message, "charset");
+    NavigationReport report;
+    report.url = Property(message, "url");
+    report.method = Property(message, "method");
+    report.charset = Property(message, "charset");
     JSCValue* form = jsc_value_object_get_property(message, "form");
-    intent.form = form && jsc_value_to_boolean(form);
+    report.form = form && jsc_value_to_boolean(form);
     if (form) g_object_unref(form);
     JSCValue* fields = jsc_value_object_get_property(message, "fields");
     if (fields && jsc_value_is_array(fields)) {
@@ -625,7 +628,7 @@ void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptR
           JSCValue* v = jsc_value_object_get_property_at_index(pair, 1);
           gchar* ns = jsc_value_to_string(n);
           gchar* vs = jsc_value_to_string(v);
-          intent.fields.emplace_back(ns ? ns : "", vs ? vs : "");
+          report.fields.emplace_back(ns ? ns : "", vs ? vs : "");
           g_free(ns);
           g_free(vs);
           g_object_unref(n);
@@ -635,9 +638,9 @@ void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptR
       }
     }
     if (fields) g_object_unref(fields);
-    intent.time = g_get_monotonic_time();
-    self->intents_.push_back(std::move(intent));
-    while (self->intents_.size() > kMaxIntents) self->intents_.pop_front();
+    report.time = g_get_monotonic_time();
+    self->reports_.push_back(std::move(report));
+    while (self->reports_.size() > kMaxReports) self->reports_.pop_front();
   } else if (kind == "frameload") {
     self->RaiseDocumentComplete(Property(message, "url"));
   } else if (kind == "click") {
@@ -651,7 +654,7 @@ void WebkitBrowser::RaiseDocumentComplete(const std::string& url) {
   std::weak_ptr<bool> alive = alive_;
   Raise([this, alive, url] {
     std::function<void(const std::string&)> handler =
-        alive.expired() || shared_->closed ? nullptr : onDocumentComplete;
+        alive.expired() || window_->closed ? nullptr : onDocumentComplete;
     if (handler) Guarded([&] { handler(url); });
     if (!alive.expired()) document_.FlushQuietly();
   });
@@ -660,7 +663,7 @@ void WebkitBrowser::RaiseDocumentComplete(const std::string& url) {
 void WebkitBrowser::RaiseDocumentEvent(std::function<void()> IBrowser::*event) {
   std::weak_ptr<bool> alive = alive_;
   Raise([this, alive, event] {
-    std::function<void()> handler = alive.expired() || shared_->closed ? nullptr : this->*event;
+    std::function<void()> handler = alive.expired() || window_->closed ? nullptr : this->*event;
     if (handler) Guarded(handler);
     if (!alive.expired()) document_.FlushQuietly();
     if (event == &IBrowser::onDocumentKeyUp) TraceLoad("keyup");
@@ -675,4 +678,4 @@ void WebkitBrowser::RaiseDownloadSaved(const std::string& path) {
   });
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

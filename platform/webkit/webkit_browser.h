@@ -27,12 +27,14 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gtk_controls.h"
+#include "core/ui.h"
+#include "platform/alive_token.h"
+#include "platform/control_base.h"
+#include "platform/signal_connections.h"
 #include "platform/webkit/find_bar.h"
-#include "platform/web_text/browser_address.h"
-#include "platform/web_text/form_body.h"
+#include "platform/window_state.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 class WebkitBrowser;
 
@@ -70,10 +72,10 @@ class WebkitDocument : public IDocument {
   std::string unsent_;  // the waiting writes, as script statements
 };
 
-class WebkitBrowser : public GtkControl<IBrowser> {
+class WebkitBrowser : public ControlBase<IBrowser> {
  public:
   WebkitBrowser(std::string name, const Rect& r, const ControlStyle& style,
-                std::shared_ptr<WindowShared> shared, std::function<void()> closeWindow);
+                std::shared_ptr<WindowState> window, std::function<void()> closeWindow);
   ~WebkitBrowser() override;
 
   void Detach() override;
@@ -115,7 +117,7 @@ class WebkitBrowser : public GtkControl<IBrowser> {
  private:
   // A link click or form submission the page reported, waiting for the
   // navigation it causes.
-  struct Intent {
+  struct NavigationReport {
     std::string url, method;
     bool form = false;
     std::vector<std::pair<std::string, std::string>> fields;
@@ -161,13 +163,15 @@ class WebkitBrowser : public GtkControl<IBrowser> {
   // its answer posts again.
   std::string lastPostText_;
   std::function<void()> closeWindow_;
-  GtkWidget* holder_ = nullptr;  // == outer_
   WebKitWebView* view_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
-  Connections viewSignals_;
+  SignalConnections viewSignals_;
   bool silent_ = false;
-  bool skipFinish_ = false;
-  std::deque<Intent> intents_;
+  // The load in progress failed: its end completes no document (the error
+  // page that may follow does).
+  bool loadFailed_ = false;
+  // The reports that wait for their navigation, oldest first.
+  std::deque<NavigationReport> reports_;
   AliveToken alive_ = NewAliveToken();
 };
 
@@ -177,4 +181,4 @@ inline constexpr const char* kBrowserKey = "lumaro-browser";
 // The zoom level of every page, as the keys left it.
 double PageZoom();
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

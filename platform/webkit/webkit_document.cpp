@@ -1,10 +1,13 @@
+#include "platform/webkit/webkit_browser.h"
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "platform/page_writes.h"
 #include "platform/web_text/js_string.h"
-#include "platform/webkit/webkit_browser.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -157,4 +160,4 @@ std::string WebkitDocument::ActiveElementValue() {
               "");
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "core/dispatch_gate.h"
-#include "platform/gtk_window.h"
+#include "platform/top_window.h"
 #include "platform/web_text/download_name.h"
 #include "platform/webkit/webkit_browser.h"
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -203,4 +203,4 @@ void WatchDownloads(WebKitWebContext* context) {
   g_signal_connect(context, "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
 }
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

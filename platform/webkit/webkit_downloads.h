@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 
 // Handles the downloads of every page of `context`.
 void WatchDownloads(WebKitWebContext* context);
@@ -19,4 +19,4 @@ std::string DownloadFolder();
 // Sets the download folder ("" for the desktop's): tests.
 void SetDownloadDirectory(const std::string& dir);
 
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

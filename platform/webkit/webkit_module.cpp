@@ -5,20 +5,20 @@
 
 namespace {
 
-std::unique_ptr<lumaro::gtkp::BrowserControl> MakeWebkitBrowser(
+std::unique_ptr<lumaro::gtk::BrowserControl> MakeWebkitBrowser(
     const std::string& name, const lumaro::Rect& r, const lumaro::ControlStyle& style,
-    std::shared_ptr<lumaro::gtkp::WindowShared> shared, std::function<void()> closeWindow) {
-  return std::make_unique<lumaro::gtkp::WebkitBrowser>(name, r, style, std::move(shared),
-                                                       std::move(closeWindow));
+    std::shared_ptr<lumaro::gtk::WindowState> window, std::function<void()> closeWindow) {
+  return std::make_unique<lumaro::gtk::WebkitBrowser>(name, r, style, std::move(window),
+                                                      std::move(closeWindow));
 }
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) lumaro::gtkp::BrowserMaker
+extern "C" __attribute__((visibility("default"))) lumaro::gtk::BrowserMaker
 lumaro_webkit_browser_maker() {
   return &MakeWebkitBrowser;
 }
 
 extern "C" __attribute__((visibility("default"))) void lumaro_webkit_start_web_process() {
-  lumaro::gtkp::StartWebProcess();
+  lumaro::gtk::StartWebProcess();
 }

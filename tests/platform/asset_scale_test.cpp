@@ -29,7 +29,7 @@ TEST(AssetScaleTest, SurfacesHoldScaleTimesThePixelsOfTheirLayoutSize) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.width) + "x" +
                  std::to_string(c.height) + " at scale " + std::to_string(c.scale));
-    cairo_surface_t* surface = AssetSurface(c.name, c.width, c.height, c.scale);
+    cairo_surface_t* surface = gtk::AssetSurface(c.name, c.width, c.height, c.scale);
     if (c.pixelWidth == 0) {
       EXPECT_EQ(surface, nullptr);
       continue;
@@ -43,7 +43,7 @@ TEST(AssetScaleTest, SurfacesHoldScaleTimesThePixelsOfTheirLayoutSize) {
     EXPECT_EQ(sx, c.scale);
     EXPECT_EQ(sy, c.scale);
     // Asked again: the same surface, not a new one.
-    EXPECT_EQ(AssetSurface(c.name, c.width, c.height, c.scale), surface);
+    EXPECT_EQ(gtk::AssetSurface(c.name, c.width, c.height, c.scale), surface);
   }
 }
 
@@ -52,14 +52,14 @@ TEST(AssetScaleTest, SurfacesHoldScaleTimesThePixelsOfTheirLayoutSize) {
 // differs along every edge of the artwork.
 TEST(AssetScaleTest, TheScaleTwoPictureIsTheDrawingAtTwiceTheSize) {
   REQUIRE_DISPLAY();
-  cairo_surface_t* surface = AssetSurface("login_background.svg", 0, 0, 2);
+  cairo_surface_t* surface = gtk::AssetSurface("login_background.svg", 0, 0, 2);
   ASSERT_NE(surface, nullptr);
-  const std::string svg = FindAsset("login_background.svg");
+  const std::string svg = gtk::FindAsset("login_background.svg");
   ASSERT_FALSE(svg.empty());
   GdkPixbuf* drawn = gdk_pixbuf_new_from_file_at_scale(svg.c_str(), 2004, 1228, FALSE, nullptr);
   ASSERT_NE(drawn, nullptr);
-  GdkPixbuf* enlarged = gdk_pixbuf_scale_simple(AssetPixbuf("login_background.svg"), 2004, 1228,
-                                                GDK_INTERP_BILINEAR);
+  GdkPixbuf* enlarged = gdk_pixbuf_scale_simple(gtk::AssetPixbuf("login_background.svg"), 2004,
+                                                1228, GDK_INTERP_BILINEAR);
   ASSERT_NE(enlarged, nullptr);
 
   // Mean difference per channel (0..255) between the surface and a picture.

@@ -14,8 +14,8 @@
 
 #include "core/desktop.h"
 #include "core/ui.h"
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 #include "platform/webkit/webkit_browser.h"
 
@@ -23,7 +23,7 @@ namespace lumaro::platform_test {
 
 // Runs a script in the page's own world and returns its result as text.
 inline std::string PageScript(IBrowser* browser, const std::string& script) {
-  WebKitWebView* view = dynamic_cast<gtkp::WebkitBrowser*>(browser)->View();
+  WebKitWebView* view = dynamic_cast<gtk::WebkitBrowser*>(browser)->View();
   struct State {
     bool done = false;
     std::string text;
@@ -64,13 +64,13 @@ struct Harness {
   std::function<void(BeforeNavigateArgs&)> decide;  // optional
 
   explicit Harness(const std::string& name = "frmAdmin", const ControlStyle& style = {}) {
-    WindowSpec design;
-    design.name = name;
-    design.caption = name;
-    design.clientWidth = 9000;
-    design.clientHeight = 7500;
-    design.frame = FrameKind::Sizable;
-    window = Desktop().ui->CreateWindow(design);
+    WindowSpec spec;
+    spec.name = name;
+    spec.caption = name;
+    spec.clientWidth = 9000;
+    spec.clientHeight = 7500;
+    spec.frame = FrameKind::Sizable;
+    window = Desktop().ui->CreateWindow(spec);
     web = window->AddBrowser("web", {0, 0, 9000, 7500}, style);
     web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) {
       navigations.push_back({args.url, args.postText});
@@ -99,7 +99,7 @@ struct Harness {
                  "Math.round(r.top+r.height/2);})()");
     int x = 0, y = 0;
     ASSERT_EQ(sscanf(at.c_str(), "%d,%d", &x, &y), 2) << at;
-    ClickWidget(NativeControlOf(window.get(), "web"), x, y);
+    ClickWidget(gtk::NativeControlOf(window.get(), "web"), x, y);
   }
   const Navigation* Find(const std::string& url) const {
     for (const auto& n : navigations)

@@ -6,9 +6,10 @@
 #include <mutex>
 
 #include "platform/browser_harness.h"
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
+#include "platform/web_text/browser_address.h"
 #include "platform/web_text/form_body.h"
 #include "platform/web_text/js_string.h"
 #include "platform/webkit/webkit_browser.h"
@@ -17,7 +18,7 @@
 namespace lumaro::platform_test {
 namespace {
 
-using gtkp::WebkitBrowser;
+using gtk::WebkitBrowser;
 
 // GTK's top-level windows, shown or not.
 guint CountToplevels() {
@@ -248,7 +249,7 @@ TEST_F(BrowserTest, DocumentOperations) {
   EXPECT_EQ(PageScript(h.web, "getComputedStyle(document.getElementById('idM1')).display"),
             "none");
   doc.SetDisplay("idM1", "block");
-  dynamic_cast<gtkp::WebkitDocument&>(h.web->Document()).Flush();
+  dynamic_cast<gtk::WebkitDocument&>(h.web->Document()).Flush();
   EXPECT_EQ(PageScript(h.web, "getComputedStyle(document.getElementById('idM1')).display"),
             "block");
   // A failing write is reported by the next operation, and the writes after
@@ -452,8 +453,8 @@ TEST_F(BrowserTest, SilentBrowserStillPassesAlertsAndConfirmationsOn) {
 // whole: the browser keeps its place and its size.
 TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
   Harness h;
-  GtkWidget* holder = NativeControlOf(h.window.get(), "web");
-  GtkWidget* client = NativeClientAreaOf(h.window.get());
+  GtkWidget* holder = gtk::NativeControlOf(h.window.get(), "web");
+  GtkWidget* client = gtk::NativeClientAreaOf(h.window.get());
   // What a move sets at once: the place in the window and the size asked for.
   auto placed = [&] {
     gint x = -1, y = -1, width = -1, height = -1;
@@ -490,12 +491,12 @@ TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
 // with drawn buttons after both; the page must not show through.
 TEST_F(BrowserTest, ControlsAddedLaterCoverTheBrowser) {
   server_.Page("/red", "<html><body style='background:#ff0000'>site</body></html>");
-  WindowSpec design;
-  design.name = "frmCheckCode";
-  design.clientWidth = 6075;
-  design.clientHeight = 3690;
-  design.frame = FrameKind::FixedDialog;
-  auto w = Desktop().ui->CreateWindow(design);
+  WindowSpec spec;
+  spec.name = "frmCheckCode";
+  spec.clientWidth = 6075;
+  spec.clientHeight = 3690;
+  spec.frame = FrameKind::FixedDialog;
+  auto w = Desktop().ui->CreateWindow(spec);
   IBrowser* web1 = w->AddBrowser("web1", {1635, 570, 4620, 1365});
   w->AddPanel("Picture1", {0, 60, 9810, 2340});
   ControlStyle inPanel;
@@ -509,7 +510,7 @@ TEST_F(BrowserTest, ControlsAddedLaterCoverTheBrowser) {
   ShowAndSettle(w.get());
   ASSERT_TRUE(RunUntil([&] { return !completes.empty(); }, 10));
   RunFor(0.5);
-  GtkWidget* client = NativeClientAreaOf(w.get());
+  GtkWidget* client = gtk::NativeClientAreaOf(w.get());
   EXPECT_EQ(PixelAt(client, 150, 60), 0xF0F0F0u);
   EXPECT_EQ(PixelAt(client, 390, 120), 0xF0F0F0u);
   w->Close();
@@ -524,7 +525,7 @@ TEST_F(BrowserTest, DownloadsAreSavedInTheDownloadFolder) {
   });
   char templ[] = "/tmp/lumaro-downloads-XXXXXX";
   const std::string dir = mkdtemp(templ);
-  gtkp::SetDownloadDirectory(dir);
+  gtk::SetDownloadDirectory(dir);
   ControlStyle exports;
   exports.savesDownloads = true;
   Harness h("frmViewQQ", exports);
@@ -536,7 +537,7 @@ TEST_F(BrowserTest, DownloadsAreSavedInTheDownloadFolder) {
         [&] { return (saved = Desktop().files->ReadFile(dir + name)) && *saved == bytes; }, 10));
   }
   EXPECT_TRUE(h.completes.empty()) << "a download completes no document";
-  gtkp::SetDownloadDirectory("");
+  gtk::SetDownloadDirectory("");
   std::string command = "rm -rf '" + dir + "'";
   (void)std::system(command.c_str());
 }
@@ -555,7 +556,7 @@ TEST(BrowserAddressTest, AddressesAsTheBrowserLoadsThem) {
       {"", ""},
       {"about:blank", "about:blank"},
   };
-  for (auto& c : cases) EXPECT_EQ(gtkp::BrowserAddress(c.in), c.out) << c.in;
+  for (auto& c : cases) EXPECT_EQ(gtk::BrowserAddress(c.in), c.out) << c.in;
 }
 
 // The body reported for a form's post is the one WebKit itself sends: each
@@ -588,10 +589,10 @@ TEST_F(BrowserTest, FormBodiesAreEncodedAsWebKitPostsThem) {
   for (const auto& c : cases) {
     std::string script = "(function(){var f=document.createElement('form');f.method='post';"
                          "f.action='/save.asp';";
-    if (*c.charset) script += "f.acceptCharset=" + gtkp::JsString(c.charset) + ";";
+    if (*c.charset) script += "f.acceptCharset=" + gtk::JsString(c.charset) + ";";
     for (const auto& [name, value] : c.fields)
       script += "var i=document.createElement('input');i.type='hidden';i.name=" +
-                gtkp::JsString(name) + ";i.value=" + gtkp::JsString(value) + ";f.appendChild(i);";
+                gtk::JsString(name) + ";i.value=" + gtk::JsString(value) + ";f.appendChild(i);";
     script += "document.body.appendChild(f);f.requestSubmit();return 1;})()";
     SCOPED_TRACE(script);
     ASSERT_TRUE(h.Load(server_.Url("/blank")));
@@ -604,7 +605,7 @@ TEST_F(BrowserTest, FormBodiesAreEncodedAsWebKitPostsThem) {
     const Navigation* n = h.Find(server_.Url("/save.asp"));
     ASSERT_NE(n, nullptr);
     EXPECT_EQ(n->postText, sent);
-    EXPECT_EQ(gtkp::EncodeFormBody(c.fields, *c.charset ? c.charset : "GBK"), sent);
+    EXPECT_EQ(gtk::EncodeFormBody(c.fields, *c.charset ? c.charset : "GBK"), sent);
   }
 }
 

@@ -69,7 +69,7 @@ TEST(DataDirTest, AWritableExecutableFolderKeepsTheFilesAndCreatesNothingElse) {
   EnvOverride h("HOME", home.path());
   EnvOverride x("XDG_DATA_HOME", std::nullopt);
   std::string probed;
-  const std::string chosen = ChooseDataDir(kExeDir, [&](const std::string& folder) {
+  const std::string chosen = gtk::ChooseDataDir(kExeDir, [&](const std::string& folder) {
     probed = folder;
     return true;
   });
@@ -105,12 +105,13 @@ TEST(DataDirTest, AnUnwritableExecutableFolderSendsTheFilesToTheUsersDataFolder)
     EnvOverride x("XDG_DATA_HOME", xdg);
     umask(022);
 
-    const std::string chosen = ChooseDataDir(kExeDir, [](const std::string&) { return false; });
+    const std::string chosen =
+        gtk::ChooseDataDir(kExeDir, [](const std::string&) { return false; });
     EXPECT_EQ(chosen, root.path() + c.expected);
     ASSERT_TRUE(IsFolder(chosen));
     EXPECT_EQ(ModeOf(chosen), 0700u);
     // The files can be written there and read back.
-    LocalFiles files;
+    gtk::LocalFiles files;
     ASSERT_TRUE(files.WriteFile(chosen + "/share.txt", "2026/1/2 3:04:05\r\n", false));
     EXPECT_EQ(files.ReadFile(chosen + "/share.txt"), "2026/1/2 3:04:05\r\n");
   }
@@ -125,44 +126,45 @@ TEST(DataDirTest, AnExistingDataFolderKeepsItsModeAndAMissingPlaceFallsBack) {
   auto unwritable = [](const std::string&) { return false; };
   {
     EnvOverride x("XDG_DATA_HOME", data);
-    EXPECT_EQ(ChooseDataDir(kExeDir, unwritable), data + "/lumaro");
+    EXPECT_EQ(gtk::ChooseDataDir(kExeDir, unwritable), data + "/lumaro");
     EXPECT_EQ(ModeOf(data + "/lumaro"), 0750u);
   }
   {
     // A file where the folder should be: nowhere better than the
     // executable's folder (writing there fails quietly, as before).
-    LocalFiles().WriteFile(root.path() + "/file", "x", false);
+    gtk::LocalFiles().WriteFile(root.path() + "/file", "x", false);
     EnvOverride x("XDG_DATA_HOME", root.path() + "/file");
-    EXPECT_EQ(ChooseDataDir(kExeDir, unwritable), kExeDir);
-    EXPECT_EQ(UserDataDir(), "");
+    EXPECT_EQ(gtk::ChooseDataDir(kExeDir, unwritable), kExeDir);
+    EXPECT_EQ(gtk::UserDataDir(), "");
   }
 }
 
 TEST(DataDirTest, FolderWritableAsksTheSystem) {
   TempFolder root;
-  EXPECT_TRUE(FolderWritable(root.path()));
-  EXPECT_FALSE(FolderWritable(root.path() + "/missing"));
-  EXPECT_FALSE(FolderWritable(""));
+  EXPECT_TRUE(gtk::FolderWritable(root.path()));
+  EXPECT_FALSE(gtk::FolderWritable(root.path() + "/missing"));
+  EXPECT_FALSE(gtk::FolderWritable(""));
   // A folder others may write to could have the remembered sign-in swapped.
   for (mode_t shared : {0775, 0757, 01777}) {
     const std::string folder = root.path() + "/shared" + std::to_string(shared);
     ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
     ASSERT_EQ(chmod(folder.c_str(), shared), 0);
-    EXPECT_FALSE(FolderWritable(folder)) << std::oct << shared;
+    EXPECT_FALSE(gtk::FolderWritable(folder)) << std::oct << shared;
   }
   const std::string own = root.path() + "/own";
   ASSERT_EQ(mkdir(own.c_str(), 0755), 0);
-  EXPECT_TRUE(FolderWritable(own));
+  EXPECT_TRUE(gtk::FolderWritable(own));
   const std::string locked = root.path() + "/locked";
   ASSERT_EQ(mkdir(locked.c_str(), 0555), 0);
   // The superuser may write into any folder of a writable file system.
   if (geteuid() == 0) GTEST_SKIP() << "root may write into a 0555 folder";
-  EXPECT_FALSE(FolderWritable(locked));
+  EXPECT_FALSE(gtk::FolderWritable(locked));
 }
 
 TEST(DataDirTest, ThisProgramsOwnFolderIsUsedWhileItIsWritable) {
-  LocalFiles files;
-  if (!FolderWritable(files.ExecutableDir())) GTEST_SKIP() << "this program's folder is read-only";
+  gtk::LocalFiles files;
+  if (!gtk::FolderWritable(files.ExecutableDir()))
+    GTEST_SKIP() << "this program's folder is read-only";
   TempFolder data;
   EnvOverride x("XDG_DATA_HOME", data.path());
   EXPECT_EQ(files.DataDir(), files.ExecutableDir());
@@ -192,8 +194,8 @@ TEST(DataDirTest, AUserWhoCannotWriteBesideTheProgramGetsTheDataFolder) {
     if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) _exit(3);
     setenv("XDG_DATA_HOME", data.c_str(), 1);
     setenv("HOME", "/nonexistent", 1);
-    LocalFiles files;
-    if (FolderWritable(files.ExecutableDir())) _exit(4);  // nothing to show here
+    gtk::LocalFiles files;
+    if (gtk::FolderWritable(files.ExecutableDir())) _exit(4);  // nothing to show here
     const std::string dir = files.DataDir();
     const bool wrote = files.WriteFile(dir + "/ini.txt", "demo\r\n", true);
     // Decided once: the sign-in is read back from where it was written
@@ -216,7 +218,7 @@ TEST(DataDirTest, AUserWhoCannotWriteBesideTheProgramGetsTheDataFolder) {
   ASSERT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(report, data + "/lumaro|ok|" + data + "/lumaro");
   EXPECT_EQ(ModeOf(data + "/lumaro"), 0700u);
-  EXPECT_EQ(LocalFiles().ReadFile(data + "/lumaro/ini.txt"), "demo\r\n");
+  EXPECT_EQ(gtk::LocalFiles().ReadFile(data + "/lumaro/ini.txt"), "demo\r\n");
   EXPECT_EQ(ModeOf(data + "/lumaro/ini.txt"), 0600u);
 }
 

@@ -43,7 +43,7 @@ mode_t ModeOf(const std::string& path) {
 }
 
 TEST(ClockTest, TimeOfDayAgreesWithTheLocalDateAndTime) {
-  SystemClock clock;
+  gtk::SystemClock clock;
   std::tm now = clock.LocalNow();
   const double seconds = clock.SecondsSinceMidnight();
   const double expected = now.tm_hour * 3600 + now.tm_min * 60 + now.tm_sec;
@@ -59,7 +59,7 @@ TEST(ClockTest, TimeOfDayAgreesWithTheLocalDateAndTime) {
 }
 
 TEST(FilesTest, ExecutableDirAndNameNameThisProgram) {
-  LocalFiles files;
+  gtk::LocalFiles files;
   char real[4096] = {};
   ASSERT_GT(readlink("/proc/self/exe", real, sizeof real - 1), 0);
   EXPECT_EQ(files.ExecutableDir() + "/" + files.ExecutableName(), real);
@@ -69,7 +69,7 @@ TEST(FilesTest, ExecutableDirAndNameNameThisProgram) {
 
 TEST(FilesTest, WriteTruncatesAndReadReturnsTheExactBytes) {
   TempDir dir;
-  LocalFiles files;
+  gtk::LocalFiles files;
   const std::string path = dir.path() + "/ini.txt";
   const std::string bytes = std::string("a\0b\r\n\xD6\xD0", 7);
   ASSERT_TRUE(files.WriteFile(path, std::string(100, 'x'), false));
@@ -81,7 +81,7 @@ TEST(FilesTest, WriteTruncatesAndReadReturnsTheExactBytes) {
 
 TEST(FilesTest, OwnerOnlyFilesAreNarrowedEvenWhenTheyExistedBefore) {
   TempDir dir;
-  LocalFiles files;
+  gtk::LocalFiles files;
   umask(022);
   const std::string shared = dir.path() + "/share.txt";
   const std::string secret = dir.path() + "/ini.txt";
@@ -109,7 +109,7 @@ std::vector<std::string> Entries(const std::string& folder) {
 
 TEST(FilesTest, ALinkInPlaceOfTheFileIsReplacedNotFollowed) {
   TempDir dir;
-  LocalFiles files;
+  gtk::LocalFiles files;
   const std::string victim = dir.path() + "/victim";
   const std::string path = dir.path() + "/ini.txt";
   ASSERT_TRUE(files.WriteFile(victim, "someone else's", false));
@@ -129,7 +129,7 @@ TEST(FilesTest, ALinkInPlaceOfTheFileIsReplacedNotFollowed) {
 // would) leaves the old file whole and no partial file beside it.
 TEST(FilesTest, AFailedWriteLeavesTheOldFileAsItWas) {
   TempDir dir;
-  LocalFiles files;
+  gtk::LocalFiles files;
   const std::string path = dir.path() + "/ini.txt";
   ASSERT_TRUE(files.WriteFile(path, "old", true));
   struct sigaction ignore{}, previous{};
@@ -150,16 +150,16 @@ TEST(FilesTest, AFailedWriteLeavesTheOldFileAsItWas) {
 
 TEST(FilesTest, OnlyRegularFilesOfBoundedSizeAreRead) {
   TempDir dir;
-  LocalFiles files;
+  gtk::LocalFiles files;
   const std::string fifo = dir.path() + "/fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(files.ReadFile(fifo), std::nullopt) << "a pipe is not waited on";
   EXPECT_EQ(files.ReadFile(dir.path()), std::nullopt);
   const std::string big = dir.path() + "/big";
-  ASSERT_TRUE(files.WriteFile(big, std::string(kMaxFileBytes + 1, 'x'), false));
+  ASSERT_TRUE(files.WriteFile(big, std::string(gtk::kMaxFileBytes + 1, 'x'), false));
   EXPECT_EQ(files.ReadFile(big), std::nullopt);
-  ASSERT_TRUE(files.WriteFile(big, std::string(kMaxFileBytes, 'x'), false));
-  EXPECT_EQ(files.ReadFile(big)->size(), kMaxFileBytes);
+  ASSERT_TRUE(files.WriteFile(big, std::string(gtk::kMaxFileBytes, 'x'), false));
+  EXPECT_EQ(files.ReadFile(big)->size(), gtk::kMaxFileBytes);
 }
 
 TEST(ShellTest, OnlyWebAddressesCountAsWebAddresses) {
@@ -180,7 +180,7 @@ TEST(ShellTest, OnlyWebAddressesCountAsWebAddresses) {
       {"www.lumaro.example.cn", false},
       {"", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(IsWebAddress(c.address), c.web) << c.address;
+  for (const Case& c : cases) EXPECT_EQ(gtk::IsWebAddress(c.address), c.web) << c.address;
 }
 
 // The address reaches xdg-open as one argument, untouched by any shell.
@@ -199,13 +199,13 @@ TEST(ShellTest, OpenInBrowserPassesTheAddressAsOneArgument) {
 
   const std::string address = "http://127.0.0.1:1/1/lumaro.exe?a=1&b=$(touch x);echo 'y' z";
   // Other schemes never get there.
-  XdgShell().OpenInBrowser("smb://host/share");
-  XdgShell().OpenInBrowser("mailto:a@b.c?attach=/etc/passwd");
-  XdgShell().OpenInBrowser(address);
+  gtk::XdgShell().OpenInBrowser("smb://host/share");
+  gtk::XdgShell().OpenInBrowser("mailto:a@b.c?attach=/etc/passwd");
+  gtk::XdgShell().OpenInBrowser(address);
   setenv("PATH", oldPath.c_str(), 1);
 
   std::optional<std::string> seen;
-  RunUntil([&] { return (seen = LocalFiles().ReadFile(record)).has_value(); }, 10);
+  RunUntil([&] { return (seen = gtk::LocalFiles().ReadFile(record)).has_value(); }, 10);
   EXPECT_EQ(seen, "1|" + address);
 }
 
@@ -226,8 +226,9 @@ TEST(ShellTest, AMissingBrowserIsIgnored) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     setenv("PATH", c.path.c_str(), 1);
-    const bool web = XdgShell().OpenInBrowser("http://example.invalid/lumaro.rar");
-    const bool chat = XdgShell().OpenChatApp("tencent://message/?uin=10001&Site=Lumaro&Menu=yes");
+    const bool web = gtk::XdgShell().OpenInBrowser("http://example.invalid/lumaro.rar");
+    const bool chat =
+        gtk::XdgShell().OpenChatApp("tencent://message/?uin=10001&Site=Lumaro&Menu=yes");
     setenv("PATH", oldPath.c_str(), 1);
     EXPECT_EQ(web, c.started);
     EXPECT_EQ(chat, c.started);
@@ -238,7 +239,7 @@ TEST(ShellTest, AMissingBrowserIsIgnored) {
 // child process asks, with a lock file description of its own. The guard is
 // made before the fork, so that the child only opens and locks the file.
 int ProbeInChild(const std::string& lockPath) {
-  FlockInstanceGuard probe(lockPath);
+  gtk::FlockInstanceGuard probe(lockPath);
   const pid_t child = fork();
   if (child < 0) return -1;
   if (child == 0) _exit(probe.AnotherInstanceRunning() ? 10 : 20);
@@ -253,7 +254,7 @@ TEST(InstanceGuardTest, ASecondCopyReportsTheFirstOne) {
   const std::string lock = dir.path() + "/lumaro.lock";
   EXPECT_EQ(ProbeInChild(lock), 20) << "nobody holds the lock yet";
 
-  FlockInstanceGuard first(lock);
+  gtk::FlockInstanceGuard first(lock);
   EXPECT_FALSE(first.AnotherInstanceRunning());
   EXPECT_FALSE(first.AnotherInstanceRunning()) << "asking again keeps the answer";
   EXPECT_EQ(ProbeInChild(lock), 10);
@@ -261,11 +262,11 @@ TEST(InstanceGuardTest, ASecondCopyReportsTheFirstOne) {
 }
 
 TEST(InstanceGuardTest, DefaultLockIsPerUser) {
-  FlockInstanceGuard guard;
+  gtk::FlockInstanceGuard guard;
   const std::string& path = guard.LockPath();
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   EXPECT_TRUE((runtime && path == std::string(runtime) + "/lumaro.lock") ||
-              path == UserDataDir() + "/lumaro.lock")
+              path == gtk::UserDataDir() + "/lumaro.lock")
       << path;
 }
 
@@ -274,7 +275,7 @@ TEST(InstanceGuardTest, ALinkPlantedAtTheLockPathIsNotFollowed) {
   const std::string target = dir.path() + "/victim";
   const std::string lock = dir.path() + "/lumaro.lock";
   ASSERT_EQ(symlink(target.c_str(), lock.c_str()), 0);
-  FlockInstanceGuard guard(lock);
+  gtk::FlockInstanceGuard guard(lock);
   EXPECT_FALSE(guard.AnotherInstanceRunning());
   EXPECT_FALSE(g_file_test(target.c_str(), G_FILE_TEST_EXISTS));
 }

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace lumaro::gtkp {
+namespace lumaro::gtk {
 namespace {
 
 TEST(DownloadNameTest, KeepsTheFileInsideTheFolderVisibleAndNeverEmpty) {
@@ -34,4 +34,4 @@ TEST(DownloadNameTest, KeepsTheFileInsideTheFolderVisibleAndNeverEmpty) {
 }
 
 }  // namespace
-}  // namespace lumaro::gtkp
+}  // namespace lumaro::gtk

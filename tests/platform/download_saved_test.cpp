@@ -72,14 +72,14 @@ class DownloadSavedTest : public ::testing::Test {
     server_.Start();
     char templ[] = "/tmp/lumaro-saved-XXXXXX";
     dir_ = mkdtemp(templ);
-    gtkp::SetDownloadDirectory(dir_);
+    gtk::SetDownloadDirectory(dir_);
 
-    WindowSpec design;
-    design.name = "frmViewQQ";
-    design.caption = "frmViewQQ";
-    design.clientWidth = 6000;
-    design.clientHeight = 4500;
-    window_ = Desktop().ui->CreateWindow(design);
+    WindowSpec spec;
+    spec.name = "frmViewQQ";
+    spec.caption = "frmViewQQ";
+    spec.clientWidth = 6000;
+    spec.clientHeight = 4500;
+    window_ = Desktop().ui->CreateWindow(spec);
     // Created first: the hidden browser has a sibling, as in the viewer.
     ControlStyle exports;
     exports.savesDownloads = true;
@@ -88,7 +88,7 @@ class DownloadSavedTest : public ::testing::Test {
     data_->onDownloadSaved = [this](const std::string& path) { saved_.push_back(path); };
     ShowAndSettle(window_.get());
     context_ = WEBKIT_WEB_CONTEXT(g_object_ref(
-        webkit_web_view_get_context(dynamic_cast<gtkp::WebkitBrowser*>(data_)->View())));
+        webkit_web_view_get_context(dynamic_cast<gtk::WebkitBrowser*>(data_)->View())));
     startedHandler_ = g_signal_connect(context_, "download-started", G_CALLBACK(OnStarted), this);
   }
   void TearDown() override {
@@ -102,7 +102,7 @@ class DownloadSavedTest : public ::testing::Test {
     }
     Release();
     if (window_) window_->Close();
-    gtkp::SetDownloadDirectory("");
+    gtk::SetDownloadDirectory("");
     if (!dir_.empty()) (void)std::system(("rm -rf '" + dir_ + "'").c_str());
   }
 

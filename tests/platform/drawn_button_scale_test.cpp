@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "controls/progbutton.h"
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 
 // Last: the X headers define names (None, Status) that the program's own
 // headers use.
@@ -83,12 +83,12 @@ TEST(DrawnButtonScaleTest, TheWindowShowsTheFaceDrawnWithTwiceThePixels) {
   auto scale = std::make_unique<ScopedWindowScale>(display, 2);
 
   // The site checker's button and bar.
-  WindowSpec design;
-  design.name = "frmCheckCode";
-  design.caption = "frmCheckCode";
-  design.clientWidth = 6075;
-  design.clientHeight = 3690;
-  std::unique_ptr<IWindow> window = Desktop().ui->CreateWindow(design);
+  WindowSpec spec;
+  spec.name = "frmCheckCode";
+  spec.caption = "frmCheckCode";
+  spec.clientWidth = 6075;
+  spec.clientHeight = 3690;
+  std::unique_ptr<IWindow> window = Desktop().ui->CreateWindow(spec);
   ProgButton* button = window->AddProgButton("Command1", {1275, 2790, 1185, 465});
   button->SetStyle(1);
   button->SetColor(8);
@@ -106,12 +106,12 @@ TEST(DrawnButtonScaleTest, TheWindowShowsTheFaceDrawnWithTwiceThePixels) {
   };
   Shown shown[] = {{"Command1", button}, {"pbar", bar}};
   for (Shown& s : shown) {
-    s.widget = NativeControlOf(window.get(), s.name);
+    s.widget = gtk::NativeControlOf(window.get(), s.name);
     ASSERT_NE(s.widget, nullptr);
   }
   window->Show();
   // Painted: a frame of the window has been painted since it was mapped.
-  GdkWindow* native = gtk_widget_get_window(NativeWindowOf(window.get()));
+  GdkWindow* native = gtk_widget_get_window(gtk::NativeWindowOf(window.get()));
   ASSERT_NE(native, nullptr);
   int paints = 0;
   gulong painted = g_signal_connect(gdk_window_get_frame_clock(native), "after-paint",

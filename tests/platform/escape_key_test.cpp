@@ -1,7 +1,7 @@
 // Escape pressed in a window reaches the window's own handler, also when a
 // browser inside it has the keyboard focus.
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 
 namespace lumaro::platform_test {
@@ -12,12 +12,12 @@ class EscapeKeyTest : public ::testing::Test {
   void SetUp() override {
     REQUIRE_DISPLAY();
     if (!HaveXdotool()) GTEST_SKIP() << "needs xdotool";
-    WindowSpec design;
-    design.name = "frmOpen";
-    design.caption = "frmOpen";
-    design.clientWidth = 4500;
-    design.clientHeight = 3000;
-    window_ = Desktop().ui->CreateWindow(design);
+    WindowSpec spec;
+    spec.name = "frmOpen";
+    spec.caption = "frmOpen";
+    spec.clientWidth = 4500;
+    spec.clientHeight = 3000;
+    window_ = Desktop().ui->CreateWindow(spec);
     window_->AddBrowser("Web", {0, 0, 4500, 3000});
   }
   void TearDown() override {
@@ -31,7 +31,7 @@ TEST_F(EscapeKeyTest, ReachesTheWindowsHandlerOnce) {
   window_->onEscape = [&] { ++escapes; };
   ShowAndSettle(window_.get());
   // The keyboard goes where the pointer is: into the browser's area.
-  ClickWidget(NativeClientAreaOf(window_.get()), 200, 150);
+  ClickWidget(gtk::NativeClientAreaOf(window_.get()), 200, 150);
   RunFor(0.3);
   PressKeys("Escape");
   EXPECT_TRUE(RunUntil([&] { return escapes > 0; }, 5));
@@ -46,7 +46,7 @@ TEST_F(EscapeKeyTest, ReachesTheWindowsHandlerOnce) {
 TEST_F(EscapeKeyTest, AHandlerMayCloseTheWindow) {
   window_->onEscape = [&] { window_->Close(); };
   ShowAndSettle(window_.get());
-  ClickWidget(NativeClientAreaOf(window_.get()), 200, 150);
+  ClickWidget(gtk::NativeClientAreaOf(window_.get()), 200, 150);
   RunFor(0.3);
   PressKeys("Escape");
   EXPECT_TRUE(RunUntil([&] { return !window_->IsOpen(); }, 5));

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "controls/progbutton.h"
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 
 namespace lumaro::platform_test {
@@ -17,13 +17,13 @@ class KeyboardAccessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     REQUIRE_DISPLAY();
-    WindowSpec design;
-    design.name = "keys";
-    design.caption = "keys";
-    design.clientWidth = 9000;
-    design.clientHeight = 4500;
-    design.frame = FrameKind::FixedSingle;
-    window_ = Desktop().ui->CreateWindow(design);
+    WindowSpec spec;
+    spec.name = "keys";
+    spec.caption = "keys";
+    spec.clientWidth = 9000;
+    spec.clientHeight = 4500;
+    spec.frame = FrameKind::FixedSingle;
+    window_ = Desktop().ui->CreateWindow(spec);
   }
   void TearDown() override {
     if (window_) window_->Close();
@@ -31,10 +31,14 @@ class KeyboardAccessTest : public ::testing::Test {
   }
 
   AtkObject* Accessible(const std::string& control) {
-    return gtk_widget_get_accessible(NativeControlOf(window_.get(), control));
+    return gtk_widget_get_accessible(gtk::NativeControlOf(window_.get(), control));
   }
-  GtkWidget* Focused() { return gtk_window_get_focus(GTK_WINDOW(NativeWindowOf(window_.get()))); }
-  GtkWidget* Widget(const std::string& control) { return NativeControlOf(window_.get(), control); }
+  GtkWidget* Focused() {
+    return gtk_window_get_focus(GTK_WINDOW(gtk::NativeWindowOf(window_.get())));
+  }
+  GtkWidget* Widget(const std::string& control) {
+    return gtk::NativeControlOf(window_.get(), control);
+  }
 
   std::unique_ptr<IWindow> window_;
 };
@@ -70,7 +74,7 @@ TEST_F(KeyboardAccessTest, TabVisitsTheStopsInCreationOrderAndEnterOrSpaceClicks
   disabled->SetEnabled(false);
   ShowAndSettle(window_.get());
   // The keyboard goes to the window under the pointer.
-  ClickWidget(NativeClientAreaOf(window_.get()), 580, 280);
+  ClickWidget(gtk::NativeClientAreaOf(window_.get()), 580, 280);
   box->SetFocus();
   RunFor(0.1);
   ASSERT_EQ(Focused(), Widget("txtuser"));
@@ -184,13 +188,13 @@ TEST_F(KeyboardAccessTest, TheClickActionRunsTheHandlerFromTheMainLoopOnlyWhenUs
 
   // A modal window elsewhere holds the input, as it holds the mouse's: also
   // when it comes up between the request and the click.
-  WindowSpec design;
-  design.name = "modal";
-  design.clientWidth = 3000;
-  design.clientHeight = 1500;
-  std::unique_ptr<IWindow> modal = Desktop().ui->CreateWindow(design);
+  WindowSpec spec;
+  spec.name = "modal";
+  spec.clientWidth = 3000;
+  spec.clientHeight = 1500;
+  std::unique_ptr<IWindow> modal = Desktop().ui->CreateWindow(spec);
   modal->Show();
-  GtkWidget* modalNative = NativeWindowOf(modal.get());
+  GtkWidget* modalNative = gtk::NativeWindowOf(modal.get());
   gtk_grab_add(modalNative);
   EXPECT_FALSE(atk_action_do_action(action, 0));
   gtk_grab_remove(modalNative);
@@ -310,7 +314,7 @@ TEST_F(KeyboardAccessTest, AFocusedHotSpotShowsAFrame) {
   window_->AddTextBox("txtuser", {300, 300, 2400, 330});
   window_->AddLabel("lblHome", {3000, 1500, 915, 315}, "", Stop("首页"));
   ShowAndSettle(window_.get());
-  GtkWidget* client = NativeClientAreaOf(window_.get());
+  GtkWidget* client = gtk::NativeClientAreaOf(window_.get());
   GdkRectangle r = PlaceInClient(Widget("lblHome"), client);
   auto frameColours = [&] {
     int dark = 0, light = 0;
@@ -323,7 +327,7 @@ TEST_F(KeyboardAccessTest, AFocusedHotSpotShowsAFrame) {
   EXPECT_EQ(frameColours().first, 0);
   ClickWidget(client, 20, 20);  // the window takes the keyboard
   gtk_widget_grab_focus(Widget("lblHome"));
-  gtk_window_set_focus_visible(GTK_WINDOW(NativeWindowOf(window_.get())), TRUE);
+  gtk_window_set_focus_visible(GTK_WINDOW(gtk::NativeWindowOf(window_.get())), TRUE);
   RunFor(0.3);
   auto [dark, light] = frameColours();
   EXPECT_GT(dark, r.width / 3);

@@ -8,6 +8,7 @@
 
 #include "platform/browser_harness.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 
 namespace lumaro::platform_test {
@@ -43,12 +44,12 @@ class PageKeysTest : public ::testing::Test {
 
   // Puts the keyboard into the page (a click in its margin), then the keys.
   void Keys(Harness& h, const std::string& keys) {
-    ClickWidget(NativeControlOf(h.window.get(), "web"), 5, 300);
+    ClickWidget(gtk::NativeControlOf(h.window.get(), "web"), 5, 300);
     PressKeys(keys);
   }
 
   WebKitWebView* View(Harness& h) {
-    return dynamic_cast<gtkp::WebkitBrowser*>(h.web)->View();
+    return dynamic_cast<gtk::WebkitBrowser*>(h.web)->View();
   }
 
   LocalServer server_;
@@ -131,7 +132,7 @@ TEST_F(PageKeysTest, ZoomReachesThePagesOfOtherWindowsAtOnce) {
 TEST_F(PageKeysTest, TheFindBarCountsMatchesAndEscapeClosesIt) {
   Harness h("frmAdmin", style_);
   ASSERT_TRUE(h.Load(server_.Url("/p2")));
-  GtkWidget* bar = FindNamed(NativeWindowOf(h.window.get()), "lumaro-find-bar");
+  GtkWidget* bar = FindNamed(gtk::NativeWindowOf(h.window.get()), "lumaro-find-bar");
   ASSERT_NE(bar, nullptr);
   EXPECT_FALSE(gtk_widget_get_visible(bar));
   Keys(h, "ctrl+f");
@@ -158,7 +159,7 @@ TEST_F(PageKeysTest, ABrowserThatDoesNotShowTheWindowsPageTakesNoKeys) {
   PressKeys("ctrl+f");
   RunFor(0.5);
   EXPECT_EQ(server_.Hits("/p1"), hits);
-  GtkWidget* bar = FindNamed(NativeWindowOf(h.window.get()), "lumaro-find-bar");
+  GtkWidget* bar = FindNamed(gtk::NativeWindowOf(h.window.get()), "lumaro-find-bar");
   ASSERT_NE(bar, nullptr);
   EXPECT_FALSE(gtk_widget_get_visible(bar));
 }

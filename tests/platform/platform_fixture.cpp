@@ -17,13 +17,13 @@ bool EnsureGtk() {
     // No session bus for dconf under the test display: settings (the file
     // chooser's) stay in memory.
     g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
-    if (!InitGtkPlatform(nullptr, nullptr)) return false;
-    InstallGtkPlatform();
+    if (!gtk::InitGtkPlatform(nullptr, nullptr)) return false;
+    gtk::InstallGtkPlatform();
     // The test program lives in build/tests; the artwork in build/assets.
-    AddAssetDirectory(LocalFiles().ExecutableDir() + "/../assets");
+    gtk::AddAssetDirectory(gtk::LocalFiles().ExecutableDir() + "/../assets");
     return true;
   }();
-  if (ok) InstallGtkPlatform();  // a test may have installed other services
+  if (ok) gtk::InstallGtkPlatform();  // a test may have installed other services
   return ok;
 }
 

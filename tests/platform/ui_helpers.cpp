@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 
 namespace lumaro::platform_test {
 
@@ -32,7 +32,7 @@ bool HaveXdotool() {
 
 void ShowAndSettle(IWindow* window) {
   window->Show();
-  GtkWidget* native = NativeWindowOf(window);
+  GtkWidget* native = gtk::NativeWindowOf(window);
   RunUntil([&] { return native && gtk_widget_get_mapped(native); }, 5);
   RunFor(0.3);
 }

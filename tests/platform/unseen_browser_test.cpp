@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 
 namespace lumaro::platform_test {
 namespace {
@@ -48,12 +48,12 @@ TEST(UnseenBrowserTest, AssistiveToolsMeetOnlyTheControlsTheUserSees) {
   server.Page("/page", "<html><body><p>看得见</p><input name=lName></body></html>");
   server.Start();
 
-  WindowSpec design;
-  design.name = "frmViewQQ";
-  design.caption = "访客详情";
-  design.clientWidth = 6000;
-  design.clientHeight = 4500;
-  std::unique_ptr<IWindow> window = Desktop().ui->CreateWindow(design);
+  WindowSpec spec;
+  spec.name = "frmViewQQ";
+  spec.caption = "访客详情";
+  spec.clientWidth = 6000;
+  spec.clientHeight = 4500;
+  std::unique_ptr<IWindow> window = Desktop().ui->CreateWindow(spec);
   // As the visitor viewer and the site checker place them: the unseen
   // browser first, covered by what follows.
   ControlStyle exports;
@@ -82,7 +82,7 @@ TEST(UnseenBrowserTest, AssistiveToolsMeetOnlyTheControlsTheUserSees) {
   window->Show();
   ASSERT_TRUE(RunUntil([&] { return loads >= 2; }, 20)) << "the pages did not load";
 
-  AtkObject* client = gtk_widget_get_accessible(NativeClientAreaOf(window.get()));
+  AtkObject* client = gtk_widget_get_accessible(gtk::NativeClientAreaOf(window.get()));
   std::vector<Child> children = AccessibleChildren(client);
   EXPECT_TRUE(Contains(children, "访客详情"));
   EXPECT_TRUE(Contains(children, "正在检测"));
@@ -93,7 +93,7 @@ TEST(UnseenBrowserTest, AssistiveToolsMeetOnlyTheControlsTheUserSees) {
   for (int i = 0; i < atk_object_get_n_accessible_children(client); ++i) {
     AtkObject* child = atk_object_ref_accessible_child(client, i);
     if (gtk_accessible_get_widget(GTK_ACCESSIBLE(child)) ==
-        NativeControlOf(window.get(), "Picture1"))
+        gtk::NativeControlOf(window.get(), "Picture1"))
       panelAccessible = child;
     g_object_unref(child);
   }

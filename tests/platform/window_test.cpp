@@ -4,8 +4,8 @@
 
 #include "controls/progbutton.h"
 #include "platform/gtk_platform.h"
-#include "platform/gtk_window.h"
 #include "platform/platform_fixture.h"
+#include "platform/top_window.h"
 #include "platform/ui_helpers.h"
 
 namespace lumaro::platform_test {
@@ -20,20 +20,20 @@ class WindowTest : public ::testing::Test {
     RunFor(0.05);
   }
 
-  IWindow* NewWindow(WindowSpec design) {
-    windows_.push_back(Desktop().ui->CreateWindow(design));
+  IWindow* NewWindow(WindowSpec spec) {
+    windows_.push_back(Desktop().ui->CreateWindow(spec));
     return windows_.back().get();
   }
 
-  static WindowSpec Design(const std::string& name, int w, int h,
+  static WindowSpec Spec(const std::string& name, int w, int h,
                          FrameKind frame = FrameKind::FixedSingle) {
-    WindowSpec design;
-    design.name = name;
-    design.caption = name;
-    design.clientWidth = w;
-    design.clientHeight = h;
-    design.frame = frame;
-    return design;
+    WindowSpec spec;
+    spec.name = name;
+    spec.caption = name;
+    spec.clientWidth = w;
+    spec.clientHeight = h;
+    spec.frame = frame;
+    return spec;
   }
 
   std::vector<std::unique_ptr<IWindow>> windows_;
@@ -43,9 +43,9 @@ class WindowTest : public ::testing::Test {
   if (!HaveXdotool()) GTEST_SKIP() << "needs xdotool"
 
 TEST_F(WindowTest, ClientAreaAndControlsAreTwipsOverFifteen) {
-  WindowSpec design = Design("frmlogin", 15045, 9225);
-  design.background = "login_background.svg";
-  IWindow* w = NewWindow(design);
+  WindowSpec spec = Spec("frmlogin", 15045, 9225);
+  spec.background = "login_background.svg";
+  IWindow* w = NewWindow(spec);
   ControlStyle panelStyle;
   w->AddPanel("Picture1", {600, 900, 3000, 1500}, panelStyle);
   w->AddTextBox("txtuser", {2685, 5805, 2670, 345});
@@ -54,7 +54,7 @@ TEST_F(WindowTest, ClientAreaAndControlsAreTwipsOverFifteen) {
   w->AddLabel("Label1", {630, 390, 1575, 195}, "正在检测", inPanel);
   ShowAndSettle(w);
 
-  GtkWidget* client = NativeClientAreaOf(w);
+  GtkWidget* client = gtk::NativeClientAreaOf(w);
   GtkAllocation a;
   gtk_widget_get_allocation(client, &a);
   EXPECT_EQ(a.width, 1003);
@@ -62,12 +62,12 @@ TEST_F(WindowTest, ClientAreaAndControlsAreTwipsOverFifteen) {
   EXPECT_EQ(w->OuterWidth(), 15045 + kClassicFrameWidth);
   EXPECT_EQ(w->OuterHeight(), 9225 + kClassicFrameHeight);
 
-  GdkRectangle box = PlaceInClient(NativeControlOf(w, "txtuser"), client);
+  GdkRectangle box = PlaceInClient(gtk::NativeControlOf(w, "txtuser"), client);
   EXPECT_EQ(box.x, 179);
   EXPECT_EQ(box.y, 387);
   EXPECT_EQ(box.width, 178);
   EXPECT_EQ(box.height, 23);
-  GdkRectangle label = PlaceInClient(NativeControlOf(w, "Label1"), client);
+  GdkRectangle label = PlaceInClient(gtk::NativeControlOf(w, "Label1"), client);
   EXPECT_EQ(label.x, 40 + 42);
   EXPECT_EQ(label.y, 60 + 26);
 
@@ -78,7 +78,7 @@ TEST_F(WindowTest, ClientAreaAndControlsAreTwipsOverFifteen) {
 }
 
 TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
-  IWindow* w = NewWindow(Design("frmAdmin", 15045, 10395, FrameKind::Sizable));
+  IWindow* w = NewWindow(Spec("frmAdmin", 15045, 10395, FrameKind::Sizable));
   int resizes = 0;
   w->onResize = [&] { ++resizes; };
   ShowAndSettle(w);
@@ -86,21 +86,21 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   ASSERT_TRUE(w->SetOuterWidth(15150));
   ASSERT_TRUE(w->SetOuterHeight(11340));
   EXPECT_EQ(w->OuterWidth(), 15150);
-  GtkWidget* client = NativeClientAreaOf(w);
+  GtkWidget* client = gtk::NativeClientAreaOf(w);
   RunUntil([&] { return gtk_widget_get_allocated_height(client) == 722; }, 3);
   EXPECT_EQ(gtk_widget_get_allocated_width(client), 1003);
   EXPECT_EQ(gtk_widget_get_allocated_height(client), 722);
   EXPECT_FALSE(w->SetOuterWidth(50)) << "no room for a client area";
 
   // A fixed frame follows the new size as well.
-  IWindow* fixed = NewWindow(Design("fixed", 3000, 3000));
+  IWindow* fixed = NewWindow(Spec("fixed", 3000, 3000));
   ShowAndSettle(fixed);
   ASSERT_TRUE(fixed->SetOuterWidth(4500 + kClassicFrameWidth));
-  GtkWidget* fixedClient = NativeClientAreaOf(fixed);
+  GtkWidget* fixedClient = gtk::NativeClientAreaOf(fixed);
   EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(fixedClient) == 300; }, 3));
 
   // A window designed with a frame of its own reports and takes that one.
-  WindowSpec framed = Design("frmViewQQ", 14985, 8265, FrameKind::Sizable);
+  WindowSpec framed = Spec("frmViewQQ", 14985, 8265, FrameKind::Sizable);
   framed.frameWidth = 150;
   framed.frameHeight = 500;
   IWindow* v = NewWindow(framed);
@@ -109,16 +109,16 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   EXPECT_EQ(v->OuterHeight(), 8265 + 500);
   ASSERT_TRUE(v->SetOuterWidth(6000 + 150));
   ASSERT_TRUE(v->SetOuterHeight(4500 + 500));
-  GtkWidget* framedClient = NativeClientAreaOf(v);
+  GtkWidget* framedClient = gtk::NativeClientAreaOf(v);
   EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(framedClient) == 400; }, 3));
   EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_height(framedClient) == 300; }, 3));
 }
 
 TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
   REQUIRE_XDOTOOL();
-  WindowSpec design = Design("stack", 6000, 3000);
-  design.backgroundColor = PackRRGGBB(255, 255, 255);
-  IWindow* w = NewWindow(design);
+  WindowSpec spec = Spec("stack", 6000, 3000);
+  spec.backgroundColor = PackRRGGBB(255, 255, 255);
+  IWindow* w = NewWindow(spec);
   ControlStyle picture;
   picture.image = "blue_bar.svg";
   picture.stretch = true;
@@ -138,25 +138,25 @@ TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
   cmd->SetVisible(true);
   RunFor(0.3);
 
-  GtkWidget* client = NativeClientAreaOf(w);
-  GdkRectangle r = PlaceInClient(NativeControlOf(w, "lblLogin"), client);
+  GtkWidget* client = gtk::NativeClientAreaOf(w);
+  GdkRectangle r = PlaceInClient(gtk::NativeControlOf(w, "lblLogin"), client);
   int red = 0;
   for (uint32_t p : PixelsIn(client, r))
     if ((p >> 16) > 0xC0 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60) ++red;
   EXPECT_GT(red, 20) << "the label's text is painted over the picture";
 
-  ClickWidget(NativeControlOf(w, "lblLogin"));
+  ClickWidget(gtk::NativeControlOf(w, "lblLogin"));
   EXPECT_EQ(labelClicks, 1);
   EXPECT_EQ(pictureClicks, 0);
-  ClickWidget(NativeControlOf(w, "cmdLogin"), 5, 5);
+  ClickWidget(gtk::NativeControlOf(w, "cmdLogin"), 5, 5);
   EXPECT_EQ(pictureClicks, 1);
   // A double click is one click.
-  ClickWidget(NativeControlOf(w, "lblLogin"), -1, -1, 2);
+  ClickWidget(gtk::NativeControlOf(w, "lblLogin"), -1, -1, 2);
   EXPECT_EQ(labelClicks, 2);
   // Disabled controls take no clicks.
   label->SetEnabled(false);
   cmd->SetEnabled(false);
-  ClickWidget(NativeControlOf(w, "lblLogin"));
+  ClickWidget(gtk::NativeControlOf(w, "lblLogin"));
   EXPECT_EQ(labelClicks, 2);
   EXPECT_EQ(pictureClicks, 1);
 }
@@ -164,7 +164,7 @@ TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
 // Painting follows the creation order whatever the kinds: a label added
 // after a drawn button shows over it.
 TEST_F(WindowTest, ALabelAddedAfterADrawnButtonIsPaintedOverIt) {
-  IWindow* w = NewWindow(Design("paint", 6000, 3000));
+  IWindow* w = NewWindow(Spec("paint", 6000, 3000));
   ProgButton* button = w->AddProgButton("Command1", {300, 300, 3000, 900});
   button->SetStyle(1);
   button->SetColor(8);
@@ -174,15 +174,15 @@ TEST_F(WindowTest, ALabelAddedAfterADrawnButtonIsPaintedOverIt) {
   text.pointSize = 14;
   w->AddLabel("lbl", {600, 450, 1500, 450}, "登  录", text);
   ShowAndSettle(w);
-  GtkWidget* client = NativeClientAreaOf(w);
+  GtkWidget* client = gtk::NativeClientAreaOf(w);
   int red = 0;
-  for (uint32_t p : PixelsIn(client, PlaceInClient(NativeControlOf(w, "lbl"), client)))
+  for (uint32_t p : PixelsIn(client, PlaceInClient(gtk::NativeControlOf(w, "lbl"), client)))
     if ((p >> 16) > 0xC0 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60) ++red;
   EXPECT_GT(red, 20);
 }
 
 TEST_F(WindowTest, ControlsCarryAccessibleNamesRolesAndTheHandCursor) {
-  IWindow* w = NewWindow(Design("names", 6000, 3000));
+  IWindow* w = NewWindow(Spec("names", 6000, 3000));
   ControlStyle hot;
   hot.handCursor = true;
   hot.accessibleName = "首页";
@@ -193,17 +193,17 @@ TEST_F(WindowTest, ControlsCarryAccessibleNamesRolesAndTheHandCursor) {
   w->AddTextBox("txtuser", {0, 1200, 2000, 330}, named);
   ShowAndSettle(w);
 
-  AtkObject* home = gtk_widget_get_accessible(NativeControlOf(w, "lblHome"));
+  AtkObject* home = gtk_widget_get_accessible(gtk::NativeControlOf(w, "lblHome"));
   EXPECT_STREQ(atk_object_get_name(home), "首页");
   EXPECT_EQ(atk_object_get_role(home), ATK_ROLE_PUSH_BUTTON);
-  AtkObject* info = gtk_widget_get_accessible(NativeControlOf(w, "lblInfo"));
+  AtkObject* info = gtk_widget_get_accessible(gtk::NativeControlOf(w, "lblInfo"));
   EXPECT_STREQ(atk_object_get_name(info), "可以登录");
   EXPECT_EQ(atk_object_get_role(info), ATK_ROLE_LABEL);
-  EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(NativeControlOf(w, "txtuser"))),
+  EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(gtk::NativeControlOf(w, "txtuser"))),
                "帐号");
 
   // The hand cursor sits on the label's input window.
-  GtkWidget* hotWidget = NativeControlOf(w, "lblHome");
+  GtkWidget* hotWidget = gtk::NativeControlOf(w, "lblHome");
   GdkWindow* parent = gtk_widget_get_parent_window(hotWidget);
   bool handCursor = false;
   for (GList* it = gdk_window_peek_children(parent); it; it = it->next) {
@@ -216,7 +216,7 @@ TEST_F(WindowTest, ControlsCarryAccessibleNamesRolesAndTheHandCursor) {
 
 TEST_F(WindowTest, TextBoxesAndCheckBoxes) {
   REQUIRE_XDOTOOL();
-  IWindow* w = NewWindow(Design("frmReg", 7740, 5340));
+  IWindow* w = NewWindow(Spec("frmReg", 7740, 5340));
   ITextBox* user = w->AddTextBox("txtuser", {2670, 855, 1860, 330});
   ControlStyle secret;
   secret.password = true;
@@ -226,31 +226,32 @@ TEST_F(WindowTest, TextBoxesAndCheckBoxes) {
   check->onClick = [&] { ++checkClicks; };
   ShowAndSettle(w);
 
-  auto* passEntry = GTK_ENTRY(NativeControlOf(w, "txtpass"));
+  auto* passEntry = GTK_ENTRY(gtk::NativeControlOf(w, "txtpass"));
   EXPECT_FALSE(gtk_entry_get_visibility(passEntry));
   EXPECT_EQ(gtk_entry_get_invisible_char(passEntry), gunichar('*'));
 
-  ClickWidget(NativeControlOf(w, "txtuser"));
+  ClickWidget(gtk::NativeControlOf(w, "txtuser"));
   TypeText("abc");
   EXPECT_EQ(user->Text(), "abc");
   user->SetText("新用户");
   EXPECT_EQ(user->Text(), "新用户");
 
   pass->SetFocus();
-  EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(NativeWindowOf(w))), NativeControlOf(w, "txtpass"));
+  EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(gtk::NativeWindowOf(w))),
+            gtk::NativeControlOf(w, "txtpass"));
   TypeText("pw");
   EXPECT_EQ(pass->Text(), "pw");
 
   check->SetChecked(true);
   EXPECT_TRUE(check->Checked());
   EXPECT_EQ(checkClicks, 0) << "setting the box is not a click";
-  ClickWidget(NativeControlOf(w, "chkWrite"));
+  ClickWidget(gtk::NativeControlOf(w, "chkWrite"));
   EXPECT_FALSE(check->Checked());
   EXPECT_EQ(checkClicks, 1);
 }
 
 TEST_F(WindowTest, TimersTickStopAndRestart) {
-  IWindow* w = NewWindow(Design("timers", 3000, 3000));
+  IWindow* w = NewWindow(Spec("timers", 3000, 3000));
   ITimer* timer = w->AddTimer("tmrDraw", 20, true);
   int ticks = 0;
   timer->onTick = [&] { ++ticks; };
@@ -286,8 +287,8 @@ TEST_F(WindowTest, TimersTickStopAndRestart) {
 
 TEST_F(WindowTest, ClosingFromAHandlerOfTheWindowItself) {
   REQUIRE_XDOTOOL();
-  const int openBefore = OpenWindowCount();
-  IWindow* w = NewWindow(Design("frmUP", 8205, 3225));
+  const int openBefore = gtk::OpenWindowCount();
+  IWindow* w = NewWindow(Spec("frmUP", 8205, 3225));
   ControlStyle hot;
   hot.accessibleName = "退出";
   ILabel* exit = w->AddLabel("lblExit", {300, 300, 1500, 600}, "退出", hot);
@@ -300,14 +301,14 @@ TEST_F(WindowTest, ClosingFromAHandlerOfTheWindowItself) {
   };
   ShowAndSettle(w);
   EXPECT_TRUE(w->IsOpen());
-  EXPECT_EQ(OpenWindowCount(), openBefore + 1);
-  ClickWidget(NativeControlOf(w, "lblExit"));
+  EXPECT_EQ(gtk::OpenWindowCount(), openBefore + 1);
+  ClickWidget(gtk::NativeControlOf(w, "lblExit"));
   EXPECT_EQ(closed, 1);
   EXPECT_FALSE(w->IsOpen());
   EXPECT_FALSE(timer->Enabled());
-  EXPECT_EQ(OpenWindowCount(), openBefore);
+  EXPECT_EQ(gtk::OpenWindowCount(), openBefore);
   RunFor(0.1);
-  EXPECT_EQ(NativeWindowOf(w), nullptr) << "the native window is gone";
+  EXPECT_EQ(gtk::NativeWindowOf(w), nullptr) << "the native window is gone";
   // The controls outlive their widgets harmlessly.
   exit->SetText("x");
   exit->SetVisible(false);
@@ -318,7 +319,7 @@ TEST_F(WindowTest, ClosingFromAHandlerOfTheWindowItself) {
 
 TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
   REQUIRE_XDOTOOL();
-  IWindow* owner = NewWindow(Design("frmAdmin", 6000, 4000));
+  IWindow* owner = NewWindow(Spec("frmAdmin", 6000, 4000));
   ILabel* ownerLabel = owner->AddLabel("lblHome", {0, 0, 6000, 4000}, "home");
   int ownerClicks = 0;
   ownerLabel->onClick = [&] { ++ownerClicks; };
@@ -327,16 +328,16 @@ TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
   ownerTimer->onTick = [&] { ++ownerTicks; };
   ShowAndSettle(owner);
 
-  WindowSpec design = Design("frmCheckCode", 3000, 1500, FrameKind::FixedDialog);
-  design.placement = Placement::CenterOwner;
-  IWindow* modal = NewWindow(design);
+  WindowSpec spec = Spec("frmCheckCode", 3000, 1500, FrameKind::FixedDialog);
+  spec.placement = Placement::CenterOwner;
+  IWindow* modal = NewWindow(spec);
   ITimer* closer = modal->AddTimer("tmrT", 600, true);
   bool clickedOwnerMeanwhile = false;
   ITimer* clicker = modal->AddTimer("tmrDraw", 250, true);
   clicker->onTick = [&] {
     clicker->SetEnabled(false);
     // A click on the owner while the modal window is up.
-    ClickWidget(NativeControlOf(owner, "lblHome"), 5, 5);
+    ClickWidget(gtk::NativeControlOf(owner, "lblHome"), 5, 5);
     clickedOwnerMeanwhile = true;
   };
   closer->onTick = [&] { modal->Close(); };
@@ -346,13 +347,13 @@ TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
   EXPECT_TRUE(clickedOwnerMeanwhile);
   EXPECT_GT(ownerTicks, ticksBefore + 5) << "the owner's timer ran during the modal wait";
   EXPECT_EQ(ownerClicks, 0);
-  ClickWidget(NativeControlOf(owner, "lblHome"), 9, 9);
+  ClickWidget(gtk::NativeControlOf(owner, "lblHome"), 9, 9);
   EXPECT_EQ(ownerClicks, 1) << "input returns to the owner";
 }
 
 TEST_F(WindowTest, NestedModalWindowsReturnInOrder) {
-  IWindow* outer = NewWindow(Design("frmViewQQ", 3000, 1500, FrameKind::Sizable));
-  IWindow* inner = NewWindow(Design("frmOpen", 90, 90, FrameKind::None));
+  IWindow* outer = NewWindow(Spec("frmViewQQ", 3000, 1500, FrameKind::Sizable));
+  IWindow* inner = NewWindow(Spec("frmOpen", 90, 90, FrameKind::None));
   std::vector<std::string> events;
   ITimer* open = outer->AddTimer("t", 50, true);
   open->onTick = [&] {
@@ -370,10 +371,10 @@ TEST_F(WindowTest, NestedModalWindowsReturnInOrder) {
 }
 
 TEST_F(WindowTest, MainLoopEndsWhenTheLastWindowCloses) {
-  ASSERT_EQ(OpenWindowCount(), 0);
-  RunUntilLastWindowCloses();  // none open: returns at once
-  IWindow* first = NewWindow(Design("frmlogin", 3000, 3000));
-  IWindow* second = NewWindow(Design("frmAdmin", 3000, 3000));
+  ASSERT_EQ(gtk::OpenWindowCount(), 0);
+  gtk::RunUntilLastWindowCloses();  // none open: returns at once
+  IWindow* first = NewWindow(Spec("frmlogin", 3000, 3000));
+  IWindow* second = NewWindow(Spec("frmAdmin", 3000, 3000));
   first->Show();
   ITimer* t = first->AddTimer("t", 50, true);
   t->onTick = [&] {
@@ -383,15 +384,15 @@ TEST_F(WindowTest, MainLoopEndsWhenTheLastWindowCloses) {
   };
   ITimer* t2 = second->AddTimer("t", 200, true);
   t2->onTick = [&] { second->Close(); };
-  RunUntilLastWindowCloses();
+  gtk::RunUntilLastWindowCloses();
   EXPECT_FALSE(first->IsOpen());
   EXPECT_FALSE(second->IsOpen());
-  EXPECT_EQ(OpenWindowCount(), 0);
+  EXPECT_EQ(gtk::OpenWindowCount(), 0);
 }
 
 TEST_F(WindowTest, DrawnButtonTakesClicksEnterAndItsAccessKey) {
   REQUIRE_XDOTOOL();
-  IWindow* w = NewWindow(Design("frmUP", 8205, 3225, FrameKind::FixedDialog));
+  IWindow* w = NewWindow(Spec("frmUP", 8205, 3225, FrameKind::FixedDialog));
   ControlStyle under;
   IPicture* below = w->AddPicture("below", {2400, 1500, 2100, 800}, under);
   ProgButton* button = w->AddProgButton("Command1", {2505, 1605, 1800, 540});
@@ -404,7 +405,7 @@ TEST_F(WindowTest, DrawnButtonTakesClicksEnterAndItsAccessKey) {
   below->onClick = [&] { ++belowClicks; };
   ShowAndSettle(w);
 
-  GtkWidget* area = NativeControlOf(w, "Command1");
+  GtkWidget* area = gtk::NativeControlOf(w, "Command1");
   EXPECT_EQ(gtk_widget_get_allocated_width(area), 120);
   EXPECT_EQ(gtk_widget_get_allocated_height(area), 36);
   EXPECT_EQ(button->Width(), 120);
@@ -429,7 +430,8 @@ TEST_F(WindowTest, DrawnButtonTakesClicksEnterAndItsAccessKey) {
 
 TEST_F(WindowTest, DrawnButtonHandlerMayCloseTheWindow) {
   REQUIRE_XDOTOOL();
-  auto window = Desktop().ui->CreateWindow(Design("frmCheckCode", 6075, 3690, FrameKind::FixedDialog));
+  auto window =
+      Desktop().ui->CreateWindow(Spec("frmCheckCode", 6075, 3690, FrameKind::FixedDialog));
   ProgButton* stop = window->AddProgButton("cmdStop", {3585, 2790, 1185, 465});
   stop->SetStyle(1);
   stop->SetCaption("停止测试");
@@ -437,7 +439,7 @@ TEST_F(WindowTest, DrawnButtonHandlerMayCloseTheWindow) {
   window->onClosed = [&] { closed = true; };
   stop->onClick = [&] { window->Close(); };
   ShowAndSettle(window.get());
-  ClickWidget(NativeControlOf(window.get(), "cmdStop"));
+  ClickWidget(gtk::NativeControlOf(window.get(), "cmdStop"));
   EXPECT_TRUE(closed);
   window.reset();  // released right after, as the forms do
   RunFor(0.1);

@@ -1,11 +1,16 @@
 // Modal message and input boxes.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "core/desktop.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
-class GtkDialogs : public IDialogs {
+// The message and input boxes of core/desktop.h as GTK dialogs, modal over
+// the program's current window (CurrentParentWindow).
+class Dialogs : public IDialogs {
  public:
   MsgResult MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
                        MsgButtons buttons) override;
@@ -13,4 +18,4 @@ class GtkDialogs : public IDialogs {
                                       const std::string& defaultText) override;
 };
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

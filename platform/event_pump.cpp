@@ -1,12 +1,12 @@
-#include "platform/gtk_pump.h"
+#include "platform/event_pump.h"
 
 #include <glib.h>
 
 #include <cmath>
 
-#include "platform/gtk_internal.h"
+#include "platform/page_writes.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -19,13 +19,13 @@ gboolean StopWaiting(gpointer) { return G_SOURCE_REMOVE; }
 }  // namespace
 
 void GlibEventPump::PumpEvents() {
-  gtkp::FlushPageWrites();
+  FlushPageWrites();
   for (int i = 0; i < kMaxPumpIterations && g_main_context_pending(nullptr); ++i)
     g_main_context_iteration(nullptr, FALSE);
 }
 
 void GlibEventPump::WaitForEvents(double maxSeconds) {
-  gtkp::FlushPageWrites();
+  FlushPageWrites();
   if (!(maxSeconds > 0)) {
     g_main_context_iteration(nullptr, FALSE);
     return;
@@ -42,42 +42,4 @@ void GlibEventPump::WaitForEvents(double maxSeconds) {
   g_source_unref(timeout);
 }
 
-namespace gtkp {
-
-namespace {
-
-struct IdleCall {
-  std::weak_ptr<bool> token;
-  std::function<void()> fn;
-};
-
-gboolean RunIdleCall(gpointer data) {
-  auto* call = static_cast<IdleCall*>(data);
-  if (!call->token.expired()) call->fn();
-  return G_SOURCE_REMOVE;
-}
-
-void FreeIdleCall(gpointer data) { delete static_cast<IdleCall*>(data); }
-
-}  // namespace
-
-void RunWhenIdle(std::weak_ptr<bool> token, std::function<void()> fn) {
-  g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, RunIdleCall, new IdleCall{std::move(token), std::move(fn)},
-                  FreeIdleCall);
-}
-
-namespace {
-
-void (*g_pageWriteFlusher)() = nullptr;
-
-}  // namespace
-
-void FlushPageWrites() {
-  if (g_pageWriteFlusher) g_pageWriteFlusher();
-}
-
-void SetPageWriteFlusher(void (*flush)()) { g_pageWriteFlusher = flush; }
-
-}  // namespace gtkp
-
-}  // namespace lumaro
+}  // namespace lumaro::gtk

@@ -3,7 +3,7 @@
 
 #include "core/desktop.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 class GlibEventPump : public IEventPump {
  public:
@@ -11,4 +11,4 @@ class GlibEventPump : public IEventPump {
   void WaitForEvents(double maxSeconds) override;
 };
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

@@ -1,5 +1,7 @@
-// Windows: a GtkWindow whose client area is a GtkLayout of the form's
-// design size, with the form's background picture and its controls.
+// The program's top-level windows: each a GtkWindow whose client area is a
+// GtkLayout of the form's design size, with the form's background picture
+// and its controls; the factory that makes them, and what the platform asks
+// of the open ones.
 //
 // Outer sizes: the layouts' fixed outer sizes were made for a classic
 // desktop frame of 7 x 34 pixels (105 x 510 twips). Outer sizes here are
@@ -14,15 +16,13 @@
 
 #include "core/ui.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
-class GtkUiFactory : public IUiFactory {
+// Makes the windows of core/ui.h as GTK windows.
+class WindowFactory : public IUiFactory {
  public:
-  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& design) override;
+  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) override;
 };
-
-// Top-level windows that have been shown and not closed.
-int CountOpenWindows();
 
 // The window a message box belongs to: the focused window of this program,
 // else the newest open modal window, else the newest open window; nullptr
@@ -35,4 +35,4 @@ GtkWidget* NativeWindowOf(IWindow* window);
 GtkWidget* NativeClientAreaOf(IWindow* window);
 GtkWidget* NativeControlOf(IWindow* window, const std::string& controlName);
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

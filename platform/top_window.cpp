@@ -1,31 +1,48 @@
-#include "platform/gtk_window.h"
+#include "platform/top_window.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
+#include "core/dispatch_gate.h"
+#include "platform/alive_token.h"
 #include "platform/assets.h"
-#include "platform/gtk_controls.h"
-#include "platform/progbutton_widget.h"
 #include "platform/browser_module.h"
+#include "platform/check_box_control.h"
+#include "platform/control_layout.h"
+#include "platform/control_painting.h"
+#include "platform/gtk_platform.h"
+#include "platform/idle_call.h"
+#include "platform/label_control.h"
+#include "platform/native_control.h"
+#include "platform/page_writes.h"
+#include "platform/picture_control.h"
+#include "platform/progbutton_widget.h"
+#include "platform/run_handler.h"
+#include "platform/shutting_down.h"
+#include "platform/signal_connections.h"
+#include "platform/text_box_control.h"
+#include "platform/timer.h"
+#include "platform/twips.h"
+#include "platform/window_state.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 namespace {
 
-using namespace gtkp;
+class TopWindow;
 
-class GtkWindowImpl;
-
-std::vector<GtkWindowImpl*>& Registry() {
-  static auto* windows = new std::vector<GtkWindowImpl*>();
+std::vector<TopWindow*>& Registry() {
+  static auto* windows = new std::vector<TopWindow*>();
   return *windows;
 }
 
-class GtkWindowImpl : public IWindow {
+class TopWindow : public IWindow {
  public:
-  explicit GtkWindowImpl(const WindowSpec& design);
-  ~GtkWindowImpl() override;
+  explicit TopWindow(const WindowSpec& spec);
+  ~TopWindow() override;
 
   const std::string& Name() const override { return spec_.name; }
   void SetCaption(const std::string& caption) override;
@@ -49,17 +66,15 @@ class GtkWindowImpl : public IWindow {
   bool IsOpen() const override { return shown_ && !closed_; }
   // A handler of the window is on the stack, or its own modal loop runs
   // (the caller of ShowModal is waiting in it).
-  bool Busy() const override {
-    return DispatchGate::Running(shared_->gate) || !modalLoops_.empty();
-  }
+  bool Busy() const override { return DispatchGate::Running(state_->gate) || !modalLoops_.empty(); }
 
   bool SetOuterWidth(int twips) override;
   bool SetOuterHeight(int twips) override;
   int OuterWidth() const override { return clientWidth_ * kTwipsPerPixel + spec_.frameWidth; }
   int OuterHeight() const override { return clientHeight_ * kTwipsPerPixel + spec_.frameHeight; }
 
-  GtkWidget* Native() const { return shared_->destroyed ? nullptr : window_; }
-  GtkWidget* Client() const { return shared_->destroyed ? nullptr : layout_; }
+  GtkWidget* Native() const { return state_->destroyed ? nullptr : window_; }
+  GtkWidget* Client() const { return state_->destroyed ? nullptr : layout_; }
   GtkWidget* ControlWidget(const std::string& name) const;
   bool Modal() const { return !modalLoops_.empty(); }
   gint64 ShownAt() const { return shownAt_; }
@@ -87,34 +102,37 @@ class GtkWindowImpl : public IWindow {
 
   WindowSpec spec_;
   std::string caption_;
-  std::shared_ptr<WindowShared> shared_ = std::make_shared<WindowShared>();
+  // What the window's controls share of it.
+  std::shared_ptr<WindowState> state_ = std::make_shared<WindowState>();
   GtkWidget* window_ = nullptr;
   GtkWidget* layout_ = nullptr;
   bool resizable_ = false;
   // Controls in creation order (the stacking and tab order).
   std::vector<std::unique_ptr<NativeControl>> controls_;
   std::map<std::string, NativeControl*> byName_;
-  std::map<std::string, GtkPictureControl*> panels_;
+  std::map<std::string, PictureControl*> panels_;
   std::vector<ProgButtonHost*> buttons_;
-  std::vector<std::unique_ptr<GtkTimer>> timers_;
-  Connections signals_;
+  std::vector<std::unique_ptr<Timer>> timers_;
+  SignalConnections signals_;
   bool shown_ = false;
   bool closed_ = false;
   gint64 shownAt_ = 0;
   std::vector<GMainLoop*> modalLoops_;
   int clientWidth_, clientHeight_;  // pixels
   int allocatedWidth_ = -1, allocatedHeight_ = -1;
-  GdkWindowState state_ = GdkWindowState(0);
+  // What the window manager made of the window (minimised, maximised, full
+  // screen).
+  GdkWindowState managerState_ = GdkWindowState(0);
   bool resizeQueued_ = false;
   bool restackQueued_ = false;
   AliveToken alive_ = NewAliveToken();
 };
 
-GtkWindowImpl::GtkWindowImpl(const WindowSpec& design)
-    : spec_(design),
-      caption_(design.caption),
-      clientWidth_(std::max(1, Px(design.clientWidth))),
-      clientHeight_(std::max(1, Px(design.clientHeight))) {
+TopWindow::TopWindow(const WindowSpec& spec)
+    : spec_(spec),
+      caption_(spec.caption),
+      clientWidth_(std::max(1, TwipsToPixels(spec.clientWidth))),
+      clientHeight_(std::max(1, TwipsToPixels(spec.clientHeight))) {
   Registry().push_back(this);
   window_ = GTK_WIDGET(g_object_ref(gtk_window_new(GTK_WINDOW_TOPLEVEL)));
   GtkWindow* w = GTK_WINDOW(window_);
@@ -146,12 +164,12 @@ GtkWindowImpl::GtkWindowImpl(const WindowSpec& design)
   signals_.Connect(layout_, "size-allocate", OnSizeAllocate, this);
 }
 
-GtkWindowImpl::~GtkWindowImpl() {
+TopWindow::~TopWindow() {
   alive_.reset();
   Registry().erase(std::remove(Registry().begin(), Registry().end(), this), Registry().end());
   for (GMainLoop* loop : modalLoops_) g_main_loop_quit(loop);
   closed_ = true;
-  shared_->closed = true;
+  state_->closed = true;
   if (ShuttingDown()) {
     // Static destructors at the end of the program: the native side is left
     // as it is; the process is about to end.
@@ -166,14 +184,14 @@ GtkWindowImpl::~GtkWindowImpl() {
   g_object_unref(window_);
 }
 
-void GtkWindowImpl::SetCaption(const std::string& caption) {
+void TopWindow::SetCaption(const std::string& caption) {
   caption_ = caption;
-  if (!shared_->destroyed) gtk_window_set_title(GTK_WINDOW(window_), caption.c_str());
+  if (!state_->destroyed) gtk_window_set_title(GTK_WINDOW(window_), caption.c_str());
 }
 
 // ---------------------------------------------------------------- controls
 
-GtkWidget* GtkWindowImpl::ContainerFor(const std::string& parent) const {
+GtkWidget* TopWindow::ContainerFor(const std::string& parent) const {
   if (!parent.empty()) {
     auto it = panels_.find(parent);
     if (it != panels_.end()) return it->second->ChildLayout();
@@ -182,12 +200,13 @@ GtkWidget* GtkWindowImpl::ContainerFor(const std::string& parent) const {
 }
 
 template <class T>
-T* GtkWindowImpl::Keep(std::unique_ptr<T> control, const Rect& r, const std::string& parent) {
+T* TopWindow::Keep(std::unique_ptr<T> control, const Rect& r, const std::string& parent) {
   T* raw = control.get();
-  GtkWidget* outer = raw->Outer();
-  if (!shared_->destroyed) {
-    gtk_layout_put(GTK_LAYOUT(ContainerFor(parent)), outer, Px(r.left), Px(r.top));
-    signals_.Connect(outer, "realize", OnChildRealize, this, /*after=*/true);
+  GtkWidget* widget = raw->Widget();
+  if (!state_->destroyed) {
+    gtk_layout_put(GTK_LAYOUT(ContainerFor(parent)), widget, TwipsToPixels(r.left),
+                   TwipsToPixels(r.top));
+    signals_.Connect(widget, "realize", OnChildRealize, this, /*after=*/true);
   }
   byName_[raw->Name()] = raw;
   controls_.push_back(std::move(control));
@@ -195,78 +214,74 @@ T* GtkWindowImpl::Keep(std::unique_ptr<T> control, const Rect& r, const std::str
   return raw;
 }
 
-ILabel* GtkWindowImpl::AddLabel(const std::string& name, const Rect& r, const std::string& text,
-                                const ControlStyle& style) {
-  return Keep(std::make_unique<GtkLabelControl>(name, r, text, style, shared_), r, style.parent);
+ILabel* TopWindow::AddLabel(const std::string& name, const Rect& r, const std::string& text,
+                            const ControlStyle& style) {
+  return Keep(std::make_unique<LabelControl>(name, r, text, style, state_), r, style.parent);
 }
 
-ITextBox* GtkWindowImpl::AddTextBox(const std::string& name, const Rect& r,
-                                    const ControlStyle& style) {
-  return Keep(std::make_unique<GtkTextBoxControl>(name, r, style, shared_), r, style.parent);
+ITextBox* TopWindow::AddTextBox(const std::string& name, const Rect& r, const ControlStyle& style) {
+  return Keep(std::make_unique<TextBoxControl>(name, r, style, state_), r, style.parent);
 }
 
-ICheckBox* GtkWindowImpl::AddCheckBox(const std::string& name, const Rect& r,
-                                      const ControlStyle& style) {
-  return Keep(std::make_unique<GtkCheckBoxControl>(name, r, style, shared_), r, style.parent);
-}
-
-IPicture* GtkWindowImpl::AddPicture(const std::string& name, const Rect& r,
-                                    const ControlStyle& style) {
-  return Keep(std::make_unique<GtkPictureControl>(name, r, style, false, shared_), r, style.parent);
-}
-
-IPicture* GtkWindowImpl::AddPanel(const std::string& name, const Rect& r,
+ICheckBox* TopWindow::AddCheckBox(const std::string& name, const Rect& r,
                                   const ControlStyle& style) {
+  return Keep(std::make_unique<CheckBoxControl>(name, r, style, state_), r, style.parent);
+}
+
+IPicture* TopWindow::AddPicture(const std::string& name, const Rect& r, const ControlStyle& style) {
+  return Keep(std::make_unique<PictureControl>(name, r, style, false, state_), r, style.parent);
+}
+
+IPicture* TopWindow::AddPanel(const std::string& name, const Rect& r, const ControlStyle& style) {
   auto* panel =
-      Keep(std::make_unique<GtkPictureControl>(name, r, style, true, shared_), r, style.parent);
+      Keep(std::make_unique<PictureControl>(name, r, style, true, state_), r, style.parent);
   panels_[name] = panel;
   return panel;
 }
 
-IBrowser* GtkWindowImpl::AddBrowser(const std::string& name, const Rect& r,
-                                    const ControlStyle& style) {
+IBrowser* TopWindow::AddBrowser(const std::string& name, const Rect& r, const ControlStyle& style) {
   std::weak_ptr<bool> alive = alive_;
   auto closeWindow = [this, alive] {
     if (!alive.expired()) Close();
   };
-  return Keep(MakeBrowser(name, r, style, shared_, closeWindow), r,
-              style.parent);
+  return Keep(MakeBrowser(name, r, style, state_, closeWindow), r, style.parent);
 }
 
-ProgButton* GtkWindowImpl::AddProgButton(const std::string& name, const Rect& r,
-                                         const ControlStyle& style) {
-  auto* host = Keep(std::make_unique<ProgButtonHost>(name, r, style, shared_), r, style.parent);
+ProgButton* TopWindow::AddProgButton(const std::string& name, const Rect& r,
+                                     const ControlStyle& style) {
+  auto* host = Keep(std::make_unique<ProgButtonHost>(name, r, style, state_), r, style.parent);
   buttons_.push_back(host);
   return host->Model();
 }
 
-ITimer* GtkWindowImpl::AddTimer(const std::string&, int intervalMs, bool enabled) {
-  timers_.push_back(std::make_unique<GtkTimer>(intervalMs, enabled, shared_));
+ITimer* TopWindow::AddTimer(const std::string&, int intervalMs, bool enabled) {
+  timers_.push_back(std::make_unique<Timer>(intervalMs, enabled, state_));
   return timers_.back().get();
 }
 
-GtkWidget* GtkWindowImpl::ControlWidget(const std::string& name) const {
+GtkWidget* TopWindow::ControlWidget(const std::string& name) const {
   auto it = byName_.find(name);
-  if (it == byName_.end() || shared_->destroyed) return nullptr;
-  return it->second->Outer();
+  if (it == byName_.end() || state_->destroyed) return nullptr;
+  return it->second->Widget();
 }
 
 // Tab order: the creation order, not the positions. A panel takes part
 // where it was created when it holds focusable controls.
-void GtkWindowImpl::UpdateFocusChain() {
-  if (shared_->destroyed) return;
+void TopWindow::UpdateFocusChain() {
+  if (state_->destroyed) return;
   std::map<GtkWidget*, bool> holdsFocusable;
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-    GtkWidget* outer = (*it)->Outer();
-    GtkWidget* container = gtk_widget_get_parent(outer);
-    if (container && ((*it)->Focusable() || holdsFocusable[outer])) holdsFocusable[container] = true;
+    GtkWidget* widget = (*it)->Widget();
+    GtkWidget* container = gtk_widget_get_parent(widget);
+    if (container && ((*it)->Focusable() || holdsFocusable[widget]))
+      holdsFocusable[container] = true;
   }
   std::map<GtkWidget*, GList*> chains;
   for (auto& control : controls_) {
-    GtkWidget* outer = control->Outer();
-    GtkWidget* container = gtk_widget_get_parent(outer);
-    if (container && (control->Focusable() || holdsFocusable[outer]))
-      chains[container] = g_list_append(chains[container], outer);
+    GtkWidget* widget = control->Widget();
+    GtkWidget* container = gtk_widget_get_parent(widget);
+    if (container && (control->Focusable() || holdsFocusable[widget]))
+      chains[container] = g_list_append(chains[container], widget);
   }
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
   for (auto& [container, chain] : chains) {
@@ -278,18 +293,18 @@ void GtkWindowImpl::UpdateFocusChain() {
 
 // Input windows of later controls lie above those of earlier ones, also for
 // controls that were shown (and so realized) later.
-void GtkWindowImpl::QueueRestack() {
+void TopWindow::QueueRestack() {
   if (restackQueued_) return;
   restackQueued_ = true;
   RunWhenIdle(alive_, [this] {
     restackQueued_ = false;
-    if (shared_->destroyed) return;
+    if (state_->destroyed) return;
     Restack(layout_);
     for (auto& [name, panel] : panels_) Restack(panel->ChildLayout());
   });
 }
 
-void GtkWindowImpl::Restack(GtkWidget* layout) {
+void TopWindow::Restack(GtkWidget* layout) {
   GdkWindow* bin = gtk_layout_get_bin_window(GTK_LAYOUT(layout));
   if (!bin) return;
   std::vector<GdkWindow*> windows;
@@ -309,14 +324,14 @@ void GtkWindowImpl::Restack(GtkWidget* layout) {
   g_list_free(children);
 }
 
-void GtkWindowImpl::OnChildRealize(GtkWidget*, gpointer data) {
-  static_cast<GtkWindowImpl*>(data)->QueueRestack();
+void TopWindow::OnChildRealize(GtkWidget*, gpointer data) {
+  static_cast<TopWindow*>(data)->QueueRestack();
 }
 
 // ---------------------------------------------------------------- showing
 
-void GtkWindowImpl::Show() {
-  if (closed_ || shared_->destroyed) return;
+void TopWindow::Show() {
+  if (closed_ || state_->destroyed) return;
   if (!shown_) {
     shown_ = true;
     shownAt_ = g_get_monotonic_time();
@@ -328,9 +343,9 @@ void GtkWindowImpl::Show() {
   gtk_window_present(GTK_WINDOW(window_));
 }
 
-void GtkWindowImpl::ShowModal(IWindow* owner) {
-  if (closed_ || shared_->destroyed) return;
-  auto* ownerWindow = dynamic_cast<GtkWindowImpl*>(owner);
+void TopWindow::ShowModal(IWindow* owner) {
+  if (closed_ || state_->destroyed) return;
+  auto* ownerWindow = dynamic_cast<TopWindow*>(owner);
   if (ownerWindow && ownerWindow->Native())
     gtk_window_set_transient_for(GTK_WINDOW(window_), GTK_WINDOW(ownerWindow->Native()));
   gtk_window_set_modal(GTK_WINDOW(window_), TRUE);
@@ -347,44 +362,44 @@ void GtkWindowImpl::ShowModal(IWindow* owner) {
   g_main_loop_unref(loop);
 }
 
-void GtkWindowImpl::Close() {
+void TopWindow::Close() {
   if (closed_) return;
   closed_ = true;
-  shared_->closed = true;
+  state_->closed = true;
   for (auto& timer : timers_) timer->Stop();
   for (GMainLoop* loop : modalLoops_) g_main_loop_quit(loop);
-  if (!shared_->destroyed) {
+  if (!state_->destroyed) {
     gtk_widget_hide(window_);
     // The widgets may be inside one of their own signal handlers right now:
     // they are destroyed once that has returned.
     RunWhenIdle(alive_, [this] { DestroyNative(); });
   }
   std::function<void()> closed = onClosed;
-  if (closed) RunHandler(shared_, closed);
+  if (closed) RunHandler(state_, closed);
 }
 
-void GtkWindowImpl::DestroyNative() {
-  if (shared_->destroyed) return;
+void TopWindow::DestroyNative() {
+  if (state_->destroyed) return;
   for (auto& control : controls_) control->Detach();
   signals_.DisconnectAll();
-  shared_->destroyed = true;
+  state_->destroyed = true;
   gtk_widget_destroy(window_);
 }
 
-gboolean GtkWindowImpl::OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
-  static_cast<GtkWindowImpl*>(data)->Close();
+gboolean TopWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
+  static_cast<TopWindow*>(data)->Close();
   return TRUE;  // destroyed by Close, later
 }
 
 // ---------------------------------------------------------------- size
 
-bool GtkWindowImpl::SizeLocked() const {
-  return state_ & (GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_MAXIMIZED |
-                   GDK_WINDOW_STATE_FULLSCREEN);
+bool TopWindow::SizeLocked() const {
+  return managerState_ &
+         (GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_MAXIMIZED | GDK_WINDOW_STATE_FULLSCREEN);
 }
 
-void GtkWindowImpl::ApplyClientSize() {
-  if (shared_->destroyed) return;
+void TopWindow::ApplyClientSize() {
+  if (state_->destroyed) return;
   if (resizable_) {
     // The user may make a sizable window smaller than its design.
     gtk_widget_set_size_request(layout_, 1, 1);
@@ -395,9 +410,9 @@ void GtkWindowImpl::ApplyClientSize() {
   }
 }
 
-bool GtkWindowImpl::SetOuterWidth(int twips) {
-  if (closed_ || shared_->destroyed || SizeLocked()) return false;
-  const int px = Px(twips - spec_.frameWidth);
+bool TopWindow::SetOuterWidth(int twips) {
+  if (closed_ || state_->destroyed || SizeLocked()) return false;
+  const int px = TwipsToPixels(twips - spec_.frameWidth);
   if (px < 1) return false;
   if (px == clientWidth_) return true;
   clientWidth_ = px;
@@ -405,9 +420,9 @@ bool GtkWindowImpl::SetOuterWidth(int twips) {
   return true;
 }
 
-bool GtkWindowImpl::SetOuterHeight(int twips) {
-  if (closed_ || shared_->destroyed || SizeLocked()) return false;
-  const int px = Px(twips - spec_.frameHeight);
+bool TopWindow::SetOuterHeight(int twips) {
+  if (closed_ || state_->destroyed || SizeLocked()) return false;
+  const int px = TwipsToPixels(twips - spec_.frameHeight);
   if (px < 1) return false;
   if (px == clientHeight_) return true;
   clientHeight_ = px;
@@ -415,19 +430,19 @@ bool GtkWindowImpl::SetOuterHeight(int twips) {
   return true;
 }
 
-void GtkWindowImpl::QueueResize() {
+void TopWindow::QueueResize() {
   if (resizeQueued_) return;
   resizeQueued_ = true;
   RunWhenIdle(alive_, [this] {
     resizeQueued_ = false;
     if (closed_) return;
     std::function<void()> handler = onResize;
-    if (handler) RunHandler(shared_, handler);
+    if (handler) RunHandler(state_, handler);
   });
 }
 
-void GtkWindowImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data) {
-  auto* self = static_cast<GtkWindowImpl*>(data);
+void TopWindow::OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data) {
+  auto* self = static_cast<TopWindow*>(data);
   if (allocation->width == self->allocatedWidth_ && allocation->height == self->allocatedHeight_)
     return;
   self->allocatedWidth_ = allocation->width;
@@ -437,17 +452,17 @@ void GtkWindowImpl::OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointe
   self->QueueResize();
 }
 
-gboolean GtkWindowImpl::OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
-  auto* self = static_cast<GtkWindowImpl*>(data);
-  self->state_ = event->new_window_state;
+gboolean TopWindow::OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
+  auto* self = static_cast<TopWindow*>(data);
+  self->managerState_ = event->new_window_state;
   if (event->changed_mask &
       (GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_MAXIMIZED | GDK_WINDOW_STATE_FULLSCREEN))
     self->QueueResize();
   return FALSE;
 }
 
-void GtkWindowImpl::OnRealize(GtkWidget* widget, gpointer data) {
-  auto* self = static_cast<GtkWindowImpl*>(data);
+void TopWindow::OnRealize(GtkWidget* widget, gpointer data) {
+  auto* self = static_cast<TopWindow*>(data);
   // The frame's buttons, as far as the window manager honours the hints.
   int functions = GDK_FUNC_MOVE | GDK_FUNC_CLOSE;
   if (self->resizable_) functions |= GDK_FUNC_RESIZE;
@@ -457,8 +472,8 @@ void GtkWindowImpl::OnRealize(GtkWidget* widget, gpointer data) {
   gdk_window_set_functions(gtk_widget_get_window(widget), GdkWMFunction(functions));
 }
 
-gboolean GtkWindowImpl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
-  auto* self = static_cast<GtkWindowImpl*>(data);
+gboolean TopWindow::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
+  auto* self = static_cast<TopWindow*>(data);
   if (!gtk_cairo_should_draw_window(cr, gtk_layout_get_bin_window(GTK_LAYOUT(widget))))
     return FALSE;
   SetSourceRgb(cr, self->spec_.backgroundColor == kDefaultColor ? kFaceColor
@@ -471,12 +486,12 @@ gboolean GtkWindowImpl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
   return TRUE;
 }
 
-gboolean GtkWindowImpl::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
-  auto* self = static_cast<GtkWindowImpl*>(data);
+gboolean TopWindow::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+  auto* self = static_cast<TopWindow*>(data);
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
   // The keys of the page shown: the first browser the user sees takes them.
   bool taken = false;
-  RunHandler(std::shared_ptr<WindowShared>(self->shared_), [&] {
+  RunHandler(std::shared_ptr<WindowState>(self->state_), [&] {
     for (auto& control : self->controls_)
       if ((taken = control->TakePageKey(event))) break;
   });
@@ -486,12 +501,12 @@ gboolean GtkWindowImpl::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data
     // The handler may close the window.
     std::function<void()> escape = self->onEscape;
     if (!escape) return FALSE;
-    RunHandler(std::shared_ptr<WindowShared>(self->shared_), escape);
+    RunHandler(std::shared_ptr<WindowState>(self->state_), escape);
     return TRUE;
   }
   if (event->keyval == GDK_KEY_Home && modifiers == GDK_MOD1_MASK && self->onGoHome) {
     std::function<void()> home = self->onGoHome;
-    RunHandler(std::shared_ptr<WindowShared>(self->shared_), home);
+    RunHandler(std::shared_ptr<WindowState>(self->state_), home);
     return TRUE;
   }
   if (!(event->state & GDK_MOD1_MASK)) return FALSE;
@@ -507,13 +522,13 @@ gboolean GtkWindowImpl::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data
 
 }  // namespace
 
-std::unique_ptr<IWindow> GtkUiFactory::CreateWindow(const WindowSpec& design) {
-  return std::make_unique<GtkWindowImpl>(design);
+std::unique_ptr<IWindow> WindowFactory::CreateWindow(const WindowSpec& spec) {
+  return std::make_unique<TopWindow>(spec);
 }
 
-int CountOpenWindows() {
+int OpenWindowCount() {
   int count = 0;
-  for (GtkWindowImpl* w : Registry())
+  for (TopWindow* w : Registry())
     if (w->IsOpen()) ++count;
   return count;
 }
@@ -528,8 +543,8 @@ GtkWindow* CurrentParentWindow() {
   }
   g_list_free(toplevels);
   if (active) return active;
-  GtkWindowImpl* best = nullptr;
-  for (GtkWindowImpl* w : Registry()) {
+  TopWindow* best = nullptr;
+  for (TopWindow* w : Registry()) {
     if (!w->IsOpen() || !w->Native()) continue;
     if (!best || (w->Modal() && !best->Modal()) ||
         (w->Modal() == best->Modal() && w->ShownAt() >= best->ShownAt()))
@@ -539,18 +554,18 @@ GtkWindow* CurrentParentWindow() {
 }
 
 GtkWidget* NativeWindowOf(IWindow* window) {
-  auto* impl = dynamic_cast<GtkWindowImpl*>(window);
+  auto* impl = dynamic_cast<TopWindow*>(window);
   return impl ? impl->Native() : nullptr;
 }
 
 GtkWidget* NativeClientAreaOf(IWindow* window) {
-  auto* impl = dynamic_cast<GtkWindowImpl*>(window);
+  auto* impl = dynamic_cast<TopWindow*>(window);
   return impl ? impl->Client() : nullptr;
 }
 
 GtkWidget* NativeControlOf(IWindow* window, const std::string& controlName) {
-  auto* impl = dynamic_cast<GtkWindowImpl*>(window);
+  auto* impl = dynamic_cast<TopWindow*>(window);
   return impl ? impl->ControlWidget(controlName) : nullptr;
 }
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk

@@ -1,14 +1,14 @@
-#include "platform/gtk_dialogs.h"
+#include "platform/dialogs.h"
 
 #include <gtk/gtk.h>
 
 #include <string>
 
 #include "build_config.h"
-#include "platform/gtk_internal.h"
-#include "platform/gtk_window.h"
+#include "platform/page_writes.h"
+#include "platform/top_window.h"
 
-namespace lumaro {
+namespace lumaro::gtk {
 
 namespace {
 
@@ -69,8 +69,8 @@ void SetContent(GtkWidget* dialog, GtkWidget* image, GtkWidget* body) {
 
 }  // namespace
 
-MsgResult GtkDialogs::MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
-                                 MsgButtons buttons) {
+MsgResult Dialogs::MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
+                              MsgButtons buttons) {
   GtkWidget* dialog = NewDialog(title);
   GtkWidget* image = nullptr;
   // GTK 3 draws no icon for a message type; the box shows the picture itself.
@@ -97,7 +97,7 @@ MsgResult GtkDialogs::MessageBox(const std::string& text, const std::string& tit
       GTK_DIALOG(dialog), buttons == MsgButtons::YesNo ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
   if (defaultButton) gtk_widget_grab_focus(defaultButton);
 
-  gtkp::FlushPageWrites();  // the page shows what the handler wrote while the box waits
+  FlushPageWrites();  // the page shows what the handler wrote while the box waits
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
   gtk_widget_destroy(dialog);
   if (buttons == MsgButtons::Ok) return MsgResult::Ok;
@@ -105,8 +105,8 @@ MsgResult GtkDialogs::MessageBox(const std::string& text, const std::string& tit
   return response == GTK_RESPONSE_YES ? MsgResult::Yes : MsgResult::No;
 }
 
-std::optional<std::string> GtkDialogs::InputBox(const std::string& prompt, const std::string& title,
-                                                const std::string& defaultText) {
+std::optional<std::string> Dialogs::InputBox(const std::string& prompt, const std::string& title,
+                                             const std::string& defaultText) {
   GtkWidget* dialog = NewDialog(title);
   GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 8);
   GtkWidget* label = gtk_label_new(prompt.c_str());
@@ -127,7 +127,7 @@ std::optional<std::string> GtkDialogs::InputBox(const std::string& prompt, const
   gtk_widget_grab_focus(entry);
   gtk_editable_select_region(GTK_EDITABLE(entry), 0, -1);
 
-  gtkp::FlushPageWrites();  // the page shows what the handler wrote while the box waits
+  FlushPageWrites();  // the page shows what the handler wrote while the box waits
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
   std::optional<std::string> result;
   if (response == GTK_RESPONSE_OK) result = std::string(gtk_entry_get_text(GTK_ENTRY(entry)));
@@ -135,4 +135,4 @@ std::optional<std::string> GtkDialogs::InputBox(const std::string& prompt, const
   return result;
 }
 
-}  // namespace lumaro
+}  // namespace lumaro::gtk
