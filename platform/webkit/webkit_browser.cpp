@@ -14,7 +14,6 @@
 #include "platform/shutting_down.h"
 #include "platform/twips.h"
 #include "platform/web_text/browser_address.h"
-#include "platform/web_text/form_body.h"
 #include "platform/webkit/page_scripts.h"
 #include "platform/webkit/popup_window.h"
 #include "platform/webkit/web_context.h"
@@ -25,9 +24,6 @@ namespace {
 
 constexpr const char* kWorld = "lumaro";
 constexpr const char* kChannel = "lumaro";
-// A report of a click or submission older than this belongs to no navigation.
-constexpr gint64 kReportLifetimeUs = 10 * G_USEC_PER_SEC;
-constexpr size_t kMaxReports = 16;
 // Longest wait for a page to take in a key or a click before the next one
 // is handed to it.
 constexpr guint kCatchUpLimitMs = 1000;
@@ -44,10 +40,6 @@ std::string Property(JSCValue* object, const char* name) {
   return text;
 }
 
-std::string WithoutFragment(const std::string& url) { return url.substr(0, url.find('#')); }
-std::string WithoutQuery(const std::string& url) {
-  return WithoutFragment(url).substr(0, WithoutFragment(url).find('?'));
-}
 
 void WaitBriefly(double seconds) {
   GSource* timeout = g_timeout_source_new(guint(std::max(1.0, seconds * 1000)));
@@ -179,7 +171,7 @@ void WebkitBrowser::InstallView(WebKitWebView* view) {
 
 void WebkitBrowser::RemoveView() {
   viewSignals_.DisconnectAll();
-  reports_.clear();
+  reports_.Clear();
   loadFailed_ = false;
   if (content_) {
     webkit_user_content_manager_unregister_script_message_handler_in_world(content_, kChannel,
@@ -398,33 +390,6 @@ std::string WebkitBrowser::Evaluate(const std::string& script, double timeoutSec
 
 // --------------------------------------------------------------- events
 
-std::string WebkitBrowser::PostTextFor(const std::string& uri, const std::string& method) {
-  const gint64 now = g_get_monotonic_time();
-  while (!reports_.empty() && now - reports_.front().time > kReportLifetimeUs) reports_.pop_front();
-
-  // The newest report that this navigation answers.
-  for (auto it = reports_.rbegin(); it != reports_.rend(); ++it) {
-    const NavigationReport& report = *it;
-    bool match;
-    if (!report.form) {
-      match = method == "GET" && WithoutFragment(report.url) == WithoutFragment(uri);
-    } else if (report.method == "POST") {
-      match = method == "POST" && WithoutFragment(report.url) == WithoutFragment(uri);
-    } else {
-      // A GET form replaces the action's query with its fields.
-      match = method == "GET" && WithoutQuery(report.url) == WithoutQuery(uri);
-    }
-    if (!match) continue;
-    // The fields are sent as urlencoded text; only a post carries them as
-    // its body.
-    std::string body;
-    if (report.form && method == "POST") body = EncodeFormBody(report.fields, report.charset);
-    reports_.erase(std::next(it).base());
-    return body;
-  }
-  return {};
-}
-
 void WebkitBrowser::Raise(std::function<void()> event) {
   DispatchGate::Get().Raise(window_->gate, std::move(event));
 }
@@ -480,7 +445,7 @@ gboolean WebkitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision
       navType == WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED)
     args->postText = post ? self->lastPostText_ : "";
   else
-    args->postText = self->PostTextFor(args->url, method ? method : "GET");
+    args->postText = self->reports_.TakeBody(args->url, method ? method : "GET", g_get_monotonic_time());
 
   // The decision is held until the handler has decided; the handler may
   // run modal windows and read the page first, and it may wait for a
@@ -557,7 +522,7 @@ void WebkitBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
   auto* self = static_cast<WebkitBrowser*>(data);
   if (event == WEBKIT_LOAD_COMMITTED) {
     // Reports made on the old page can no longer be answered.
-    self->reports_.clear();
+    self->reports_.Clear();
   } else if (event == WEBKIT_LOAD_FINISHED) {
     if (self->loadFailed_) {
       self->loadFailed_ = false;
@@ -638,9 +603,7 @@ void WebkitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptR
       }
     }
     if (fields) g_object_unref(fields);
-    report.time = g_get_monotonic_time();
-    self->reports_.push_back(std::move(report));
-    while (self->reports_.size() > kMaxReports) self->reports_.pop_front();
+    self->reports_.Add(std::move(report), g_get_monotonic_time());
   } else if (kind == "frameload") {
     self->RaiseDocumentComplete(Property(message, "url"));
   } else if (kind == "click") {

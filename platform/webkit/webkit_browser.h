@@ -20,17 +20,16 @@
 
 #include <webkit2/webkit2.h>
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/ui.h"
 #include "platform/alive_token.h"
 #include "platform/control_base.h"
 #include "platform/signal_connections.h"
+#include "platform/web_text/navigation_reports.h"
 #include "platform/webkit/find_bar.h"
 #include "platform/window_state.h"
 
@@ -115,23 +114,10 @@ class WebkitBrowser : public ControlBase<IBrowser> {
   void RaiseDownloadSaved(const std::string& path);
 
  private:
-  // A link click or form submission the page reported, waiting for the
-  // navigation it causes.
-  struct NavigationReport {
-    std::string url, method;
-    bool form = false;
-    std::vector<std::pair<std::string, std::string>> fields;
-    std::string charset;
-    gint64 time = 0;
-  };
-
   WebKitWebView* NewView(WebKitWebView* relatedTo);
   void InstallView(WebKitWebView* view);
   void RemoveView();
 
-  // The form body a navigation carries ("" for none): that of the report
-  // it answers.
-  std::string PostTextFor(const std::string& uri, const std::string& method);
   // Makes sure the page has taken in the input handed to it.
   static void CatchUp(GtkWidget* widget, uint64_t token);
 
@@ -171,7 +157,7 @@ class WebkitBrowser : public ControlBase<IBrowser> {
   // page that may follow does).
   bool loadFailed_ = false;
   // The reports that wait for their navigation, oldest first.
-  std::deque<NavigationReport> reports_;
+  NavigationReports reports_;
   AliveToken alive_ = NewAliveToken();
 };
 
