@@ -9,7 +9,7 @@ DispatchGate& DispatchGate::Get() {
   return *gate;
 }
 
-DispatchGate::WindowRef DispatchGate::NewWindow() { return std::make_shared<WindowState>(); }
+DispatchGate::WindowRef DispatchGate::NewWindow() { return std::make_shared<HandlerCount>(); }
 
 DispatchGate::PageCall::PageCall() { ++Get().pageCalls_; }
 
@@ -31,7 +31,7 @@ DispatchGate::HandlerScope::~HandlerScope() {
 
 bool DispatchGate::Running(const WindowRef& window) { return window && window->running > 0; }
 
-bool DispatchGate::EventsQueuedFor(const WindowState* window) const {
+bool DispatchGate::EventsQueuedFor(const HandlerCount* window) const {
   for (const Item& item : items_)
     if (item.kind == Kind::Event && item.window.get() == window) return true;
   return false;

@@ -35,9 +35,9 @@ class DispatchGate {
   DispatchGate(const DispatchGate&) = delete;
   DispatchGate& operator=(const DispatchGate&) = delete;
 
-  // Per-window state: how many of its handlers are on the stack.
-  struct WindowState;
-  using WindowRef = std::shared_ptr<WindowState>;
+  // How many handlers of one window are on the stack.
+  struct HandlerCount;
+  using WindowRef = std::shared_ptr<HandlerCount>;
   static WindowRef NewWindow();
 
   // ---------------------------------------------------------------- scopes
@@ -124,7 +124,7 @@ class DispatchGate {
     std::shared_ptr<void> object;
   };
   bool Due(const Item& item) const;
-  bool EventsQueuedFor(const WindowState* window) const;
+  bool EventsQueuedFor(const HandlerCount* window) const;
   void Wake();
   bool FreeRetired();
 
@@ -137,7 +137,7 @@ class DispatchGate {
   std::function<void()> wake_;
 };
 
-struct DispatchGate::WindowState {
+struct DispatchGate::HandlerCount {
   int running = 0;
 };
 
