@@ -112,14 +112,7 @@ class MissingBrowser : public BrowserControl {
   bool GoBack() override { return false; }
   bool GoForward() override { return false; }
   void Refresh() override {}
-  void Move(const Rect& twips) override {
-    if (twips.width < 0 || twips.height < 0 || !Live()) return;
-    GtkWidget* parent = gtk_widget_get_parent(widget_);
-    if (parent && GTK_IS_LAYOUT(parent))
-      gtk_layout_move(GTK_LAYOUT(parent), widget_, TwipsToPixels(twips.left),
-                      TwipsToPixels(twips.top));
-    gtk_widget_set_size_request(widget_, TwipsToPixels(twips.width), TwipsToPixels(twips.height));
-  }
+  void Move(const Rect& twips) override { PlaceWidget(twips); }
   std::string LocationUrl() override { return ""; }
   IDocument& Document() override { return document_; }
 

@@ -14,6 +14,7 @@
 #include "platform/native_control.h"
 #include "platform/shutting_down.h"
 #include "platform/signal_connections.h"
+#include "platform/twips.h"
 #include "platform/window_state.h"
 
 namespace lumaro::gtk {
@@ -54,6 +55,17 @@ class ControlBase : public Interface, public NativeControl {
   // common style.
   void AdoptWidget(GtkWidget* widget, const std::string& accessibleName, AtkRole role);
   bool Live() const { return widget_ && !window_->destroyed; }
+  // Places the widget at `twips` in the layout that holds it. A negative
+  // size is refused as a whole: the control stays as it was.
+  void PlaceWidget(const Rect& twips) {
+    if (twips.width < 0 || twips.height < 0 || !Live()) return;
+    GtkWidget* parent = gtk_widget_get_parent(widget_);
+    if (parent && GTK_IS_LAYOUT(parent))
+      gtk_layout_move(GTK_LAYOUT(parent), widget_, TwipsToPixels(twips.left),
+                      TwipsToPixels(twips.top));
+    gtk_widget_set_size_request(widget_, TwipsToPixels(twips.width),
+                                TwipsToPixels(twips.height));
+  }
 
   std::string name_;
   ControlStyle style_;

@@ -314,15 +314,7 @@ void WebkitBrowser::Refresh() {
   webkit_web_view_reload(view_);
 }
 
-void WebkitBrowser::Move(const Rect& twips) {
-  // A negative size is refused as a whole; the browser stays as it was.
-  if (twips.width < 0 || twips.height < 0 || !Live()) return;
-  GtkWidget* parent = gtk_widget_get_parent(widget_);
-  if (parent && GTK_IS_LAYOUT(parent))
-    gtk_layout_move(GTK_LAYOUT(parent), widget_, TwipsToPixels(twips.left),
-                    TwipsToPixels(twips.top));
-  gtk_widget_set_size_request(widget_, TwipsToPixels(twips.width), TwipsToPixels(twips.height));
-}
+void WebkitBrowser::Move(const Rect& twips) { PlaceWidget(twips); }
 
 std::string WebkitBrowser::LocationUrl() {
   if (!Live() || !view_) return {};
