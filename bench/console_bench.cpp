@@ -24,6 +24,7 @@
 
 #include "build_config.h"
 #include "e2e/desktop_driver.h"
+#include "e2e/window_points.h"
 #include "stand_in.h"
 #include "window_timer.h"
 
@@ -34,8 +35,9 @@ namespace {
 using namespace std::chrono_literals;
 
 // Where the login window's boxes and button are, in its client area.
-constexpr int kUserX = 200, kUserY = 398, kPassX = 200, kPassY = 445;
-constexpr int kButtonX = 215, kButtonY = 506;
+const e2e::PixelPoint kUser = e2e::LoginPoint("txtuser");
+const e2e::PixelPoint kPass = e2e::LoginPoint("txtpass");
+const e2e::PixelPoint kButton = e2e::LoginPoint("cmdLogin");
 
 long long NowMicros() {
   timespec ts{};
@@ -152,13 +154,13 @@ Run Client() {
       // The user reads the window before signing in; the program loads its
       // browser meanwhile.
       std::this_thread::sleep_for(1s);
-      e2e::ClickAt(login, kUserX, kUserY);
+      e2e::ClickAt(login, kUser.x, kUser.y);
       e2e::TypeText("demo");
-      e2e::ClickAt(login, kPassX, kPassY);
+      e2e::ClickAt(login, kPass.x, kPass.y);
       e2e::TypeText("demo123");
       std::this_thread::sleep_for(700ms);
       long long clicked = NowMicros();
-      e2e::ClickAt(login, kButtonX, kButtonY);
+      e2e::ClickAt(login, kButton.x, kButton.y);
       if (auto loaded = WaitForLoad(trace, "Default.asp", 30)) {
         run.seconds = (*loaded - clicked) / 1e6;
         std::this_thread::sleep_for(2s);

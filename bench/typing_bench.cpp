@@ -20,6 +20,7 @@
 
 #include "build_config.h"
 #include "e2e/desktop_driver.h"
+#include "e2e/window_points.h"
 #include "stand_in.h"
 #include "window_timer.h"
 
@@ -36,10 +37,11 @@ using namespace std::chrono_literals;
 
 // The login window's boxes and button, the console's recharge menu entry and
 // its browser, in client pixels.
-constexpr int kUserX = 200, kUserY = 398, kPassX = 200, kPassY = 445;
-constexpr int kButtonX = 215, kButtonY = 506;
-constexpr int kRechargeX = (930 + 360) / 15, kRechargeY = (3750 + 120) / 15;
-constexpr int kWebX = 201, kWebY = 146;
+const e2e::PixelPoint kUser = e2e::LoginPoint("txtuser");
+const e2e::PixelPoint kPass = e2e::LoginPoint("txtpass");
+const e2e::PixelPoint kButton = e2e::LoginPoint("cmdLogin");
+const e2e::PixelPoint kRecharge = e2e::kMenuRecharge.At();
+const lumaro::PixelPoint kWeb = lumaro::CornerInPixels(lumaro::frmAdminDesign(), "web");
 // The recharge page's choice, in page pixels.
 constexpr int kChoiceX = 128, kChoiceY = 66;
 constexpr int kKeys = 40;
@@ -131,25 +133,25 @@ std::optional<double> Client(Display* display, lumaro::service::StandInService& 
     client.Start();
     std::string login = e2e::WaitForWindow("^登录V6\\.0$", 20);
     if (!login.empty()) {
-      e2e::ClickAt(login, kUserX, kUserY);
+      e2e::ClickAt(login, kUser.x, kUser.y);
       e2e::TypeText("demo");
-      e2e::ClickAt(login, kPassX, kPassY);
+      e2e::ClickAt(login, kPass.x, kPass.y);
       e2e::TypeText("demo123");
-      e2e::ClickAt(login, kButtonX, kButtonY);
+      e2e::ClickAt(login, kButton.x, kButton.y);
       std::string console = e2e::WaitForWindow("^LumaroV6\\.0$", 20);
       if (!console.empty() && WaitForLine(trace, "Default.asp", 1, 20)) {
-        e2e::ClickAt(console, kRechargeX, kRechargeY);
+        e2e::ClickAt(console, kRecharge.x, kRecharge.y);
         WaitForLine(trace, "pay.asp", 1, 20);
         std::this_thread::sleep_for(500ms);
         // The paid term (Down on the choice, then a click on it, which the
         // console answers by showing the amount's block), then the amount.
-        e2e::ClickAt(console, kWebX + 3, kWebY + 3);
+        e2e::ClickAt(console, kWeb.x + 3, kWeb.y + 3);
         std::this_thread::sleep_for(300ms);
         e2e::PressKey("Tab");
         e2e::PressKey("Down");
         std::this_thread::sleep_for(1s);
         e2e::RunCommand({"xdotool", "mousemove", "1279", "1023"});
-        e2e::ClickAt(console, kWebX + kChoiceX, kWebY + kChoiceY);
+        e2e::ClickAt(console, kWeb.x + kChoiceX, kWeb.y + kChoiceY);
         std::this_thread::sleep_for(500ms);
         e2e::PressKey("Escape");
         std::this_thread::sleep_for(1s);

@@ -32,6 +32,12 @@ PixelPoint CentreInPixels(const WindowDesign& design, const std::string& name) {
           int(std::lround((r.top + r.height / 2.0) / kTwipsPerPixel))};
 }
 
+PixelPoint CornerInPixels(const WindowDesign& design, const std::string& name) {
+  Rect r = design.ClientRect(name);
+  return {int(std::lround(r.left / double(kTwipsPerPixel))),
+          int(std::lround(r.top / double(kTwipsPerPixel)))};
+}
+
 void* DesignedControls::Find(const std::string& name, ControlKind kind) const {
   auto it = controls_.find(name);
   bool matches = it != controls_.end() &&

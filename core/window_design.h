@@ -53,6 +53,8 @@ struct PixelPoint {
 
 // The centre of the named control in the window's client area, in pixels.
 PixelPoint CentreInPixels(const WindowDesign& design, const std::string& name);
+// Its top left corner in the client area, in pixels.
+PixelPoint CornerInPixels(const WindowDesign& design, const std::string& name);
 
 // The controls and timers a window was given from its design, by name.
 // Each getter throws std::logic_error when the design has no control of
