@@ -96,6 +96,14 @@ bool OpenMenuPage(lumaro::service::StandInService& service, const std::string& c
   return service.WaitForMarkers("load", entry.page, before + 1, 15);
 }
 
+SiteList OpenSiteList(lumaro::service::StandInService& service, ClientProcess& client) {
+  SiteList list;
+  list.console = OpenConsole(service, client, "demo", "demo123");
+  if (list.console.empty() || !OpenMenuPage(service, list.console, kMenuSites)) return list;
+  list.app = AccessibleApp(client);
+  return list;
+}
+
 bool ConsoleTakesClicks(lumaro::service::StandInService& service, const std::string& console,
                         const std::string& page) {
   // Both consoles have their 刷新 hot spot in the same place.

@@ -52,6 +52,15 @@ std::string OpenConsole(lumaro::service::StandInService& service, ClientProcess&
 std::string OpenAgentConsole(lumaro::service::StandInService& service, ClientProcess& client,
                              const std::string& user, const std::string& password);
 
+// Starts `client`, signs in as "demo" and opens the member console's site
+// list (网站访客): the console's window id and the program's accessible
+// application; `app` is empty when any of the steps failed.
+struct SiteList {
+  std::string console;
+  Node app;
+};
+SiteList OpenSiteList(lumaro::service::StandInService& service, ClientProcess& client);
+
 // Clicks a menu entry and waits until the page it loads has loaded.
 bool OpenMenuPage(lumaro::service::StandInService& service, const std::string& console,
                   MenuEntry entry);

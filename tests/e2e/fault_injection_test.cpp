@@ -432,11 +432,8 @@ TEST_F(FaultInjection, ATenMegabyteAnswerPageIsShownWhileTheWindowGoesOnTakingTy
 
 TEST_F(FaultInjection, CheckerStaysLiveThroughHeldAndFailedRequestsAndSucceedsOnceAnswered) {
   auto& client = NewClient();
-  std::string console = OpenConsole(Service(), client, "demo", "demo123");
-  ASSERT_FALSE(console.empty()) << "no member console";
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
-  Node app = AccessibleApp(client);
-  ASSERT_TRUE(app);
+  auto [console, app] = OpenSiteList(Service(), client);
+  ASSERT_TRUE(app) << "no site list in the member console";
 
   // A poll held by the service: the bar runs on meanwhile, and the close box
   // closes the window in the middle of the wait.

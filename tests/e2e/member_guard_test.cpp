@@ -13,11 +13,8 @@ Node SiteLink(const Node& app, const std::string& caption, const std::string& pa
 
 TEST_F(EndToEnd, SiteFormIsRefusedFieldByFieldUntilItIsValid) {
   auto& client = NewClient();
-  std::string console = OpenConsole(Service(), client, "demo", "demo123");
-  ASSERT_FALSE(console.empty()) << "no member console";
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
-  Node app = AccessibleApp(client);
-  ASSERT_TRUE(app);
+  auto [console, app] = OpenSiteList(Service(), client);
+  ASSERT_TRUE(app) << "no site list in the member console";
   Node name = WaitForPageElement(app, ATSPI_ROLE_ENTRY, "网站名称：");
   Node address = WaitForPageElement(app, ATSPI_ROLE_ENTRY, "网站网址：");
   ASSERT_TRUE(name && address) << a11y::Dump(app);
@@ -65,11 +62,8 @@ TEST_F(EndToEnd, SiteFormIsRefusedFieldByFieldUntilItIsValid) {
 
 TEST_F(EndToEnd, DeleteAsksFirstAndRankUpdatesAndReviewsNeverLeave) {
   auto& client = NewClient();
-  std::string console = OpenConsole(Service(), client, "demo", "demo123");
-  ASSERT_FALSE(console.empty()) << "no member console";
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
-  Node app = AccessibleApp(client);
-  ASSERT_TRUE(app);
+  auto [console, app] = OpenSiteList(Service(), client);
+  ASSERT_TRUE(app) << "no site list in the member console";
 
   // Declined with Escape (no answer counts as No), then with No itself.
   Node remove = SiteLink(app, "删除", "delnet.asp");

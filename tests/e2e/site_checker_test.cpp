@@ -27,11 +27,8 @@ std::vector<std::string> PolledSites(const std::vector<lumaro::service::Recorded
 
 TEST_F(EndToEnd, CheckLinkRunsTheCheckerToSuccessAndTheLinkItselfNeverLeaves) {
   auto& client = NewClient();
-  std::string console = OpenConsole(Service(), client, "demo", "demo123");
-  ASSERT_FALSE(console.empty()) << "no member console";
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
-  Node app = AccessibleApp(client);
-  ASSERT_TRUE(app);
+  auto [console, app] = OpenSiteList(Service(), client);
+  ASSERT_TRUE(app) << "no site list in the member console";
 
   ASSERT_TRUE(PressOn(console, CheckLink(app, "101")));
   std::string checker = WaitForWindow(kCheckerTitle, 10);
@@ -64,11 +61,8 @@ TEST_F(EndToEnd, CheckLinkRunsTheCheckerToSuccessAndTheLinkItselfNeverLeaves) {
 
 TEST_F(EndToEnd, StopDuringAWaitingPollClosesTheCheckerWithoutAMessage) {
   auto& client = NewClient();
-  std::string console = OpenConsole(Service(), client, "demo", "demo123");
-  ASSERT_FALSE(console.empty()) << "no member console";
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
-  Node app = AccessibleApp(client);
-  ASSERT_TRUE(app);
+  auto [console, app] = OpenSiteList(Service(), client);
+  ASSERT_TRUE(app) << "no site list in the member console";
 
   // The service holds its answer to the poll until the fault is lifted.
   Fault hold;
@@ -107,11 +101,8 @@ TEST_F(EndToEnd, StopDuringAWaitingPollClosesTheCheckerWithoutAMessage) {
 
 TEST_F(EndToEnd, WithoutTheSiteAddressTheCheckerPollsQuietlyUntilItsCloseBox) {
   auto& client = NewClient();
-  std::string console = OpenConsole(Service(), client, "demo", "demo123");
-  ASSERT_FALSE(console.empty()) << "no member console";
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
-  Node app = AccessibleApp(client);
-  ASSERT_TRUE(app);
+  auto [console, app] = OpenSiteList(Service(), client);
+  ASSERT_TRUE(app) << "no site list in the member console";
 
   // An empty answer: no address to load. (A failed request would hand the
   // browser "ERROR" as an address, a host name looked up on the network.)
@@ -150,11 +141,8 @@ TEST_F(EndToEnd, ASecondCheckLinkDuringTheFirstCheckersAddressWaitLeavesItPollin
   broken.status = 500;
   Service().SetFault("count.asp", broken);
   auto& client = NewClient();
-  std::string console = OpenConsole(Service(), client, "demo", "demo123");
-  ASSERT_FALSE(console.empty()) << "no member console";
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
-  Node app = AccessibleApp(client);
-  ASSERT_TRUE(app);
+  auto [console, app] = OpenSiteList(Service(), client);
+  ASSERT_TRUE(app) << "no site list in the member console";
 
   Fault hold;
   hold.kind = Fault::Silence;

@@ -136,11 +136,8 @@ TEST_F(EndToEnd, AChatPageThatNeverClosesItselfGivesWayToEscape) {
   hold.kind = lumaro::service::Fault::Silence;
   Service().SetFault("msgrd", hold);
   auto& client = NewClient();
-  std::string console = OpenConsole(Service(), client, "demo", "demo123");
-  ASSERT_FALSE(console.empty()) << "no member console";
-  ASSERT_TRUE(OpenMenuPage(Service(), console, kMenuSites));
-  Node app = AccessibleApp(client);
-  ASSERT_TRUE(app);
+  auto [console, app] = OpenSiteList(Service(), client);
+  ASSERT_TRUE(app) << "no site list in the member console";
   ASSERT_TRUE(PressOn(console, VisitorLink(app)));
   std::string viewer = WaitForWindow(kVisitorTitle, 10);
   ASSERT_FALSE(viewer.empty()) << "no visitor viewer";
