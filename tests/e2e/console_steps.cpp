@@ -96,6 +96,18 @@ bool OpenMenuPage(lumaro::service::StandInService& service, const std::string& c
   return service.WaitForMarkers("load", entry.page, before + 1, 15);
 }
 
+void FillRegistration(const std::string& reg, const Applicant& a) {
+  const std::pair<const char*, const std::string*> boxes[] = {
+      {"txtuser", &a.user}, {"txtEmail", &a.email},   {"txtpass", &a.password},
+      {"txtPASS2", &a.password}, {"txtQQ", &a.qq}, {"txtMobile", &a.mobile},
+      {"txtMan", &a.man},
+  };
+  for (const auto& [box, text] : boxes) {
+    Click(reg, RegistrationPoint(box));
+    TypeText(*text);
+  }
+}
+
 SiteList OpenSiteList(lumaro::service::StandInService& service, ClientProcess& client) {
   SiteList list;
   list.console = OpenConsole(service, client, "demo", "demo123");

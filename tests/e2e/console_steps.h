@@ -52,6 +52,14 @@ std::string OpenConsole(lumaro::service::StandInService& service, ClientProcess&
 std::string OpenAgentConsole(lumaro::service::StandInService& service, ClientProcess& client,
                              const std::string& user, const std::string& password);
 
+// What an applicant types into the registration window.
+struct Applicant {
+  std::string user, email, password, qq, mobile, man;
+};
+// Clicks each box of the registration window `reg` in turn and types the
+// applicant's text into it (the password twice).
+void FillRegistration(const std::string& reg, const Applicant& a);
+
 // Starts `client`, signs in as "demo" and opens the member console's site
 // list (网站访客): the console's window id and the program's accessible
 // application; `app` is empty when any of the steps failed.

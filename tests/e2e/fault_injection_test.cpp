@@ -48,24 +48,13 @@ const Trouble kEmpty = With("empty body", Fault::EmptyBody);
 const Trouble kHuge = With("10 MB body", Fault::Huge, kTenMegabytes);
 const Trouble kVast = With("400 MB body", Fault::Huge, size_t(400) << 20);
 
-// The registration window's boxes and its 注册 button.
-const PixelPoint kRegUser = RegistrationPoint("txtuser");
-const PixelPoint kRegEmail = RegistrationPoint("txtEmail");
-const PixelPoint kRegPass = RegistrationPoint("txtpass");
-const PixelPoint kRegPass2 = RegistrationPoint("txtPASS2");
-const PixelPoint kRegQQ = RegistrationPoint("txtQQ");
-const PixelPoint kRegMobile = RegistrationPoint("txtMobile");
-const PixelPoint kRegMan = RegistrationPoint("txtMan");
+// The registration window's 注册 button.
 const PixelPoint kRegister = RegistrationPoint("cmdOk");
 
 // The first site's check link on the site list.
 Node CheckLink(const Node& app) {
   return WaitForPageElement(app, ATSPI_ROLE_LINK, "代码检测", 10, "checkcode.asp?id=101");
 }
-
-struct Applicant {
-  std::string user, email, password, qq, mobile, man;
-};
 
 class FaultInjection : public EndToEnd {
  protected:
@@ -84,19 +73,6 @@ class FaultInjection : public EndToEnd {
       stopped_ = false;
     }
     Service().ClearFaults();
-  }
-
-
-  static void Fill(const std::string& reg, const Applicant& a) {
-    const std::pair<PixelPoint, const std::string*> boxes[] = {
-        {kRegUser, &a.user}, {kRegEmail, &a.email}, {kRegPass, &a.password},
-        {kRegPass2, &a.password}, {kRegQQ, &a.qq}, {kRegMobile, &a.mobile},
-        {kRegMan, &a.man},
-    };
-    for (const auto& [at, text] : boxes) {
-      Click(reg, at);
-      TypeText(*text);
-    }
   }
 
   // Starts a client and opens the registration window from its login window;
@@ -259,7 +235,7 @@ TEST_F(FaultInjection, RegistrationGoesOnPastFailedChecksAndKeepsWhatWasTyped) {
   std::string reg = OpenRegistration(client);
   ASSERT_FALSE(reg.empty()) << "no registration window with its form";
   const Applicant a{"Faulty1", "f1@example.cn", "pw1one", "1234567", "13900003333", "Zhao"};
-  Fill(reg, a);
+  FillRegistration(reg, a);
 
   // The availability check fails, which does not stop the registration, and
   // the service's answer page is no success (none of these answers lets the
@@ -318,7 +294,7 @@ TEST_F(FaultInjection, RegistrationRecoversFromALostServiceAFormWithoutItsFields
   std::string reg = OpenRegistration(client);
   ASSERT_FALSE(reg.empty()) << "no registration window with its form";
   const Applicant b{"Faulty2", "f2@example.cn", "pw2two", "7654321", "13900004444", "Qian"};
-  Fill(reg, b);
+  FillRegistration(reg, b);
   // The availability check keeps failing; it never stops the registration.
   const Fault brokenCheck = kStatus500.fault;
 
@@ -389,7 +365,7 @@ TEST_F(FaultInjection, ATenMegabyteAnswerPageIsShownWhileTheWindowGoesOnTakingTy
   std::string reg = OpenRegistration(client);
   ASSERT_FALSE(reg.empty()) << "no registration window with its form";
   const Applicant c{"Faulty3", "f3@example.cn", "pw3three", "2345678", "13900005555", "Sun"};
-  Fill(reg, c);
+  FillRegistration(reg, c);
   Node app = AccessibleApp(client);
   ASSERT_TRUE(app);
   Node name = PageElement(AccessibleWindow(app, "用户注册"), ATSPI_ROLE_TEXT, "姓名");
@@ -402,7 +378,7 @@ TEST_F(FaultInjection, ATenMegabyteAnswerPageIsShownWhileTheWindowGoesOnTakingTy
   ASSERT_TRUE(Service().WaitForRequest("usersave.asp", 10));
 
   // While the answer loads, the name box takes one more letter.
-  Click(reg, kRegMan);
+  Click(reg, RegistrationPoint("txtMan"));
   PressKey("End");
   TypeText("g");
   EXPECT_TRUE(WaitForText(name, c.man + "g")) << "the window did not take the typing";

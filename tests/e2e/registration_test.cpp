@@ -8,15 +8,7 @@
 namespace e2e {
 namespace {
 
-// The registration window's boxes and buttons (the pictures under "注册"
-// and "取消" for the two buttons).
-const PixelPoint kUser = RegistrationPoint("txtuser");
-const PixelPoint kEmail = RegistrationPoint("txtEmail");
-const PixelPoint kPass = RegistrationPoint("txtpass");
-const PixelPoint kPass2 = RegistrationPoint("txtPASS2");
-const PixelPoint kQQ = RegistrationPoint("txtQQ");
-const PixelPoint kMobile = RegistrationPoint("txtMobile");
-const PixelPoint kMan = RegistrationPoint("txtMan");
+// The registration window's buttons (the pictures under "注册" and "取消").
 const PixelPoint kRegister = RegistrationPoint("cmdOk");
 const PixelPoint kCancel = RegistrationPoint("cmdExit");
 
@@ -26,21 +18,6 @@ std::vector<std::string> CheckedNames(const lumaro::service::StandInService& ser
   for (const auto& r : service.Requests())
     if (r.path == "/checkUser.ASP" && r.HasParam("t")) names.push_back(r.Param("USER"));
   return names;
-}
-
-struct Applicant {
-  std::string user, email, password, qq, mobile, man;
-};
-
-void Fill(const std::string& reg, const Applicant& a) {
-  const std::pair<PixelPoint, const std::string*> boxes[] = {
-      {kUser, &a.user},         {kEmail, &a.email}, {kPass, &a.password}, {kPass2, &a.password},
-      {kQQ, &a.qq},             {kMobile, &a.mobile}, {kMan, &a.man},
-  };
-  for (const auto& [at, text] : boxes) {
-    Click(reg, at);
-    TypeText(*text);
-  }
 }
 
 TEST_F(EndToEnd, RegistrationCreatesTheAccountAndTheLoginWindowSignsItIn) {
@@ -62,7 +39,7 @@ TEST_F(EndToEnd, RegistrationCreatesTheAccountAndTheLoginWindowSignsItIn) {
   EXPECT_TRUE(IsShown(kLoginTitle));
 
   const Applicant a{"Newbie7", "newbie7@example.cn", "pw7seven", "7654321", "13900001111", "Li"};
-  Fill(reg, a);
+  FillRegistration(reg, a);
   Screenshot("registration.filled");
   Click(reg, kRegister);
   ASSERT_TRUE(Service().WaitForRequest("checkUser.ASP", 5)) << "no availability check";
@@ -117,7 +94,7 @@ TEST_F(EndToEnd, ATakenNameIsRefusedBeforeAndByTheServiceAndCancelLeavesTheLogin
   ASSERT_TRUE(WaitForLoads("edituser.asp", 1)) << "the form was not loaded";
 
   // A taken name in capitals: the availability check refuses it.
-  Fill(reg, {"DEMO", "d@example.cn", "pw", "1111", "13900002222", ""});
+  FillRegistration(reg, {"DEMO", "d@example.cn", "pw", "1111", "13900002222", ""});
   Click(reg, kRegister);
   ASSERT_TRUE(Service().WaitForRequest("checkUser.ASP", 5));
   std::string notice = WaitForWindow(kNoticeTitle, 10);
@@ -170,7 +147,7 @@ TEST_F(EndToEnd, ABurstOfClicksOnRegisterPostsTheFormOnce) {
   ASSERT_FALSE(reg.empty()) << "no registration window";
   ASSERT_TRUE(WaitForLoads("edituser.asp", 1)) << "the form did not load";
   const Applicant a{"Hasty3", "hasty3@example.cn", "pw3hasty", "3456789", "13900007777", "Zhou"};
-  Fill(reg, a);
+  FillRegistration(reg, a);
 
   // Six clicks 40 ms apart on the register button's caption.
   auto g = Geometry(reg);
