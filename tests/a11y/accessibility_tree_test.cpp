@@ -85,6 +85,44 @@ class AccessibilityTree : public ::testing::Test {
     return console;
   }
 
+  // Signs in through assistive tools and opens the site list with 网站访客:
+  // the console, or an empty node when a step failed.
+  Node OpenSiteListThroughAssistiveTools() {
+    Node console = SignInThroughAssistiveTools();
+    if (!console) return Node();
+    EXPECT_TRUE(FocusableButton(console, "网站访客").Do("click"));
+    EXPECT_TRUE(service_->WaitForRequest("Mananet.asp", 10));
+    return console;
+  }
+
+  // The site checker, opened through the first site's 代码检测 link on the
+  // site list in `console` as the page offers it to assistive tools, with
+  // the service holding its polls (no success message ends the check
+  // early); an empty node when a step failed.
+  Node OpenHeldChecker(const Node& console) {
+    lumaro::service::Fault hold;
+    hold.kind = lumaro::service::Fault::Silence;
+    service_->SetFault("queryFlag.asp", hold);
+    Node link;
+    if (!WaitUntil(
+            [&] {
+              link = Find(console, ATSPI_ROLE_LINK, "代码检测", /*intoPages=*/true);
+              return static_cast<bool>(link);
+            },
+            10)) {
+      ADD_FAILURE() << "the site list has no check link in the tree";
+      return Node();
+    }
+    std::vector<std::string> actions = link.Actions();
+    if (actions.empty() || !link.Do(actions.front())) {
+      ADD_FAILURE() << "the check link takes no action";
+      return Node();
+    }
+    Node checker = WaitForWindow(app_, kCheckerTitle, 15);
+    EXPECT_TRUE(checker) << "no site checker";
+    return checker;
+  }
+
   static void SetText(const Node& box, const std::string& text) {
     ASSERT_TRUE(box);
     AtspiEditableText* editable = atspi_accessible_get_editable_text_iface(box.get());
@@ -275,30 +313,10 @@ TEST_F(AccessibilityTree, ConsoleMenuAndToolbarAreNamedButtonsThatActThroughAssi
 }
 
 TEST_F(AccessibilityTree, SiteCheckerButtonsAreNamedAndActThroughAssistiveTools) {
-  // The poll is held, so that no success message ends the check early.
-  lumaro::service::Fault hold;
-  hold.kind = lumaro::service::Fault::Silence;
-  service_->SetFault("queryFlag.asp", hold);
-  Node console = SignInThroughAssistiveTools();
+  Node console = OpenSiteListThroughAssistiveTools();
   ASSERT_TRUE(console);
-  ASSERT_TRUE(FocusableButton(console, "网站访客").Do("click"));
-  ASSERT_TRUE(service_->WaitForRequest("Mananet.asp", 10));
-
-  // The site list's check link, as the page offers it to assistive tools.
-  Node link;
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        link = Find(console, ATSPI_ROLE_LINK, "代码检测", /*intoPages=*/true);
-        return static_cast<bool>(link);
-      },
-      10))
-      << "the site list has no check link in the tree";
-  std::vector<std::string> linkActions = link.Actions();
-  ASSERT_FALSE(linkActions.empty());
-  ASSERT_TRUE(link.Do(linkActions.front()));
-
-  Node checker = WaitForWindow(app_, kCheckerTitle, 15);
-  ASSERT_TRUE(checker) << "no site checker";
+  Node checker = OpenHeldChecker(console);
+  ASSERT_TRUE(checker);
   ExpectControls(checker, {
                               {ATSPI_ROLE_PUSH_BUTTON, "重新检测", true},
                               {ATSPI_ROLE_PUSH_BUTTON, "停止测试", true},
@@ -425,23 +443,11 @@ TEST_F(AccessibilityTree, TheRegistrationFormPageIsNotInTheTree) {
 }
 
 TEST_F(AccessibilityTree, TheCheckersSitePageIsNotInTheTree) {
-  // The poll is held, so that no success message ends the check early.
-  lumaro::service::Fault hold;
-  hold.kind = lumaro::service::Fault::Silence;
-  service_->SetFault("queryFlag.asp", hold);
-  Node console = SignInThroughAssistiveTools();
-  ASSERT_TRUE(console);
-  ASSERT_TRUE(FocusableButton(console, "网站访客").Do("click"));
-  ASSERT_TRUE(service_->WaitForRequest("Mananet.asp", 10));
-
   // The site checker, once the site page has run in its hidden browser.
-  Node check;
-  ASSERT_TRUE(WaitUntil(
-      [&] { return static_cast<bool>(check = Find(console, ATSPI_ROLE_LINK, "代码检测", true)); },
-      10));
-  ASSERT_TRUE(check.Do(check.Actions().front()));
-  Node checker = WaitForWindow(app_, kCheckerTitle, 15);
-  ASSERT_TRUE(checker) << "no site checker";
+  Node console = OpenSiteListThroughAssistiveTools();
+  ASSERT_TRUE(console);
+  Node checker = OpenHeldChecker(console);
+  ASSERT_TRUE(checker);
   ASSERT_TRUE(WaitUntil([&] { return service_->Counted("101"); }, 15)) << "the site page never ran";
   ExpectAbsent(checker, "网站页面");
   EXPECT_TRUE(Documents(checker).empty()) << Dump(checker);
@@ -452,10 +458,8 @@ TEST_F(AccessibilityTree, TheCheckersSitePageIsNotInTheTree) {
 }
 
 TEST_F(AccessibilityTree, TheVisitorViewersExportBrowserIsNotInTheTree) {
-  Node console = SignInThroughAssistiveTools();
+  Node console = OpenSiteListThroughAssistiveTools();
   ASSERT_TRUE(console);
-  ASSERT_TRUE(FocusableButton(console, "网站访客").Do("click"));
-  ASSERT_TRUE(service_->WaitForRequest("Mananet.asp", 10));
 
   // The visitor viewer: its page is there, its export browser is not.
   Node visitors;
