@@ -176,6 +176,26 @@ Node CountOf(const Node& box) {
   return a11y::Find(Node(bar), ATSPI_ROLE_LABEL, "匹配数");
 }
 
+// In a viewer: Ctrl+F opens its find bar, which counts `matches` of `text`
+// ("4 个匹配"); Escape then closes the bar and leaves the viewer (its title
+// `titleRegex`) open. `window` is the viewer's accessible window.
+void FindInViewer(const std::string& viewer, const Node& window, const std::string& text,
+                  const std::string& matches, const std::string& titleRegex,
+                  const std::string& shot) {
+  ASSERT_TRUE(window);
+  KeysTo(viewer, "ctrl+f");
+  Node box = WaitForFindBox(window);
+  ASSERT_TRUE(box) << "no find bar in " << titleRegex;
+  ASSERT_TRUE(WaitUntil([&] { return box.Has(ATSPI_STATE_FOCUSED); }, 5));
+  ASSERT_TRUE(box.SetText(text));
+  Node count = CountOf(box);
+  EXPECT_TRUE(WaitUntil([&] { return count.Text() == matches; }, 5)) << count.Text();
+  Screenshot(shot);
+  PressKey("Escape");
+  EXPECT_TRUE(WaitUntil([&] { return !box.Has(ATSPI_STATE_SHOWING); }, 5)) << "Escape left it open";
+  EXPECT_TRUE(IsShown(titleRegex)) << "Escape on the find bar closed the viewer";
+}
+
 std::string ReadAll(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::ostringstream s;
@@ -497,19 +517,8 @@ TEST_F(EndToEnd, ViewersTakeThePageKeysAndTheWindowUnderThemNone) {
   EXPECT_EQ(CountRequests("exportxls.asp"), 1u) << "the hidden browser took the key";
   // Its find bar counts the chat links of the visitors with a messenger
   // number.
-  Node window = AccessibleWindow(app, "访客详情");
-  ASSERT_TRUE(window);
-  KeysTo(viewer, "ctrl+f");
-  Node box = WaitForFindBox(window);
-  ASSERT_TRUE(box) << "no find bar in the visitor viewer";
-  ASSERT_TRUE(WaitUntil([&] { return box.Has(ATSPI_STATE_FOCUSED); }, 5));
-  ASSERT_TRUE(box.SetText("交谈"));
-  Node count = CountOf(box);
-  EXPECT_TRUE(WaitUntil([&] { return count.Text() == "4 个匹配"; }, 5)) << count.Text();
-  Screenshot("keys.visitor-find");
-  PressKey("Escape");
-  EXPECT_TRUE(WaitUntil([&] { return !box.Has(ATSPI_STATE_SHOWING); }, 5)) << "Escape left it open";
-  EXPECT_TRUE(IsShown(kVisitorTitle)) << "Escape on the find bar closed the viewer";
+  FindInViewer(viewer, AccessibleWindow(app, "访客详情"), "交谈", "4 个匹配", kVisitorTitle,
+               "keys.visitor-find");
   ASSERT_TRUE(CloseByCloseBox(viewer));
   ASSERT_TRUE(WaitGone(kVisitorTitle, 5));
 
@@ -589,19 +598,8 @@ TEST_F(EndToEnd, AgentConsoleAndDetailViewerKeys) {
   EXPECT_EQ(CountRequests("viewclient.asp"), 2u) << "a key of the console reloaded the viewer";
 
   // The viewer's find bar; Escape closes the bar, not the viewer.
-  Node viewerWindow = AccessibleWindow(app, "详细信息浏览");
-  ASSERT_TRUE(viewerWindow);
-  KeysTo(viewer, "ctrl+f");
-  Node box = WaitForFindBox(viewerWindow);
-  ASSERT_TRUE(box) << "no find bar in the detail viewer";
-  ASSERT_TRUE(WaitUntil([&] { return box.Has(ATSPI_STATE_FOCUSED); }, 5));
-  ASSERT_TRUE(box.SetText("剩余天数"));
-  Node count = CountOf(box);
-  EXPECT_TRUE(WaitUntil([&] { return count.Text() == "1 个匹配"; }, 5)) << count.Text();
-  Screenshot("keys.agent-viewer-find");
-  PressKey("Escape");
-  EXPECT_TRUE(WaitUntil([&] { return !box.Has(ATSPI_STATE_SHOWING); }, 5)) << "Escape left it open";
-  EXPECT_TRUE(IsShown(kViewerTitle));
+  FindInViewer(viewer, AccessibleWindow(app, "详细信息浏览"), "剩余天数", "1 个匹配", kViewerTitle,
+               "keys.agent-viewer-find");
   EXPECT_TRUE(client.Running());
 }
 
