@@ -2,10 +2,24 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 #include "core/desktop.h"
 
 namespace lumaro {
+
+WindowSpec FixedDialogSpec(std::string name, std::string caption, int clientWidth,
+                           int clientHeight) {
+  return {.name = std::move(name),
+          .caption = std::move(caption),
+          .clientWidth = clientWidth,
+          .clientHeight = clientHeight,
+          .frame = FrameKind::FixedDialog,
+          .minimizeButton = false,
+          .maximizeButton = false,
+          .showInTaskbar = false,
+          .placement = Placement::CenterScreen};
+}
 
 const ControlDesign& WindowDesign::Control(const std::string& name) const {
   for (const ControlDesign& control : controls)

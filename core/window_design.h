@@ -33,6 +33,11 @@ struct TimerDesign {
   bool enabled = false;
 };
 
+// A fixed-size dialog centred on the screen, with neither minimize nor
+// maximize button, not shown in the task bar.
+WindowSpec FixedDialogSpec(std::string name, std::string caption, int clientWidth,
+                           int clientHeight);
+
 struct WindowDesign {
   WindowSpec spec{};
   // In creation order: later controls lie on top, and the Tab key visits

@@ -7,15 +7,7 @@ namespace lumaro {
 const WindowDesign& frmCheckCodeDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = {.name = "frmCheckCode",
-               .caption = "正在检查网站",
-               .clientWidth = 6075,
-               .clientHeight = 3690,
-               .frame = FrameKind::FixedDialog,
-               .minimizeButton = false,
-               .maximizeButton = false,
-               .showInTaskbar = false,
-               .placement = Placement::CenterScreen},
+      .spec = FixedDialogSpec("frmCheckCode", "正在检查网站", 6075, 3690),
       .controls =
           {
               // Added before the panel, so the panel covers it.

@@ -7,15 +7,7 @@ namespace lumaro {
 const WindowDesign& frmUPDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = {.name = "frmUP",
-               .caption = "版本升级",
-               .clientWidth = 8205,
-               .clientHeight = 3225,
-               .frame = FrameKind::FixedDialog,
-               .minimizeButton = false,
-               .maximizeButton = false,
-               .showInTaskbar = false,
-               .placement = Placement::CenterScreen},
+      .spec = FixedDialogSpec("frmUP", "版本升级", 8205, 3225),
       .controls =
           {
               {"PicM", Picture, {-45, -15, 1740, 3270}, "", PictureStyle("update_side.svg")},

@@ -7,15 +7,7 @@ namespace lumaro {
 const WindowDesign& frmViewMemoDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = {.name = "frmViewMemo",
-               .caption = "查看详情",
-               .clientWidth = 7020,
-               .clientHeight = 6285,
-               .frame = FrameKind::FixedDialog,
-               .minimizeButton = false,
-               .maximizeButton = false,
-               .showInTaskbar = false,
-               .placement = Placement::CenterScreen},
+      .spec = FixedDialogSpec("frmViewMemo", "查看详情", 7020, 6285),
       .controls =
           {
               {"web1", Browser, {30, 15, 6915, 6210}, "", PageBrowserStyle().Named("备注")},
