@@ -36,12 +36,6 @@ ControlStyle PictureStyle(const std::string& image, bool stretch) {
   return s;
 }
 
-ControlStyle ButtonPictureStyle(const std::string& image, const std::string& purpose) {
-  ControlStyle s = ClickableStyle(purpose);
-  s.image = image;
-  return s;
-}
-
 ControlStyle PageBrowserStyle() {
   ControlStyle s = NamedStyle("网页");
   s.pageKeys = true;

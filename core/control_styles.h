@@ -35,10 +35,6 @@ ControlStyle UnmarkedSpotStyle(const std::string& purpose);
 // A picture showing the asset `image`; `stretch` scales it to the control.
 ControlStyle PictureStyle(const std::string& image, bool stretch = false);
 
-// A picture that is a button: the asset `image`, clicked like
-// ClickableStyle(purpose).
-ControlStyle ButtonPictureStyle(const std::string& image, const std::string& purpose);
-
 // A browser showing the window's page (named "网页"), taking the keys people
 // know from web browsers (reload, history, zoom, find, print).
 ControlStyle PageBrowserStyle();
