@@ -110,7 +110,7 @@ TEST_F(HandlersWholeTest, TimersDoNotTickInsideAPageCall) {
   SlowPageWork(h.web->Document(), 40);
   inside = false;
   EXPECT_FALSE(tickedInside);
-  EXPECT_TRUE(RunUntil([&] { return ticks > 0; }, 5));
+  EXPECT_TRUE(RunUntil([&] { return ticks > 0; }));
 }
 
 }  // namespace
