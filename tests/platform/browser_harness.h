@@ -88,6 +88,9 @@ struct Harness {
   std::vector<Navigation> navigations;
   std::vector<std::string> completes;
   std::function<void(BeforeNavigateArgs&)> decide;  // optional
+  // Forms the pages have submitted: WebKit reports a form once its
+  // navigation has been let through, before the form's request goes out.
+  int submittedForms = 0;
 
   explicit Harness(const std::string& name = "frmAdmin", const ControlStyle& style = {}) {
     WindowSpec spec;
@@ -103,9 +106,19 @@ struct Harness {
       if (decide) decide(args);
     };
     web->onDocumentComplete = [this](const std::string& url) { completes.push_back(url); };
+    view_ = WEBKIT_WEB_VIEW(g_object_ref(dynamic_cast<gtk::WebkitBrowser*>(web)->View()));
+    g_signal_connect(view_, "submit-form",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitFormSubmissionRequest*, gpointer count) {
+                       ++*static_cast<int*>(count);
+                     }),
+                     &submittedForms);
     ShowAndSettle(window.get());
   }
-  ~Harness() { window->Close(); }
+  ~Harness() {
+    g_signal_handlers_disconnect_by_data(view_, &submittedForms);
+    g_object_unref(view_);
+    window->Close();
+  }
 
   bool Load(const std::string& url) {
     completes.clear();
@@ -132,6 +145,9 @@ struct Harness {
       if (n.url == url) return &n;
     return nullptr;
   }
+
+ private:
+  WebKitWebView* view_ = nullptr;
 };
 
 }  // namespace lumaro::platform_test

@@ -111,6 +111,7 @@ TEST_F(BrowserTest, FormPostsReportTheBodyTheServerReceives) {
     EXPECT_EQ(n->postText, c.body);
       ASSERT_EQ(Posted().size(), before + 1);
     EXPECT_EQ(Posted().back(), c.body);
+    EXPECT_EQ(h.submittedForms, 1);
     // The body belongs to that post alone: the next link carries none.
     h.navigations.clear();
     h.web->Navigate(server_.Url("/page2"));
@@ -129,8 +130,10 @@ TEST_F(BrowserTest, CancelStopsTheNavigation) {
   h.ClickElement("sub");
   ASSERT_TRUE(RunUntil([&] { return h.Find(server_.Url("/save.asp")) != nullptr; }))
       << "the post was not judged";
-  // The decision has reached the page.
+  // The decision has reached the page: a form let through would have been
+  // reported by now.
   ASSERT_TRUE(PageCaughtUp(h.web));
+  EXPECT_EQ(h.submittedForms, 0);
   EXPECT_TRUE(Posted().empty());
   EXPECT_EQ(h.web->LocationUrl(), server_.Url("/page1"));
   EXPECT_EQ(h.web->Document().Value("n"), "网站") << "the page stays as it was";
@@ -167,6 +170,7 @@ TEST_F(BrowserTest, HandlerMayWaitInAModalWindowAndUseTheDocumentBeforeDeciding)
   h.ClickElement("sub");
   ASSERT_TRUE(RunUntil([&] { return decided; })) << "the post was not judged";
   ASSERT_TRUE(PageCaughtUp(h.web));
+  EXPECT_EQ(h.submittedForms, 0);
   EXPECT_EQ(seen, "网站|hidden field refused the focus");
   EXPECT_TRUE(Posted().empty());
   EXPECT_EQ(h.web->Document().Value("u"), "");
