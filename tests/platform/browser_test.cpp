@@ -152,7 +152,7 @@ TEST_F(BrowserTest, HandlerMayWaitInAModalWindowAndUseTheDocumentBeforeDeciding)
   h.decide = [&](BeforeNavigateArgs& args) {
     if (args.url.find("save.asp") == std::string::npos) return;
     const int before = ticks;
-    AnswerDialogWhen([&] { return ticks > before + 3; }, GTK_RESPONSE_YES);
+    AnswerDialogWhen([&ticks, before] { return ticks > before + 3; }, GTK_RESPONSE_YES);
     MsgResult answer = Desktop().dialogs->MessageBox("确定要删除当前网站吗?", "Lumaro提醒您",
                                                  MsgIcon::Information, MsgButtons::YesNo);
     EXPECT_GT(ticks, before + 3);

@@ -139,12 +139,15 @@ TEST_F(PageKeysTest, TheFindBarCountsMatchesAndEscapeClosesIt) {
   ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_visible(bar); })) << "no find bar";
   TypeText("visitor");
   GtkWidget* count = FirstOfType(bar, GTK_TYPE_LABEL);
-  EXPECT_TRUE(RunUntil([&] { return g_strcmp0(gtk_label_get_text(GTK_LABEL(count)), "1 个匹配") == 0; }))
+  auto counted = [&](const char* text) {
+    return g_strcmp0(gtk_label_get_text(GTK_LABEL(count)), text) == 0;
+  };
+  EXPECT_TRUE(RunUntil([&] { return counted("1 个匹配"); }))
       << gtk_label_get_text(GTK_LABEL(count));
   PressKeys("ctrl+a");
   PressKeys("BackSpace");
   TypeText("visit");
-  EXPECT_TRUE(RunUntil([&] { return g_strcmp0(gtk_label_get_text(GTK_LABEL(count)), "3 个匹配") == 0; }))
+  EXPECT_TRUE(RunUntil([&] { return counted("3 个匹配"); }))
       << gtk_label_get_text(GTK_LABEL(count));
   PressKeys("Escape");
   EXPECT_TRUE(RunUntil([&] { return !gtk_widget_get_visible(bar); })) << "Escape left it open";

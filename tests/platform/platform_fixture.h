@@ -36,10 +36,11 @@ constexpr double kWaitLimit = 10;
 // Runs the main loop until `done` holds or `seconds` pass; returns `done()`.
 bool RunUntil(const std::function<bool()>& done, double seconds = kWaitLimit);
 
-// Runs the main loop until an idle callback of the lowest priority, queued
-// now, has run: by then everything that was ready before it (events that
-// had arrived, idle callbacks of higher priority, timers that were due) has
-// been handled. False when it did not run within `seconds`.
+// Runs the main loop until an idle callback of low priority (G_PRIORITY_LOW),
+// queued now, has run: by then everything that was ready before it at a
+// higher priority (events that had arrived, the toolkit's idle work and
+// redraws, idle callbacks, timers that were due) has been handled. False
+// when it did not run within `seconds`.
 bool RunUntilIdle(double seconds = kWaitLimit);
 
 // Runs the main loop until a timer of `intervalMs`, started now, has fired.

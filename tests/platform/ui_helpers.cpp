@@ -33,11 +33,12 @@ bool HaveXdotool() {
 }
 
 DrawWatch::DrawWatch(GtkWidget* widget) : widget_(GTK_WIDGET(g_object_ref(widget))) {
-  handler_ = g_signal_connect_after(widget, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t*, gpointer data) {
-                                      ++*static_cast<int*>(data);
-                                      return gboolean(FALSE);
-                                    }),
-                                    &draws_);
+  handler_ = g_signal_connect_after(
+      widget, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t*, gpointer count) {
+        ++*static_cast<int*>(count);
+        return gboolean(FALSE);
+      }),
+      &draws_);
 }
 
 DrawWatch::~DrawWatch() {
@@ -53,7 +54,8 @@ void ShowAndSettle(IWindow* window) {
   GtkWidget* native = gtk::NativeWindowOf(window);
   DrawWatch painted(native);
   window->Show();
-  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(native); })) << "the window was not mapped";
+  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(native); }))
+      << "the window was not mapped";
   EXPECT_TRUE(painted.WaitForDraw()) << "the window was not painted";
 }
 
@@ -107,9 +109,9 @@ gboolean TryToAnswer(gpointer data) {
 void AnswerDialogWhen(std::function<bool()> ready, int response) {
   // Checked every few milliseconds: the answer follows the event, whatever
   // the time it takes to come.
+  const gint64 limit = g_get_monotonic_time() + gint64(kWaitLimit * G_USEC_PER_SEC);
   g_timeout_add_full(G_PRIORITY_DEFAULT, 5, TryToAnswer,
-                     new PendingAnswer{std::move(ready), response,
-                                       g_get_monotonic_time() + gint64(kWaitLimit * G_USEC_PER_SEC)},
+                     new PendingAnswer{std::move(ready), response, limit},
                      [](gpointer data) { delete static_cast<PendingAnswer*>(data); });
 }
 

@@ -22,7 +22,6 @@ class DrawWatch {
   DrawWatch(const DrawWatch&) = delete;
   DrawWatch& operator=(const DrawWatch&) = delete;
 
-  int Draws() const { return draws_; }
   // Runs the main loop until the widget has been drawn since the watch
   // began and what was ready after that has been handled; false when it was
   // not drawn within the wait limit.
