@@ -83,10 +83,10 @@ std::string Gbk(const std::string& utf8) {
 
 namespace {
 
-int CountContaining(const std::vector<std::string>& paths, const std::string& part) {
+int CountContaining(const std::vector<std::string>& paths, const std::string& fragment) {
   int n = 0;
   for (const auto& p : paths)
-    if (p.find(part) != std::string::npos) ++n;
+    if (p.find(fragment) != std::string::npos) ++n;
   return n;
 }
 
@@ -132,14 +132,14 @@ void LocalServer::Page(const std::string& path, const std::string& utf8Html) {
   });
 }
 
-int LocalServer::Hits(const std::string& part) {
+int LocalServer::Hits(const std::string& fragment) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return CountContaining(paths_, part);
+  return CountContaining(paths_, fragment);
 }
 
-int LocalServer::Arrivals(const std::string& part) {
+int LocalServer::Arrivals(const std::string& fragment) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return CountContaining(arrivals_, part);
+  return CountContaining(arrivals_, fragment);
 }
 
 int ClosedPort() {

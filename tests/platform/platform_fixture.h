@@ -64,11 +64,11 @@ class LocalServer {
   // Serves `utf8Html` as a GBK page at `path`.
   void Page(const std::string& path, const std::string& utf8Html);
   // Requests answered so far (the answer has been written) whose path
-  // contains `part`.
-  int Hits(const std::string& part);
+  // contains `fragment`.
+  int Hits(const std::string& fragment);
   // Requests that have arrived so far, answered or not, whose path contains
-  // `part`.
-  int Arrivals(const std::string& part);
+  // `fragment`.
+  int Arrivals(const std::string& fragment);
   void Start();
 
  private:
