@@ -47,8 +47,34 @@ inline std::string PageScript(IBrowser* browser, const std::string& script) {
         s->done = true;
       },
       &state);
-  RunUntil([&] { return state.done; }, 10);
+  RunUntil([&] { return state.done; });
   return state.text;
+}
+
+// Runs the main loop until the page has answered a script sent now, and
+// then until nothing that was ready is left: what was sent to the page
+// before (input, navigation decisions, addresses to load) has reached it,
+// and what it reported before its answer has been handled. False when the
+// page did not answer.
+inline bool PageCaughtUp(IBrowser* browser) {
+  return PageScript(browser, "0") == "0" && RunUntilIdle();
+}
+
+// Runs the main loop until the page in `browser` has painted what it shows
+// (its second animation frame has begun, so the first has been handed to
+// the window) and then until `window` has been drawn afresh, with what the
+// browser shows by then. False when either did not happen.
+inline bool PagePaintedAndWindowRedrawn(IWindow* window, IBrowser* browser) {
+  WebKitWebView* view = dynamic_cast<gtk::WebkitBrowser*>(browser)->View();
+  PageScript(browser,
+             "requestAnimationFrame(function() { requestAnimationFrame(function() {"
+             " document.title = 'lumaro-painted'; }); }); 0");
+  if (!RunUntil([&] { return g_strcmp0(webkit_web_view_get_title(view), "lumaro-painted") == 0; }))
+    return false;
+  GtkWidget* native = gtk::NativeWindowOf(window);
+  DrawWatch drawn(native);
+  gtk_widget_queue_draw(native);
+  return drawn.WaitForDraw();
 }
 
 struct Navigation {
@@ -62,6 +88,9 @@ struct Harness {
   std::vector<Navigation> navigations;
   std::vector<std::string> completes;
   std::function<void(BeforeNavigateArgs&)> decide;  // optional
+  // Forms the pages have submitted: WebKit reports a form once its
+  // navigation has been let through, before the form's request goes out.
+  int submittedForms = 0;
 
   explicit Harness(const std::string& name = "frmAdmin", const ControlStyle& style = {}) {
     WindowSpec spec;
@@ -77,16 +106,26 @@ struct Harness {
       if (decide) decide(args);
     };
     web->onDocumentComplete = [this](const std::string& url) { completes.push_back(url); };
+    view_ = WEBKIT_WEB_VIEW(g_object_ref(dynamic_cast<gtk::WebkitBrowser*>(web)->View()));
+    g_signal_connect(view_, "submit-form",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitFormSubmissionRequest*, gpointer count) {
+                       ++*static_cast<int*>(count);
+                     }),
+                     &submittedForms);
     ShowAndSettle(window.get());
   }
-  ~Harness() { window->Close(); }
+  ~Harness() {
+    g_signal_handlers_disconnect_by_data(view_, &submittedForms);
+    g_object_unref(view_);
+    window->Close();
+  }
 
   bool Load(const std::string& url) {
     completes.clear();
     web->Navigate(url);
     return WaitComplete(url);
   }
-  bool WaitComplete(const std::string& url, double seconds = 10) {
+  bool WaitComplete(const std::string& url, double seconds = kWaitLimit) {
     return RunUntil(
         [&] { return std::find(completes.begin(), completes.end(), url) != completes.end(); },
         seconds);
@@ -106,6 +145,9 @@ struct Harness {
       if (n.url == url) return &n;
     return nullptr;
   }
+
+ private:
+  WebKitWebView* view_ = nullptr;
 };
 
 }  // namespace lumaro::platform_test

@@ -111,6 +111,7 @@ TEST_F(BrowserTest, FormPostsReportTheBodyTheServerReceives) {
     EXPECT_EQ(n->postText, c.body);
       ASSERT_EQ(Posted().size(), before + 1);
     EXPECT_EQ(Posted().back(), c.body);
+    EXPECT_EQ(h.submittedForms, 1);
     // The body belongs to that post alone: the next link carries none.
     h.navigations.clear();
     h.web->Navigate(server_.Url("/page2"));
@@ -127,8 +128,12 @@ TEST_F(BrowserTest, CancelStopsTheNavigation) {
     if (args.url.find("save.asp") != std::string::npos) args.cancel = true;
   };
   h.ClickElement("sub");
-  RunFor(0.5);
-  EXPECT_NE(h.Find(server_.Url("/save.asp")), nullptr);
+  ASSERT_TRUE(RunUntil([&] { return h.Find(server_.Url("/save.asp")) != nullptr; }))
+      << "the post was not judged";
+  // The decision has reached the page: a form let through would have been
+  // reported by now.
+  ASSERT_TRUE(PageCaughtUp(h.web));
+  EXPECT_EQ(h.submittedForms, 0);
   EXPECT_TRUE(Posted().empty());
   EXPECT_EQ(h.web->LocationUrl(), server_.Url("/page1"));
   EXPECT_EQ(h.web->Document().Value("n"), "网站") << "the page stays as it was";
@@ -143,16 +148,11 @@ TEST_F(BrowserTest, HandlerMayWaitInAModalWindowAndUseTheDocumentBeforeDeciding)
   int ticks = 0;
   ticker->onTick = [&] { ++ticks; };
   std::string seen;
+  bool decided = false;
   h.decide = [&](BeforeNavigateArgs& args) {
     if (args.url.find("save.asp") == std::string::npos) return;
-    g_timeout_add(300, [](gpointer) -> gboolean {
-      GList* all = gtk_window_list_toplevels();
-      for (GList* it = all; it; it = it->next)
-        if (GTK_IS_DIALOG(it->data)) gtk_dialog_response(GTK_DIALOG(it->data), GTK_RESPONSE_YES);
-      g_list_free(all);
-      return G_SOURCE_REMOVE;
-    }, nullptr);
     const int before = ticks;
+    AnswerDialogWhen([&ticks, before] { return ticks > before + 3; }, GTK_RESPONSE_YES);
     MsgResult answer = Desktop().dialogs->MessageBox("确定要删除当前网站吗?", "Lumaro提醒您",
                                                  MsgIcon::Information, MsgButtons::YesNo);
     EXPECT_GT(ticks, before + 3);
@@ -165,10 +165,12 @@ TEST_F(BrowserTest, HandlerMayWaitInAModalWindowAndUseTheDocumentBeforeDeciding)
     }
     h.web->Document().Focus("u");
     if (answer == MsgResult::Yes) args.cancel = true;
+    decided = true;
   };
   h.ClickElement("sub");
-  ASSERT_TRUE(RunUntil([&] { return !seen.empty(); }, 10));
-  RunFor(0.3);
+  ASSERT_TRUE(RunUntil([&] { return decided; })) << "the post was not judged";
+  ASSERT_TRUE(PageCaughtUp(h.web));
+  EXPECT_EQ(h.submittedForms, 0);
   EXPECT_EQ(seen, "网站|hidden field refused the focus");
   EXPECT_TRUE(Posted().empty());
   EXPECT_EQ(h.web->Document().Value("u"), "");
@@ -288,8 +290,13 @@ TEST_F(BrowserTest, DocumentOfAnEmptyBrowserFails) {
   EXPECT_THROW(h.web->Document().SubmitFirstForm(), DocumentError);
   EXPECT_EQ(h.web->LocationUrl(), "");
   h.web->Navigate("   ");  // nothing to load
-  RunFor(0.2);
+  ASSERT_TRUE(RunUntilIdle());
   EXPECT_TRUE(h.navigations.empty());
+  EXPECT_EQ(h.web->LocationUrl(), "");
+  // An address given after it is the first navigation the browser reports.
+  ASSERT_TRUE(h.Load(server_.Url("/page2")));
+  ASSERT_FALSE(h.navigations.empty());
+  EXPECT_EQ(h.navigations[0].url, server_.Url("/page2"));
 }
 
 TEST_F(BrowserTest, TextAnswersReadAsRawText) {
@@ -337,7 +344,7 @@ TEST_F(BrowserTest, NewWindowOpensInTheBrowserTheHandlerNames) {
   const guint windows = CountToplevels();
   const int hits = server_.Hits("/target");
   PageScript(opener.web, "document.getElementById('blank').click()");
-  ASSERT_TRUE(RunUntil([&] { return cancelled == 1; }, 10)) << "no new-window request";
+  ASSERT_TRUE(RunUntil([&] { return cancelled == 1; })) << "no new-window request";
   EXPECT_EQ(CountToplevels(), windows);
   opener.web->onNewWindow2 = [&](NewWindowArgs& args) { args.target = viewer.web; };
   viewer.completes.clear();
@@ -362,8 +369,9 @@ TEST_F(BrowserTest, PageScriptClosingTheWindow) {
     };
     h.window->onClosed = [&] { ++closed; };
     PageScript(h.web, "document.getElementById('c').click()");
-    RunUntil([&] { return asked > 0; }, 5);
-    RunFor(0.2);
+    ASSERT_TRUE(RunUntil([&] { return asked > 0; })) << "the page's close was not asked about";
+    // What the page did after its close has been handled.
+    ASSERT_TRUE(keep ? PageCaughtUp(h.web) : RunUntilIdle());
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(h.window->IsOpen(), keep);
     EXPECT_EQ(closed, keep ? 0 : 1);
@@ -381,9 +389,10 @@ TEST_F(BrowserTest, DocumentClickAndKeyUpReachTheHost) {
     events.push_back("keyup:" + h.web->Document().Value("useM"));
   };
   h.ClickElement("useM");
-  RunUntil([&] { return !events.empty(); }, 5);
+  ASSERT_TRUE(RunUntil([&] { return !events.empty(); })) << "no click reached the host";
   TypeText("2");
-  RunUntil([&] { return events.size() >= 2; }, 5);
+  ASSERT_TRUE(RunUntil([&] { return events.size() >= 2; })) << "no key-up reached the host";
+  ASSERT_TRUE(PageCaughtUp(h.web));
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0], "click:useM");
   EXPECT_EQ(events[1], "keyup:12");
@@ -420,8 +429,9 @@ TEST_F(BrowserTest, AFailedLoadCompletesOnlyAsItsErrorPage) {
   const std::string dead = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x";
   h.completes.clear();
   h.web->Navigate(dead);
-  RunUntil([&] { return !h.completes.empty(); }, 10);
-  RunFor(0.3);
+  ASSERT_TRUE(RunUntil([&] { return !h.completes.empty(); })) << "nothing completed";
+  // What the page reported after its first completed load has been handled.
+  ASSERT_TRUE(PageCaughtUp(h.web));
   for (const auto& url : h.completes) EXPECT_EQ(url, dead);
 }
 
@@ -470,8 +480,7 @@ TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
       [&] {
         const GdkRectangle r = PlaceInClient(holder, client);
         return r.x == 10 && r.y == 20 && r.width == 300 && r.height == 200;
-      },
-      5));
+      }));
   struct Case {
     const char* what;
     Rect move;
@@ -508,8 +517,8 @@ TEST_F(BrowserTest, ControlsAddedLaterCoverTheBrowser) {
   web1->onDocumentComplete = [&](const std::string& url) { completes.push_back(url); };
   web1->Navigate(server_.Url("/red"));
   ShowAndSettle(w.get());
-  ASSERT_TRUE(RunUntil([&] { return !completes.empty(); }, 10));
-  RunFor(0.5);
+  ASSERT_TRUE(RunUntil([&] { return !completes.empty(); }));
+  ASSERT_TRUE(PagePaintedAndWindowRedrawn(w.get(), web1));
   GtkWidget* client = gtk::NativeClientAreaOf(w.get());
   EXPECT_EQ(PixelAt(client, 150, 60), 0xF0F0F0u);
   EXPECT_EQ(PixelAt(client, 390, 120), 0xF0F0F0u);
@@ -534,7 +543,7 @@ TEST_F(BrowserTest, DownloadsAreSavedInTheDownloadFolder) {
     h.web->Navigate2(server_.Url("/exportxls.asp?id=7"));
     std::optional<std::string> saved;
     EXPECT_TRUE(RunUntil(
-        [&] { return (saved = Desktop().files->ReadFile(dir + name)) && *saved == bytes; }, 10));
+        [&] { return (saved = Desktop().files->ReadFile(dir + name)) && *saved == bytes; }));
   }
   EXPECT_TRUE(h.completes.empty()) << "a download completes no document";
   gtk::SetDownloadDirectory("");

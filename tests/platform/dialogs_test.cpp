@@ -149,11 +149,8 @@ TEST_F(DialogsTest, TimersRunWhileABoxIsUp) {
         return G_SOURCE_CONTINUE;
       },
       &ticks);
-  Seen seen;
-  g_timeout_add(300, [](gpointer) -> gboolean {
-    if (GtkDialog* d = OpenDialog()) gtk_dialog_response(d, GTK_RESPONSE_OK);
-    return G_SOURCE_REMOVE;
-  }, nullptr);
+  // Answered once the timer has ticked five times, or at the wait limit.
+  AnswerDialogWhen([&] { return ticks >= 5; }, GTK_RESPONSE_OK);
   Desktop().dialogs->MessageBox("x", "t", MsgIcon::None, MsgButtons::Ok);
   g_source_remove(timer);
   EXPECT_GE(ticks, 5);

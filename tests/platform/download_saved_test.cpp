@@ -149,7 +149,7 @@ TEST_F(DownloadSavedTest, TheStartingBrowserHearsThePathOfTheSavedFile) {
   std::vector<std::string> elsewhere;
   other_->onDownloadSaved = [&](const std::string& path) { elsewhere.push_back(path); };
   data_->Navigate2(server_.Url("/export.xls"));
-  ASSERT_TRUE(RunUntil([&] { return !saved_.empty(); }, 10)) << "no word of the saved file";
+  ASSERT_TRUE(RunUntil([&] { return !saved_.empty(); })) << "no word of the saved file";
   EXPECT_EQ(saved_, std::vector<std::string>{dir_ + "/v.xls"});
   EXPECT_EQ(Desktop().files->ReadFile(dir_ + "/v.xls").value_or(""), "a,b\r\n");
   EXPECT_TRUE(elsewhere.empty()) << "another browser heard of it";
@@ -172,7 +172,7 @@ TEST_F(DownloadSavedTest, ADownloadThatIsNotWholeIsNotReportedAndLeavesNoFile) {
     EXPECT_TRUE(saved_.empty());
     EXPECT_FALSE(Desktop().files->ReadFile(dir_ + "/" + c.file)) << "the partial file was left";
     data_->Navigate2(server_.Url("/export.xls"));
-    EXPECT_TRUE(RunUntil([&] { return !saved_.empty(); }, 10));
+    EXPECT_TRUE(RunUntil([&] { return !saved_.empty(); }));
     ASSERT_TRUE(WaitForDownloadsToEnd(before + 2));
   }
 }
@@ -181,7 +181,7 @@ TEST_F(DownloadSavedTest, ADownloadThatIsNotWholeIsNotReportedAndLeavesNoFile) {
 // same, and nobody is told.
 TEST_F(DownloadSavedTest, ABrowserThatWentAwayHearsNothing) {
   data_->Navigate2(server_.Url("/held.xls"));
-  ASSERT_TRUE(RunUntil([&] { return !downloads_.empty(); }, 10)) << "no download started";
+  ASSERT_TRUE(RunUntil([&] { return !downloads_.empty(); })) << "no download started";
   window_->Close();
   window_.reset();
   Release();
@@ -230,7 +230,7 @@ TEST_F(DownloadSavedTest, APagesOwnDownloadAsksWhereToSaveItAndCancelSavesNothin
   std::vector<std::string> heard;
   other_->onDownloadSaved = [&](const std::string& path) { heard.push_back(path); };
   other_->Navigate2(server_.Url("/invoice"));
-  ASSERT_TRUE(RunUntil([&] { return answer.shown; }, 10)) << "no file chooser";
+  ASSERT_TRUE(RunUntil([&] { return answer.shown; })) << "no file chooser";
   EXPECT_EQ(answer.proposed.find("\u202E"), std::string::npos)
       << "the name kept its reversing control: " << answer.proposed;
   EXPECT_NE(answer.proposed.find("fdp.desktop"), std::string::npos) << answer.proposed;

@@ -173,7 +173,7 @@ TEST(DrawnButtonScaleTest, TheWindowShowsTheFaceDrawnWithTwiceThePixels) {
   // Back at scale 1 the face is drawn anew with one pixel per layout pixel.
   scale.reset();
   if (gdk_monitor_get_scale_factor(gdk_display_get_monitor(display, 0)) == 1) {
-    EXPECT_TRUE(RunUntil([&] { return button->Scale() == 1 && bar->Scale() == 1; }, 10));
+    EXPECT_TRUE(RunUntil([&] { return button->Scale() == 1 && bar->Scale() == 1; }));
     EXPECT_EQ(cairo_image_surface_get_width(button->Image()), button->Width());
   }
   window->Close();

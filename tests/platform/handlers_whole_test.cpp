@@ -87,7 +87,7 @@ TEST_F(HandlersWholeTest, ANavigationOrAClosePageScriptAsksForWaitsForTheRunning
     };
     h.window->onClosed = [&] { log.push_back("closed"); };
     h.ClickElement(c.element);
-    ASSERT_TRUE(RunUntil([&] { return log.size() >= 3; }, 10)) << ::testing::PrintToString(log);
+    ASSERT_TRUE(RunUntil([&] { return log.size() >= 3; })) << ::testing::PrintToString(log);
     EXPECT_EQ(log, (std::vector<std::string>{"click (busy)", "click done", c.after}));
     EXPECT_FALSE(h.window->Busy());
     if (std::string(c.after) == "navigate") {
@@ -110,7 +110,7 @@ TEST_F(HandlersWholeTest, TimersDoNotTickInsideAPageCall) {
   SlowPageWork(h.web->Document(), 40);
   inside = false;
   EXPECT_FALSE(tickedInside);
-  EXPECT_TRUE(RunUntil([&] { return ticks > 0; }, 5));
+  EXPECT_TRUE(RunUntil([&] { return ticks > 0; }));
 }
 
 }  // namespace

@@ -235,7 +235,10 @@ TEST_F(HttpFaultsTest, ASilentServiceIsGivenUpAtTheLimitWhileTimersKeepFiring) {
   // The held request is released later; the next fetch gets its own answer.
   service_.ClearFaults();
   EXPECT_EQ(HttpGet(Url("GetVer.asp?vID=2"), true), service::kDefaultVersion);
-  RunFor(0.3);
+  ASSERT_TRUE(service_.WaitForAnswered("queryFlag.asp", 1, kWaitLimit))
+      << "the held request was not answered";
+  // What reached this program of the late answer has been handled.
+  ASSERT_TRUE(RunUntilIdle());
   EXPECT_EQ(HttpGet(Url("GetVer.asp?vID=2"), true), service::kDefaultVersion);
 }
 

@@ -40,12 +40,24 @@ class HttpTest : public ::testing::Test {
   }
 
   // Sends a request and runs the main loop until it has completed.
-  std::shared_ptr<IHttpRequest> Fetch(const std::string& url, double seconds = 10) {
+  std::shared_ptr<IHttpRequest> Fetch(const std::string& url) {
     auto request = Desktop().http->CreateRequest();
     request->Open("GET", url);
     request->Send("");
-    RunUntil([&] { return request->ReadyState() == 4; }, seconds);
+    RunUntil([&] { return request->ReadyState() == 4; });
     return request;
+  }
+
+  // Runs the main loop until a request of `path` has reached the server.
+  bool Arrived(const std::string& path) {
+    return RunUntil([&] { return server_.Arrivals(path) >= 1; });
+  }
+
+  // Runs the main loop until the server has written its answer to a request
+  // of `path`, and then until what reached this program of it has been
+  // handled.
+  bool Answered(const std::string& path) {
+    return RunUntil([&] { return server_.Hits(path) >= 1; }) && RunUntilIdle();
   }
 
   LocalServer server_;
@@ -88,7 +100,7 @@ TEST_F(HttpTest, StatesRunFromUnsentThroughOpenedToCompleted) {
   EXPECT_EQ(request->ReadyState(), 1);
   request->Send("");
   EXPECT_NE(request->ReadyState(), 4);  // nothing ran yet
-  EXPECT_TRUE(RunUntil([&] { return request->ReadyState() == 4; }, 10));
+  EXPECT_TRUE(RunUntil([&] { return request->ReadyState() == 4; }));
 }
 
 TEST_F(HttpTest, BlanksAndNonAsciiInTheAddressAreSentEncoded) {
@@ -109,14 +121,14 @@ TEST_F(HttpTest, OpenAbandonsTheRequestInFlight) {
   auto request = Desktop().http->CreateRequest();
   request->Open("GET", server_.Url("/slow"));
   request->Send("");
-  RunFor(0.1);
+  ASSERT_TRUE(Arrived("/slow")) << "the first request did not reach the server";
   request->Open("GET", server_.Url("/text"));
   EXPECT_EQ(request->ReadyState(), 1);
   request->Send("");
-  ASSERT_TRUE(RunUntil([&] { return request->ReadyState() == 4; }, 10));
+  ASSERT_TRUE(RunUntil([&] { return request->ReadyState() == 4; }));
   EXPECT_EQ(request->ResponseBody(), Gbk("代码测试成功！ok"));
   // The abandoned reply arriving later changes nothing.
-  RunFor(1.6);
+  ASSERT_TRUE(Answered("/slow")) << "the slow reply was not written";
   EXPECT_EQ(request->ResponseBody(), Gbk("代码测试成功！ok"));
 }
 
@@ -124,9 +136,9 @@ TEST_F(HttpTest, ReleasingARequestInFlightIsSafe) {
   auto request = Desktop().http->CreateRequest();
   request->Open("GET", server_.Url("/slow"));
   request->Send("");
-  RunFor(0.1);
+  ASSERT_TRUE(Arrived("/slow")) << "the request did not reach the server";
   request.reset();
-  RunFor(1.6);
+  ASSERT_TRUE(Answered("/slow")) << "the slow reply was not written";
   EXPECT_EQ(Fetch(server_.Url("/text"))->Status(), 200);
 }
 

@@ -37,8 +37,39 @@ bool RunUntil(const std::function<bool()>& done, double seconds) {
   return true;
 }
 
-void RunFor(double seconds) {
-  RunUntil([] { return false; }, seconds);
+namespace {
+
+gboolean SetFlag(gpointer data) {
+  *static_cast<bool*>(data) = true;
+  return G_SOURCE_REMOVE;
+}
+
+// Runs the main loop until `source`, attached to it with SetFlag on `ran`,
+// has run; removes it when it has not.
+bool RunUntilSourceRan(GSource* source, const bool& ran, double seconds) {
+  const bool done = RunUntil([&] { return ran; }, seconds);
+  if (!done) g_source_destroy(source);
+  g_source_unref(source);
+  return done;
+}
+
+}  // namespace
+
+bool RunUntilIdle(double seconds) {
+  bool ran = false;
+  GSource* idle = g_idle_source_new();
+  g_source_set_priority(idle, G_PRIORITY_LOW);
+  g_source_set_callback(idle, SetFlag, &ran, nullptr);
+  g_source_attach(idle, nullptr);
+  return RunUntilSourceRan(idle, ran, seconds);
+}
+
+bool RunUntilTimerFires(unsigned intervalMs, double seconds) {
+  bool ran = false;
+  GSource* timer = g_timeout_source_new(intervalMs);
+  g_source_set_callback(timer, SetFlag, &ran, nullptr);
+  g_source_attach(timer, nullptr);
+  return RunUntilSourceRan(timer, ran, intervalMs / 1000.0 + seconds);
 }
 
 std::string Gbk(const std::string& utf8) {
@@ -50,7 +81,24 @@ std::string Gbk(const std::string& utf8) {
   return bytes;
 }
 
+namespace {
+
+int CountContaining(const std::vector<std::string>& paths, const std::string& fragment) {
+  int n = 0;
+  for (const auto& p : paths)
+    if (p.find(fragment) != std::string::npos) ++n;
+  return n;
+}
+
+}  // namespace
+
 LocalServer::LocalServer() {
+  server_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    arrivals_.push_back(req.path + (req.params.empty() ? "" : "?"));
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
+  // The logger runs once the answer has been written.
   server_.set_logger([this](const httplib::Request& req, const httplib::Response&) {
     std::lock_guard<std::mutex> lock(mutex_);
     paths_.push_back(req.path + (req.params.empty() ? "" : "?"));
@@ -84,12 +132,14 @@ void LocalServer::Page(const std::string& path, const std::string& utf8Html) {
   });
 }
 
-int LocalServer::Hits(const std::string& part) {
+int LocalServer::Hits(const std::string& fragment) {
   std::lock_guard<std::mutex> lock(mutex_);
-  int n = 0;
-  for (const auto& p : paths_)
-    if (p.find(part) != std::string::npos) ++n;
-  return n;
+  return CountContaining(paths_, fragment);
+}
+
+int LocalServer::Arrivals(const std::string& fragment) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return CountContaining(arrivals_, fragment);
 }
 
 int ClosedPort() {

@@ -29,10 +29,26 @@ bool EnsureGtk();
       GTEST_SKIP() << "needs a display (run under xvfb-run)"; \
   } while (0)
 
+// How long a wait for an event may last before the test counts it as
+// missing. Only a test that fails reaches it.
+constexpr double kWaitLimit = 10;
+
 // Runs the main loop until `done` holds or `seconds` pass; returns `done()`.
-bool RunUntil(const std::function<bool()>& done, double seconds);
-// Runs the main loop for a while.
-void RunFor(double seconds);
+bool RunUntil(const std::function<bool()>& done, double seconds = kWaitLimit);
+
+// Runs the main loop until an idle callback of low priority (G_PRIORITY_LOW),
+// queued now, has run: by then everything that was ready before it at a
+// higher priority (events that had arrived, the toolkit's idle work and
+// redraws, idle callbacks, timers that were due) has been handled. False
+// when it did not run within `seconds`.
+bool RunUntilIdle(double seconds = kWaitLimit);
+
+// Runs the main loop until a timer of `intervalMs`, started now, has fired.
+// A timer of the main loop whose next tick falls before that one's (any
+// timer of a shorter interval that is still running) has ticked by then:
+// the way to see that a timer does not tick. False when it did not fire
+// within `seconds` beyond its interval.
+bool RunUntilTimerFires(unsigned intervalMs, double seconds = kWaitLimit);
 
 // UTF-8 text in GBK, for the pages and bodies the service sends.
 std::string Gbk(const std::string& utf8);
@@ -47,8 +63,12 @@ class LocalServer {
   std::string Url(const std::string& path) const;
   // Serves `utf8Html` as a GBK page at `path`.
   void Page(const std::string& path, const std::string& utf8Html);
-  // Requests received so far whose path contains `part`.
-  int Hits(const std::string& part);
+  // Requests answered so far (the answer has been written) whose path
+  // contains `fragment`.
+  int Hits(const std::string& fragment);
+  // Requests that have arrived so far, answered or not, whose path contains
+  // `fragment`.
+  int Arrivals(const std::string& fragment);
   void Start();
 
  private:
@@ -57,6 +77,7 @@ class LocalServer {
   std::thread thread_;
   std::mutex mutex_;
   std::vector<std::string> paths_;
+  std::vector<std::string> arrivals_;
 };
 
 // A free TCP port on the loopback interface with nothing listening on it.

@@ -71,7 +71,9 @@ TEST(ProxyTest, GnomesProxySettingsCarryTheProgramsOwnRequests) {
   const gchar* none[] = {nullptr};
   g_settings_set_strv(settings, "ignore-hosts", none);
   g_settings_set_string(settings, "mode", "manual");
-  RunFor(0.2);  // the resolver hears of the change from the main loop
+  // The resolver hears of a change from the main loop, in callbacks queued
+  // as the setting changes: they have run once the loop is idle.
+  ASSERT_TRUE(RunUntilIdle());
 
   const std::string address = service.Url("/GetVer.asp?vID=2");
   EXPECT_EQ(HttpGet(address, false), "via proxy") << "loopback went direct";
@@ -81,10 +83,10 @@ TEST(ProxyTest, GnomesProxySettingsCarryTheProgramsOwnRequests) {
   // The settings alone say which hosts go direct.
   const gchar* loopback[] = {"127.0.0.1", nullptr};
   g_settings_set_strv(settings, "ignore-hosts", loopback);
-  RunFor(0.2);
+  ASSERT_TRUE(RunUntilIdle());
   EXPECT_EQ(HttpGet(address, false), "direct");
   g_settings_set_string(settings, "mode", "none");
-  RunFor(0.2);
+  ASSERT_TRUE(RunUntilIdle());
   EXPECT_EQ(HttpGet(address, false), "direct");
   EXPECT_EQ(proxy.seen().size(), 1u);
   g_object_unref(http);

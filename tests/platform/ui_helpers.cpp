@@ -1,9 +1,11 @@
 #include "platform/ui_helpers.h"
 
 #include <glib.h>
+#include <gtest/gtest.h>
 
 #include <vector>
 
+#include "core/dispatch_gate.h"
 #include "platform/platform_fixture.h"
 #include "platform/top_window.h"
 
@@ -30,11 +32,87 @@ bool HaveXdotool() {
   return have;
 }
 
+DrawWatch::DrawWatch(GtkWidget* widget) : widget_(GTK_WIDGET(g_object_ref(widget))) {
+  handler_ = g_signal_connect_after(
+      widget, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t*, gpointer count) {
+        ++*static_cast<int*>(count);
+        return gboolean(FALSE);
+      }),
+      &draws_);
+}
+
+DrawWatch::~DrawWatch() {
+  g_signal_handler_disconnect(widget_, handler_);
+  g_object_unref(widget_);
+}
+
+bool DrawWatch::WaitForDraw() {
+  return RunUntil([&] { return draws_ > 0; }) && RunUntilIdle();
+}
+
 void ShowAndSettle(IWindow* window) {
-  window->Show();
   GtkWidget* native = gtk::NativeWindowOf(window);
-  RunUntil([&] { return native && gtk_widget_get_mapped(native); }, 5);
-  RunFor(0.3);
+  DrawWatch painted(native);
+  window->Show();
+  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(native); }))
+      << "the window was not mapped";
+  EXPECT_TRUE(painted.WaitForDraw()) << "the window was not painted";
+}
+
+bool RunUntilInputHandled() {
+  // xdotool has synced with the display before it exits: the events it
+  // caused are on their way to this program, and a sync brings them in.
+  gdk_display_sync(gdk_display_get_default());
+  const gint64 deadline = g_get_monotonic_time() + gint64(kWaitLimit * G_USEC_PER_SEC);
+  auto left = [&] { return double(deadline - g_get_monotonic_time()) / G_USEC_PER_SEC; };
+  const DispatchGate& gate = DispatchGate::Get();
+  // Input held until a page has caught up goes on once it has; handling it
+  // may hold the input after it for a page again.
+  do {
+    if (!RunUntil([&] { return !gate.HoldingInput(); }, left())) return false;
+    if (!RunUntilIdle(left())) return false;
+  } while (gate.HoldingInput());
+  return true;
+}
+
+namespace {
+
+// The visible dialog of this program, if one is up.
+GtkDialog* VisibleDialog() {
+  GtkDialog* found = nullptr;
+  GList* toplevels = gtk_window_list_toplevels();
+  for (GList* it = toplevels; it; it = it->next)
+    if (GTK_IS_DIALOG(it->data) && gtk_widget_get_visible(GTK_WIDGET(it->data)))
+      found = GTK_DIALOG(it->data);
+  g_list_free(toplevels);
+  return found;
+}
+
+struct PendingAnswer {
+  std::function<bool()> ready;
+  int response;
+  gint64 limit;
+};
+
+gboolean TryToAnswer(gpointer data) {
+  auto* answer = static_cast<PendingAnswer*>(data);
+  GtkDialog* dialog = VisibleDialog();
+  const bool late = g_get_monotonic_time() >= answer->limit;
+  if (!dialog) return late ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+  if (!late && !answer->ready()) return G_SOURCE_CONTINUE;
+  gtk_dialog_response(dialog, answer->response);
+  return G_SOURCE_REMOVE;
+}
+
+}  // namespace
+
+void AnswerDialogWhen(std::function<bool()> ready, int response) {
+  // Checked every few milliseconds: the answer follows the event, whatever
+  // the time it takes to come.
+  const gint64 limit = g_get_monotonic_time() + gint64(kWaitLimit * G_USEC_PER_SEC);
+  g_timeout_add_full(G_PRIORITY_DEFAULT, 5, TryToAnswer,
+                     new PendingAnswer{std::move(ready), response, limit},
+                     [](gpointer data) { delete static_cast<PendingAnswer*>(data); });
 }
 
 void ClickWidget(GtkWidget* widget, int dx, int dy, int clicks) {
@@ -49,17 +127,17 @@ void ClickWidget(GtkWidget* widget, int dx, int dy, int clicks) {
   gdk_window_get_origin(gtk_widget_get_window(toplevel), &ox, &oy);
   Run({"xdotool", "mousemove", std::to_string(ox + x), std::to_string(oy + y), "click",
        "--repeat", std::to_string(clicks), "--delay", "60", "1"});
-  RunFor(0.25);
+  EXPECT_TRUE(RunUntilInputHandled()) << "the click was not handled";
 }
 
 void PressKeys(const std::string& keys) {
   Run({"xdotool", "key", "--delay", "30", keys});
-  RunFor(0.25);
+  EXPECT_TRUE(RunUntilInputHandled()) << "the keys were not handled: " << keys;
 }
 
 void TypeText(const std::string& text) {
   Run({"xdotool", "type", "--delay", "20", text});
-  RunFor(0.25);
+  EXPECT_TRUE(RunUntilInputHandled()) << "the text was not handled: " << text;
 }
 
 GdkRectangle PlaceInClient(GtkWidget* widget, GtkWidget* client) {

@@ -17,7 +17,7 @@ class WindowTest : public ::testing::Test {
   void TearDown() override {
     for (auto& w : windows_) w->Close();
     windows_.clear();
-    RunFor(0.05);
+    RunUntilIdle();
   }
 
   IWindow* NewWindow(WindowSpec spec) {
@@ -87,7 +87,7 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   ASSERT_TRUE(w->SetOuterHeight(11340));
   EXPECT_EQ(w->OuterWidth(), 15150);
   GtkWidget* client = gtk::NativeClientAreaOf(w);
-  RunUntil([&] { return gtk_widget_get_allocated_height(client) == 722; }, 3);
+  RunUntil([&] { return gtk_widget_get_allocated_height(client) == 722; });
   EXPECT_EQ(gtk_widget_get_allocated_width(client), 1003);
   EXPECT_EQ(gtk_widget_get_allocated_height(client), 722);
   EXPECT_FALSE(w->SetOuterWidth(50)) << "no room for a client area";
@@ -97,7 +97,7 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   ShowAndSettle(fixed);
   ASSERT_TRUE(fixed->SetOuterWidth(4500 + kClassicFrameWidth));
   GtkWidget* fixedClient = gtk::NativeClientAreaOf(fixed);
-  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(fixedClient) == 300; }, 3));
+  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(fixedClient) == 300; }));
 
   // A window designed with a frame of its own reports and takes that one.
   WindowSpec framed = Spec("frmViewQQ", 14985, 8265, FrameKind::Sizable);
@@ -110,8 +110,8 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   ASSERT_TRUE(v->SetOuterWidth(6000 + 150));
   ASSERT_TRUE(v->SetOuterHeight(4500 + 500));
   GtkWidget* framedClient = gtk::NativeClientAreaOf(v);
-  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(framedClient) == 400; }, 3));
-  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_height(framedClient) == 300; }, 3));
+  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(framedClient) == 400; }));
+  EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_height(framedClient) == 300; }));
 }
 
 TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
@@ -135,8 +135,9 @@ TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
   cmd->onClick = [&] { ++pictureClicks; };
   label->onClick = [&] { ++labelClicks; };
   ShowAndSettle(w);
+  DrawWatch drawn(gtk::NativeControlOf(w, "cmdLogin"));
   cmd->SetVisible(true);
-  RunFor(0.3);
+  ASSERT_TRUE(drawn.WaitForDraw()) << "the picture shown was not painted";
 
   GtkWidget* client = gtk::NativeClientAreaOf(w);
   GdkRectangle r = PlaceInClient(gtk::NativeControlOf(w, "lblLogin"), client);
@@ -256,16 +257,18 @@ TEST_F(WindowTest, TimersTickStopAndRestart) {
   int ticks = 0;
   timer->onTick = [&] { ++ticks; };
   // Timers run from creation, before the window is shown.
-  EXPECT_TRUE(RunUntil([&] { return ticks >= 3; }, 2));
+  EXPECT_TRUE(RunUntil([&] { return ticks >= 3; }));
+  // A stopped timer does not tick: a timer of twice its interval, started
+  // after it stopped, fires after the tick it would have had.
   timer->SetEnabled(false);
   int stopped = ticks;
-  RunFor(0.15);
+  ASSERT_TRUE(RunUntilTimerFires(40));
   EXPECT_EQ(ticks, stopped);
   EXPECT_FALSE(timer->Enabled());
 
   timer->SetInterval(30);
   timer->SetEnabled(true);
-  EXPECT_TRUE(RunUntil([&] { return ticks >= stopped + 2; }, 2));
+  EXPECT_TRUE(RunUntil([&] { return ticks >= stopped + 2; }));
 
   // A tick that disables its own timer runs once.
   ITimer* once = w->AddTimer("tmrClear", 10, true);
@@ -274,14 +277,15 @@ TEST_F(WindowTest, TimersTickStopAndRestart) {
     once->SetEnabled(false);
     ++onceTicks;
   };
-  RunFor(0.2);
+  ASSERT_TRUE(RunUntil([&] { return onceTicks > 0; }));
+  ASSERT_TRUE(RunUntilTimerFires(20));
   EXPECT_EQ(onceTicks, 1);
 
   // Closing the window stops every timer for good.
   w->Close();
   int closedAt = ticks;
   timer->SetEnabled(true);
-  RunFor(0.15);
+  ASSERT_TRUE(RunUntilTimerFires(60));
   EXPECT_EQ(ticks, closedAt);
 }
 
@@ -307,8 +311,8 @@ TEST_F(WindowTest, ClosingFromAHandlerOfTheWindowItself) {
   EXPECT_FALSE(w->IsOpen());
   EXPECT_FALSE(timer->Enabled());
   EXPECT_EQ(gtk::OpenWindowCount(), openBefore);
-  RunFor(0.1);
-  EXPECT_EQ(gtk::NativeWindowOf(w), nullptr) << "the native window is gone";
+  EXPECT_TRUE(RunUntil([&] { return gtk::NativeWindowOf(w) == nullptr; }))
+      << "the native window is gone";
   // The controls outlive their widgets harmlessly.
   exit->SetText("x");
   exit->SetVisible(false);
@@ -331,17 +335,25 @@ TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
   WindowSpec spec = Spec("frmCheckCode", 3000, 1500, FrameKind::FixedDialog);
   spec.placement = Placement::CenterOwner;
   IWindow* modal = NewWindow(spec);
-  ITimer* closer = modal->AddTimer("tmrT", 600, true);
+  GtkWidget* modalNative = gtk::NativeWindowOf(modal);
   bool clickedOwnerMeanwhile = false;
-  ITimer* clicker = modal->AddTimer("tmrDraw", 250, true);
+  ITimer* clicker = modal->AddTimer("tmrDraw", 20, true);
   clicker->onTick = [&] {
+    if (!gtk_widget_get_mapped(modalNative)) return;
     clicker->SetEnabled(false);
     // A click on the owner while the modal window is up.
     ClickWidget(gtk::NativeControlOf(owner, "lblHome"), 5, 5);
     clickedOwnerMeanwhile = true;
   };
-  closer->onTick = [&] { modal->Close(); };
   const int ticksBefore = ownerTicks;
+  // The modal window closes once the owner has been clicked and its timer
+  // has ticked more than five times, or at the wait limit.
+  const gint64 limit = g_get_monotonic_time() + gint64(kWaitLimit * G_USEC_PER_SEC);
+  ITimer* closer = modal->AddTimer("tmrT", 20, true);
+  closer->onTick = [&] {
+    if ((clickedOwnerMeanwhile && ownerTicks > ticksBefore + 5) || g_get_monotonic_time() > limit)
+      modal->Close();
+  };
   modal->ShowModal(owner);
   EXPECT_FALSE(modal->IsOpen());
   EXPECT_TRUE(clickedOwnerMeanwhile);
@@ -364,7 +376,9 @@ TEST_F(WindowTest, NestedModalWindowsReturnInOrder) {
     outer->Close();
   };
   ITimer* closeInner = inner->AddTimer("t", 100, true);
-  closeInner->onTick = [&] { inner->Close(); };
+  closeInner->onTick = [&] {
+    if (inner->IsOpen()) inner->Close();
+  };
   outer->ShowModal(nullptr);
   events.push_back("outer returned");
   EXPECT_EQ(events, (std::vector<std::string>{"inner shown", "inner returned", "outer returned"}));
@@ -383,7 +397,9 @@ TEST_F(WindowTest, MainLoopEndsWhenTheLastWindowCloses) {
     first->Close();
   };
   ITimer* t2 = second->AddTimer("t", 200, true);
-  t2->onTick = [&] { second->Close(); };
+  t2->onTick = [&] {
+    if (second->IsOpen()) second->Close();
+  };
   gtk::RunUntilLastWindowCloses();
   EXPECT_FALSE(first->IsOpen());
   EXPECT_FALSE(second->IsOpen());
@@ -442,7 +458,7 @@ TEST_F(WindowTest, DrawnButtonHandlerMayCloseTheWindow) {
   ClickWidget(gtk::NativeControlOf(window.get(), "cmdStop"));
   EXPECT_TRUE(closed);
   window.reset();  // released right after, as the forms do
-  RunFor(0.1);
+  ASSERT_TRUE(RunUntilIdle());
 }
 
 }  // namespace
