@@ -17,7 +17,7 @@ const WindowDesign& frmSysDesign() {
   using enum ControlKind;
   static const WindowDesign design = [] {
     WindowDesign d{
-        .spec = {.name = "frmSys",
+        .attributes = {.name = "frmSys",
                  .clientWidth = 11400,
                  .clientHeight = 10395,
                  .background = "agent_skin.svg",

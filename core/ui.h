@@ -226,7 +226,7 @@ enum class Placement { CenterScreen, CenterOwner, System };
 
 // Every field has a default, so that a window's design names only the
 // fields that differ (see core/window_design.h).
-struct WindowSpec {
+struct WindowAttributes {
   std::string name{};        // the form's name, e.g. "frmlogin"
   std::string caption{};
   int clientWidth = 0;       // twips
@@ -305,7 +305,7 @@ class IWindow {
 class IUiFactory {
  public:
   virtual ~IUiFactory() = default;
-  virtual std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) = 0;
+  virtual std::unique_ptr<IWindow> CreateWindow(const WindowAttributes& attributes) = 0;
 };
 
 }  // namespace lumaro

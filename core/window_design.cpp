@@ -8,7 +8,7 @@
 
 namespace lumaro {
 
-WindowSpec FixedDialogSpec(std::string name, std::string caption, int clientWidth,
+WindowAttributes FixedDialogAttributes(std::string name, std::string caption, int clientWidth,
                            int clientHeight) {
   return {.name = std::move(name),
           .caption = std::move(caption),
@@ -24,7 +24,7 @@ WindowSpec FixedDialogSpec(std::string name, std::string caption, int clientWidt
 const ControlDesign& WindowDesign::Control(const std::string& name) const {
   for (const ControlDesign& control : controls)
     if (control.name == name) return control;
-  throw std::out_of_range("no control named " + name + " in " + spec.name);
+  throw std::out_of_range("no control named " + name + " in " + attributes.name);
 }
 
 Rect WindowDesign::ClientRect(const std::string& name) const {
@@ -107,7 +107,7 @@ DesignedControls AddDesignedControls(IWindow& window, const WindowDesign& design
 
 DesignedControls CreateDesignedWindow(const WindowDesign& design,
                                       std::unique_ptr<IWindow>& window) {
-  window = Desktop().ui->CreateWindow(design.spec);
+  window = Desktop().ui->CreateWindow(design.attributes);
   return AddDesignedControls(*window, design);
 }
 

@@ -35,11 +35,11 @@ struct TimerDesign {
 
 // A fixed-size dialog centred on the screen, with neither minimize nor
 // maximize button, not shown in the task bar.
-WindowSpec FixedDialogSpec(std::string name, std::string caption, int clientWidth,
+WindowAttributes FixedDialogAttributes(std::string name, std::string caption, int clientWidth,
                            int clientHeight);
 
 struct WindowDesign {
-  WindowSpec spec{};
+  WindowAttributes attributes{};
   // In creation order: later controls lie on top, and the Tab key visits
   // them in this order.
   std::vector<ControlDesign> controls{};

@@ -9,7 +9,7 @@ const WindowDesign& frmAdminDesign() {
   using enum ControlKind;
   static const WindowDesign design = [] {
     WindowDesign d{
-        .spec = {.name = "frmAdmin",
+        .attributes = {.name = "frmAdmin",
                  .clientWidth = 15045,
                  .clientHeight = 10395,
                  .background = "console_skin.svg",

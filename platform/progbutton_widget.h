@@ -45,7 +45,7 @@ class ProgButtonHost : public NativeControl {
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
   static void OnSizeAllocate(GtkWidget* widget, GdkRectangle* allocation, gpointer data);
   static void OnRealize(GtkWidget* widget, gpointer data);
-  static void OnScaleFactor(GtkWidget* widget, GParamSpec* pspec, gpointer data);
+  static void OnScaleFactor(GtkWidget* widget, GParamSpec* property, gpointer data);
   static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, gpointer data);
   static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer data);
   static gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data);

@@ -41,10 +41,10 @@ std::vector<TopWindow*>& Registry() {
 
 class TopWindow : public IWindow {
  public:
-  explicit TopWindow(const WindowSpec& spec);
+  explicit TopWindow(const WindowAttributes& attributes);
   ~TopWindow() override;
 
-  const std::string& Name() const override { return spec_.name; }
+  const std::string& Name() const override { return attributes_.name; }
   void SetCaption(const std::string& caption) override;
   std::string Caption() const override { return caption_; }
 
@@ -70,8 +70,12 @@ class TopWindow : public IWindow {
 
   bool SetOuterWidth(int twips) override;
   bool SetOuterHeight(int twips) override;
-  int OuterWidth() const override { return clientWidth_ * kTwipsPerPixel + spec_.frameWidth; }
-  int OuterHeight() const override { return clientHeight_ * kTwipsPerPixel + spec_.frameHeight; }
+  int OuterWidth() const override {
+    return clientWidth_ * kTwipsPerPixel + attributes_.frameWidth;
+  }
+  int OuterHeight() const override {
+    return clientHeight_ * kTwipsPerPixel + attributes_.frameHeight;
+  }
 
   GtkWidget* Native() const { return state_->destroyed ? nullptr : window_; }
   GtkWidget* Client() const { return state_->destroyed ? nullptr : layout_; }
@@ -100,7 +104,7 @@ class TopWindow : public IWindow {
   static gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data);
   static void OnChildRealize(GtkWidget*, gpointer data);
 
-  WindowSpec spec_;
+  WindowAttributes attributes_;
   std::string caption_;
   // What the window's controls share of it.
   std::shared_ptr<WindowState> state_ = std::make_shared<WindowState>();
@@ -128,22 +132,23 @@ class TopWindow : public IWindow {
   AliveToken alive_ = NewAliveToken();
 };
 
-TopWindow::TopWindow(const WindowSpec& spec)
-    : spec_(spec),
-      caption_(spec.caption),
-      clientWidth_(std::max(1, TwipsToPixels(spec.clientWidth))),
-      clientHeight_(std::max(1, TwipsToPixels(spec.clientHeight))) {
+TopWindow::TopWindow(const WindowAttributes& attributes)
+    : attributes_(attributes),
+      caption_(attributes.caption),
+      clientWidth_(std::max(1, TwipsToPixels(attributes.clientWidth))),
+      clientHeight_(std::max(1, TwipsToPixels(attributes.clientHeight))) {
   Registry().push_back(this);
   window_ = GTK_WIDGET(g_object_ref(gtk_window_new(GTK_WINDOW_TOPLEVEL)));
   GtkWindow* w = GTK_WINDOW(window_);
   gtk_window_set_title(w, caption_.c_str());
-  gtk_widget_set_name(window_, spec_.name.c_str());
-  resizable_ = spec_.frame == FrameKind::Sizable;
+  gtk_widget_set_name(window_, attributes_.name.c_str());
+  resizable_ = attributes_.frame == FrameKind::Sizable;
   gtk_window_set_resizable(w, resizable_);
-  if (spec_.frame == FrameKind::None) gtk_window_set_decorated(w, FALSE);
-  if (spec_.frame == FrameKind::FixedDialog) gtk_window_set_type_hint(w, GDK_WINDOW_TYPE_HINT_DIALOG);
-  if (!spec_.showInTaskbar) gtk_window_set_skip_taskbar_hint(w, TRUE);
-  switch (spec_.placement) {
+  if (attributes_.frame == FrameKind::None) gtk_window_set_decorated(w, FALSE);
+  if (attributes_.frame == FrameKind::FixedDialog)
+    gtk_window_set_type_hint(w, GDK_WINDOW_TYPE_HINT_DIALOG);
+  if (!attributes_.showInTaskbar) gtk_window_set_skip_taskbar_hint(w, TRUE);
+  switch (attributes_.placement) {
     case Placement::CenterScreen: gtk_window_set_position(w, GTK_WIN_POS_CENTER); break;
     case Placement::CenterOwner: gtk_window_set_position(w, GTK_WIN_POS_CENTER_ON_PARENT); break;
     case Placement::System: gtk_window_set_position(w, GTK_WIN_POS_NONE); break;
@@ -337,7 +342,8 @@ void TopWindow::Show() {
     shownAt_ = g_get_monotonic_time();
     // A window to be centred on its owner that is shown without one is
     // centred on the screen, as GTK would otherwise put it in a corner.
-    if (spec_.placement == Placement::CenterOwner && !gtk_window_get_transient_for(GTK_WINDOW(window_)))
+    if (attributes_.placement == Placement::CenterOwner &&
+        !gtk_window_get_transient_for(GTK_WINDOW(window_)))
       gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
   }
   gtk_window_present(GTK_WINDOW(window_));
@@ -412,7 +418,7 @@ void TopWindow::ApplyClientSize() {
 
 bool TopWindow::SetOuterWidth(int twips) {
   if (closed_ || state_->destroyed || SizeLocked()) return false;
-  const int px = TwipsToPixels(twips - spec_.frameWidth);
+  const int px = TwipsToPixels(twips - attributes_.frameWidth);
   if (px < 1) return false;
   if (px == clientWidth_) return true;
   clientWidth_ = px;
@@ -422,7 +428,7 @@ bool TopWindow::SetOuterWidth(int twips) {
 
 bool TopWindow::SetOuterHeight(int twips) {
   if (closed_ || state_->destroyed || SizeLocked()) return false;
-  const int px = TwipsToPixels(twips - spec_.frameHeight);
+  const int px = TwipsToPixels(twips - attributes_.frameHeight);
   if (px < 1) return false;
   if (px == clientHeight_) return true;
   clientHeight_ = px;
@@ -466,9 +472,9 @@ void TopWindow::OnRealize(GtkWidget* widget, gpointer data) {
   // The frame's buttons, as far as the window manager honours the hints.
   int functions = GDK_FUNC_MOVE | GDK_FUNC_CLOSE;
   if (self->resizable_) functions |= GDK_FUNC_RESIZE;
-  if (self->spec_.minimizeButton && self->spec_.frame != FrameKind::None)
+  if (self->attributes_.minimizeButton && self->attributes_.frame != FrameKind::None)
     functions |= GDK_FUNC_MINIMIZE;
-  if (self->spec_.maximizeButton && self->resizable_) functions |= GDK_FUNC_MAXIMIZE;
+  if (self->attributes_.maximizeButton && self->resizable_) functions |= GDK_FUNC_MAXIMIZE;
   gdk_window_set_functions(gtk_widget_get_window(widget), GdkWMFunction(functions));
 }
 
@@ -476,12 +482,12 @@ gboolean TopWindow::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
   auto* self = static_cast<TopWindow*>(data);
   if (!gtk_cairo_should_draw_window(cr, gtk_layout_get_bin_window(GTK_LAYOUT(widget))))
     return FALSE;
-  SetSourceRgb(cr, self->spec_.backgroundColor == kDefaultColor ? kFaceColor
-                                                                : self->spec_.backgroundColor);
+  const uint32_t background = self->attributes_.backgroundColor;
+  SetSourceRgb(cr, background == kDefaultColor ? kFaceColor : background);
   cairo_paint(cr);
   // The picture at its own size from the top left corner, as the layouts
   // were designed; a larger client area shows the colour beyond it.
-  if (!self->spec_.background.empty()) PaintAsset(cr, widget, self->spec_.background);
+  if (!self->attributes_.background.empty()) PaintAsset(cr, widget, self->attributes_.background);
   DrawChildrenInOrder(widget, cr);
   return TRUE;
 }
@@ -522,8 +528,8 @@ gboolean TopWindow::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
 
 }  // namespace
 
-std::unique_ptr<IWindow> WindowFactory::CreateWindow(const WindowSpec& spec) {
-  return std::make_unique<TopWindow>(spec);
+std::unique_ptr<IWindow> WindowFactory::CreateWindow(const WindowAttributes& attributes) {
+  return std::make_unique<TopWindow>(attributes);
 }
 
 int OpenWindowCount() {

@@ -21,7 +21,7 @@ namespace lumaro::gtk {
 // Makes the windows of core/ui.h as GTK windows.
 class WindowFactory : public IUiFactory {
  public:
-  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) override;
+  std::unique_ptr<IWindow> CreateWindow(const WindowAttributes& attributes) override;
 };
 
 // The window a message box belongs to: the focused window of this program,

@@ -7,7 +7,7 @@ namespace lumaro {
 const WindowDesign& frmRegDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = {.name = "frmReg",
+      .attributes = {.name = "frmReg",
                .caption = "用户注册",
                .clientWidth = 7740,
                .clientHeight = 5340,

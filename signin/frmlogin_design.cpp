@@ -7,7 +7,7 @@ namespace lumaro {
 const WindowDesign& frmloginDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = {.name = "frmlogin",
+      .attributes = {.name = "frmlogin",
                .caption = "登录",
                .clientWidth = 15045,
                .clientHeight = 9225,

@@ -7,7 +7,7 @@ namespace lumaro {
 const WindowDesign& frmCheckCodeDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = FixedDialogSpec("frmCheckCode", "正在检查网站", 6075, 3690),
+      .attributes = FixedDialogAttributes("frmCheckCode", "正在检查网站", 6075, 3690),
       .controls =
           {
               // Added before the panel, so the panel covers it.

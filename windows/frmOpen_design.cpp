@@ -7,7 +7,7 @@ namespace lumaro {
 const WindowDesign& frmOpenDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = {.name = "frmOpen",
+      .attributes = {.name = "frmOpen",
                .caption = "Form1",
                .clientWidth = 90,
                .clientHeight = 90,

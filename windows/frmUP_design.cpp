@@ -7,7 +7,7 @@ namespace lumaro {
 const WindowDesign& frmUPDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = FixedDialogSpec("frmUP", "版本升级", 8205, 3225),
+      .attributes = FixedDialogAttributes("frmUP", "版本升级", 8205, 3225),
       .controls =
           {
               {"PicM", Picture, {-45, -15, 1740, 3270}, "", PictureStyle("update_side.svg")},

@@ -31,9 +31,9 @@ void frmView::Form_Load() {
 
 void frmView::Form_Resize() {
   // The page fills the client area: the outer size less the designed frame.
-  const WindowSpec& spec = frmViewDesign().spec;
-  const int width = window_->OuterWidth() - spec.frameWidth;
-  const int height = window_->OuterHeight() - spec.frameHeight;
+  const WindowAttributes& attributes = frmViewDesign().attributes;
+  const int width = window_->OuterWidth() - attributes.frameWidth;
+  const int height = window_->OuterHeight() - attributes.frameHeight;
   // A negative size (minimized, very small) is not applied.
   if (width < 0 || height < 0) return;
   try {

@@ -7,7 +7,7 @@ namespace lumaro {
 const WindowDesign& frmViewMemoDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = FixedDialogSpec("frmViewMemo", "查看详情", 7020, 6285),
+      .attributes = FixedDialogAttributes("frmViewMemo", "查看详情", 7020, 6285),
       .controls =
           {
               {"web1", Browser, {30, 15, 6915, 6210}, "", PageBrowserStyle().Named("备注")},

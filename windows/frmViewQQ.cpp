@@ -39,9 +39,9 @@ void frmViewQQ::Form_Load() {
 
 void frmViewQQ::Form_Resize() {
   // The page fills the client area: the outer size less the designed frame.
-  const WindowSpec& spec = frmViewQQDesign().spec;
-  const int width = window_->OuterWidth() - spec.frameWidth;
-  const int height = window_->OuterHeight() - spec.frameHeight;
+  const WindowAttributes& attributes = frmViewQQDesign().attributes;
+  const int width = window_->OuterWidth() - attributes.frameWidth;
+  const int height = window_->OuterHeight() - attributes.frameHeight;
   // A minimized or very small window gives a negative size, which no control
   // takes: the browser keeps its last size then.
   if (width < 0 || height < 0) return;

@@ -7,7 +7,7 @@ namespace lumaro {
 const WindowDesign& frmViewQQDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = {.name = "frmViewQQ",
+      .attributes = {.name = "frmViewQQ",
                .caption = "访客详情",
                .clientWidth = 14985,
                .clientHeight = 8265,

@@ -7,7 +7,7 @@ namespace lumaro {
 const WindowDesign& frmViewDesign() {
   using enum ControlKind;
   static const WindowDesign design{
-      .spec = {.name = "frmView",
+      .attributes = {.name = "frmView",
                .caption = "详细信息浏览",
                .clientWidth = 10200,
                .clientHeight = 7995,

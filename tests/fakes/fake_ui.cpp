@@ -223,12 +223,12 @@ void FakeBrowser::FireDocumentKeyUp() {
 
 // ------------------------------------------------------------------ window
 
-FakeWindow::FakeWindow(FakeUiFactory* factory, const WindowSpec& spec)
+FakeWindow::FakeWindow(FakeUiFactory* factory, const WindowAttributes& attributes)
     : factory_(factory),
-      spec_(spec),
-      caption_(spec.caption),
-      outerWidth_(spec.clientWidth + spec.frameWidth),
-      outerHeight_(spec.clientHeight + spec.frameHeight) {}
+      attributes_(attributes),
+      caption_(attributes.caption),
+      outerWidth_(attributes.clientWidth + attributes.frameWidth),
+      outerHeight_(attributes.clientHeight + attributes.frameHeight) {}
 
 FakeWindow::~FakeWindow() {
   if (factory_) factory_->Forget(this);
@@ -236,7 +236,8 @@ FakeWindow::~FakeWindow() {
 
 FakeControlRecord& FakeWindow::AddRecord(const std::string& name, FakeControlKind kind,
                                          const Rect& r, const ControlStyle& style) {
-  if (Record(name)) throw std::logic_error("two controls named " + name + " in " + spec_.name);
+  if (Record(name))
+    throw std::logic_error("two controls named " + name + " in " + attributes_.name);
   if (!style.parent.empty()) {
     const FakeControlRecord* p = Record(style.parent);
     if (!p || p->kind != FakeControlKind::Panel)
@@ -319,7 +320,7 @@ ProgButton* FakeWindow::AddProgButton(const std::string& name, const Rect& r,
 }
 
 ITimer* FakeWindow::AddTimer(const std::string& name, int intervalMs, bool enabled) {
-  if (Timer(name)) throw std::logic_error("two timers named " + name + " in " + spec_.name);
+  if (Timer(name)) throw std::logic_error("two timers named " + name + " in " + attributes_.name);
   timers_.push_back(std::make_unique<FakeTimer>(name, intervalMs, enabled));
   return timers_.back().get();
 }
@@ -414,13 +415,14 @@ FakeTimer* FakeWindow::Timer(const std::string& name) const {
 
 IControl& FakeWindow::Control(const std::string& name) const {
   const FakeControlRecord* r = Record(name);
-  if (!r || !r->control) throw std::out_of_range("no control named " + name + " in " + spec_.name);
+  if (!r || !r->control)
+    throw std::out_of_range("no control named " + name + " in " + attributes_.name);
   return *r->control;
 }
 
 bool FakeWindow::Click(const std::string& name) {
   const FakeControlRecord* r = Record(name);
-  if (!r) throw std::out_of_range("no control named " + name + " in " + spec_.name);
+  if (!r) throw std::out_of_range("no control named " + name + " in " + attributes_.name);
   if (!open_) return false;
   DispatchGate::HandlerScope scope(gate_);
   if (r->progButton) {
@@ -445,13 +447,13 @@ bool FakeWindow::Click(const std::string& name) {
 
 void FakeWindow::Type(const std::string& name, const std::string& text) {
   FakeTextBox* box = TextBox(name);
-  if (!box) throw std::out_of_range("no text box named " + name + " in " + spec_.name);
+  if (!box) throw std::out_of_range("no text box named " + name + " in " + attributes_.name);
   box->SetText(text);
 }
 
 bool FakeWindow::FireTimer(const std::string& name) {
   FakeTimer* t = Timer(name);
-  if (!t) throw std::out_of_range("no timer named " + name + " in " + spec_.name);
+  if (!t) throw std::out_of_range("no timer named " + name + " in " + attributes_.name);
   if (!open_ || !t->Enabled()) return false;
   DispatchGate::HandlerScope scope(gate_);
   if (t->onTick) {
@@ -474,10 +476,10 @@ FakeUiFactory::~FakeUiFactory() {
   for (FakeWindow* w : windows_) w->factory_ = nullptr;
 }
 
-std::unique_ptr<IWindow> FakeUiFactory::CreateWindow(const WindowSpec& spec) {
-  auto w = std::make_unique<FakeWindow>(this, spec);
+std::unique_ptr<IWindow> FakeUiFactory::CreateWindow(const WindowAttributes& attributes) {
+  auto w = std::make_unique<FakeWindow>(this, attributes);
   windows_.push_back(w.get());
-  created_.push_back(spec.name);
+  created_.push_back(attributes.name);
   return w;
 }
 

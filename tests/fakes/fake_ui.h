@@ -278,10 +278,10 @@ struct FakeControlRecord {
 
 class FakeWindow : public IWindow {
  public:
-  FakeWindow(FakeUiFactory* factory, const WindowSpec& spec);
+  FakeWindow(FakeUiFactory* factory, const WindowAttributes& attributes);
   ~FakeWindow() override;
 
-  const std::string& Name() const override { return spec_.name; }
+  const std::string& Name() const override { return attributes_.name; }
   void SetCaption(const std::string& caption) override { caption_ = caption; }
   std::string Caption() const override { return caption_; }
 
@@ -317,7 +317,7 @@ class FakeWindow : public IWindow {
   int OuterHeight() const override { return outerHeight_; }
 
   // ---- for tests ----
-  const WindowSpec& spec() const { return spec_; }
+  const WindowAttributes& attributes() const { return attributes_; }
   // Controls in creation order (also the tab order).
   const std::vector<FakeControlRecord>& controls() const { return records_; }
   std::vector<std::string> ControlNames() const;
@@ -365,7 +365,7 @@ class FakeWindow : public IWindow {
                                const ControlStyle& style);
 
   FakeUiFactory* factory_;
-  WindowSpec spec_;
+  WindowAttributes attributes_;
   std::string caption_;
   std::vector<FakeControlRecord> records_;
   std::vector<std::unique_ptr<IControl>> owned_;
@@ -385,7 +385,7 @@ class FakeUiFactory : public IUiFactory {
   using WindowHandler = std::function<void(FakeWindow&)>;
 
   ~FakeUiFactory() override;
-  std::unique_ptr<IWindow> CreateWindow(const WindowSpec& spec) override;
+  std::unique_ptr<IWindow> CreateWindow(const WindowAttributes& attributes) override;
 
   // Runs while a window of that name is shown modally (every time, until
   // replaced or cleared with an empty handler).

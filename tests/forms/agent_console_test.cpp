@@ -28,10 +28,10 @@ class AgentConsoleTest : public FormsTest {
 
 TEST_F(AgentConsoleTest, WindowAndControlsAreLaidOutAsDesigned) {
   FakeWindow& w = Open();
-  const WindowSpec& spec = w.spec();
-  EXPECT_EQ(spec.clientWidth, 11400);
-  EXPECT_EQ(spec.clientHeight, 10395);
-  EXPECT_EQ(spec.background, "agent_skin.svg");
+  const WindowAttributes& attributes = w.attributes();
+  EXPECT_EQ(attributes.clientWidth, 11400);
+  EXPECT_EQ(attributes.clientHeight, 10395);
+  EXPECT_EQ(attributes.background, "agent_skin.svg");
   EXPECT_TRUE(w.IsOpen());
 
   const uint32_t white = PackRRGGBB(255, 255, 255);

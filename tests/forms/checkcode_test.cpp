@@ -47,9 +47,9 @@ class CheckCodeTest : public FormsTest {
   }
 
   FakeWindow owner_{nullptr, [] {
-    WindowSpec spec;
-    spec.name = "frmAdmin";
-    return spec;
+    WindowAttributes attributes;
+    attributes.name = "frmAdmin";
+    return attributes;
   }()};
 };
 
@@ -89,13 +89,13 @@ TEST_F(CheckCodeTest, StaysHiddenUntilTheSiteAddressIsInThenShowsItsLayout) {
 
   Run([&](FakeWindow& w) {
     EXPECT_EQ(w.Caption(), "正在检查网站");
-    EXPECT_EQ(w.spec().frame, FrameKind::FixedDialog);
-    EXPECT_FALSE(w.spec().minimizeButton);
-    EXPECT_FALSE(w.spec().maximizeButton);
-    EXPECT_FALSE(w.spec().showInTaskbar);
-    EXPECT_EQ(w.spec().placement, Placement::CenterScreen);
-    EXPECT_EQ(w.spec().clientWidth, 6075);
-    EXPECT_EQ(w.spec().clientHeight, 3690);
+    EXPECT_EQ(w.attributes().frame, FrameKind::FixedDialog);
+    EXPECT_FALSE(w.attributes().minimizeButton);
+    EXPECT_FALSE(w.attributes().maximizeButton);
+    EXPECT_FALSE(w.attributes().showInTaskbar);
+    EXPECT_EQ(w.attributes().placement, Placement::CenterScreen);
+    EXPECT_EQ(w.attributes().clientWidth, 6075);
+    EXPECT_EQ(w.attributes().clientHeight, 3690);
 
     // The browser comes first, so the panel lies over it.
     EXPECT_EQ(w.ControlNames(), (std::vector<std::string>{"web1", "Picture1", "Label1", "pbar",

@@ -36,14 +36,14 @@ class ConsoleTest : public FormsTest {
 
 TEST_F(ConsoleTest, WindowAndControlsAreLaidOutAsDesigned) {
   FakeWindow& w = Open();
-  const WindowSpec& spec = w.spec();
-  EXPECT_EQ(spec.clientWidth, 15045);
-  EXPECT_EQ(spec.clientHeight, 10395);
-  EXPECT_EQ(spec.background, "console_skin.svg");
-  EXPECT_EQ(spec.frame, FrameKind::Sizable);
-  EXPECT_TRUE(spec.minimizeButton);
-  EXPECT_TRUE(spec.maximizeButton);
-  EXPECT_EQ(spec.placement, Placement::CenterScreen);
+  const WindowAttributes& attributes = w.attributes();
+  EXPECT_EQ(attributes.clientWidth, 15045);
+  EXPECT_EQ(attributes.clientHeight, 10395);
+  EXPECT_EQ(attributes.background, "console_skin.svg");
+  EXPECT_EQ(attributes.frame, FrameKind::Sizable);
+  EXPECT_TRUE(attributes.minimizeButton);
+  EXPECT_TRUE(attributes.maximizeButton);
+  EXPECT_EQ(attributes.placement, Placement::CenterScreen);
 
   const uint32_t navy = PackRRGGBB(0, 0, 128), white = PackRRGGBB(255, 255, 255);
   struct Case {

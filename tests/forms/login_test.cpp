@@ -43,14 +43,14 @@ class LoginTest : public FormsTest {
 
 TEST_F(LoginTest, WindowAndControlsAreLaidOutAsDesigned) {
   FakeWindow& w = Open();
-  const WindowSpec& spec = w.spec();
+  const WindowAttributes& attributes = w.attributes();
   EXPECT_EQ(w.Caption(), "登录" + EditionLabel(kEditionId));
   EXPECT_EQ(w.Caption(), "登录V6.0");
-  EXPECT_EQ(spec.clientWidth, 15045);
-  EXPECT_EQ(spec.clientHeight, 9225);
-  EXPECT_EQ(spec.background, "login_background.svg");
-  EXPECT_FALSE(spec.maximizeButton);
-  EXPECT_EQ(spec.placement, Placement::CenterScreen);
+  EXPECT_EQ(attributes.clientWidth, 15045);
+  EXPECT_EQ(attributes.clientHeight, 9225);
+  EXPECT_EQ(attributes.background, "login_background.svg");
+  EXPECT_FALSE(attributes.maximizeButton);
+  EXPECT_EQ(attributes.placement, Placement::CenterScreen);
   EXPECT_EQ(w.showCount(), 1);
 
   struct Case {

@@ -62,9 +62,9 @@ TEST_F(RegistrationTest, WindowLoadsTheFormAndLaysOutTheBoxesInTabOrder) {
   frmReg::Instance();
   FakeWindow& w = *ui.Find("frmReg");
   EXPECT_EQ(w.Caption(), "用户注册");
-  EXPECT_EQ(w.spec().clientWidth, 7740);
-  EXPECT_EQ(w.spec().clientHeight, 5340);
-  EXPECT_EQ(w.spec().background, "reg_background.svg");
+  EXPECT_EQ(w.attributes().clientWidth, 7740);
+  EXPECT_EQ(w.attributes().clientHeight, 5340);
+  EXPECT_EQ(w.attributes().background, "reg_background.svg");
   ASSERT_EQ(w.Browser("web")->calls().size(), 1u);
   EXPECT_EQ(w.Browser("web")->calls()[0], (FakeBrowser::Call{"Navigate2", Base() + "edituser.asp"}));
 

@@ -167,9 +167,9 @@ TEST_F(UnansweredTest, AnUnansweredPollIsFollowedByTheNext) {
   Reply(Base() + "GetNet.asp", "http://site.example/");
   NeverAnswer(Base() + "queryFlag.asp");
   FakeWindow owner{nullptr, [] {
-                     WindowSpec spec;
-                     spec.name = "frmAdmin";
-                     return spec;
+                     WindowAttributes attributes;
+                     attributes.name = "frmAdmin";
+                     return attributes;
                    }()};
   ui.OnModal("frmCheckCode", [&](FakeWindow& w) {
     EXPECT_GE(Timed([&] { w.FireTimer("tmrT"); }), 30.0);

@@ -25,15 +25,15 @@ class UpdateTest : public FormsTest {
 
 TEST_F(UpdateTest, WindowAndControlsAreLaidOutAsDesigned) {
   FakeWindow& w = Open();
-  const WindowSpec& spec = w.spec();
+  const WindowAttributes& attributes = w.attributes();
   EXPECT_EQ(w.Caption(), "版本升级");
-  EXPECT_EQ(spec.frame, FrameKind::FixedDialog);
-  EXPECT_EQ(spec.clientWidth, 8205);
-  EXPECT_EQ(spec.clientHeight, 3225);
-  EXPECT_FALSE(spec.minimizeButton);
-  EXPECT_FALSE(spec.maximizeButton);
-  EXPECT_FALSE(spec.showInTaskbar);
-  EXPECT_EQ(spec.placement, Placement::CenterScreen);
+  EXPECT_EQ(attributes.frame, FrameKind::FixedDialog);
+  EXPECT_EQ(attributes.clientWidth, 8205);
+  EXPECT_EQ(attributes.clientHeight, 3225);
+  EXPECT_FALSE(attributes.minimizeButton);
+  EXPECT_FALSE(attributes.maximizeButton);
+  EXPECT_FALSE(attributes.showInTaskbar);
+  EXPECT_EQ(attributes.placement, Placement::CenterScreen);
   EXPECT_EQ(w.showCount(), 1);
   EXPECT_EQ(w.modalCount(), 0);
 

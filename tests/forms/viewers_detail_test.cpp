@@ -17,9 +17,9 @@ using Calls = std::vector<FakeBrowser::Call>;
 class MemoViewerTest : public FormsTest {
  protected:
   FakeWindow owner_{nullptr, [] {
-    WindowSpec spec;
-    spec.name = "frmAdmin";
-    return spec;
+    WindowAttributes attributes;
+    attributes.name = "frmAdmin";
+    return attributes;
   }()};
 };
 
@@ -29,13 +29,13 @@ TEST_F(MemoViewerTest, EachOpeningIsAFreshDialogLoadingTheCurrentMemoAddress) {
   ui.OnModal("frmViewMemo", [&](FakeWindow& w) {
     EXPECT_EQ(w.modalOwner(), &owner_);
     EXPECT_EQ(w.Caption(), "查看详情");
-    EXPECT_EQ(w.spec().frame, FrameKind::FixedDialog);
-    EXPECT_FALSE(w.spec().minimizeButton);
-    EXPECT_FALSE(w.spec().maximizeButton);
-    EXPECT_FALSE(w.spec().showInTaskbar);
-    EXPECT_EQ(w.spec().placement, Placement::CenterScreen);
-    EXPECT_EQ(w.spec().clientWidth, 7020);
-    EXPECT_EQ(w.spec().clientHeight, 6285);
+    EXPECT_EQ(w.attributes().frame, FrameKind::FixedDialog);
+    EXPECT_FALSE(w.attributes().minimizeButton);
+    EXPECT_FALSE(w.attributes().maximizeButton);
+    EXPECT_FALSE(w.attributes().showInTaskbar);
+    EXPECT_EQ(w.attributes().placement, Placement::CenterScreen);
+    EXPECT_EQ(w.attributes().clientWidth, 7020);
+    EXPECT_EQ(w.attributes().clientHeight, 6285);
     const Rect web = w.Record("web1")->rect;
     EXPECT_EQ(web.left, 30);
     EXPECT_EQ(web.top, 15);
@@ -70,11 +70,11 @@ TEST_F(DetailViewerTest, NewWindowRequestsOpenInTheOneSharedModelessViewer) {
   EXPECT_EQ(w->showCount(), 1);
   EXPECT_EQ(w->modalCount(), 0);
   EXPECT_EQ(w->Caption(), "详细信息浏览");
-  EXPECT_EQ(w->spec().frame, FrameKind::Sizable);
-  EXPECT_FALSE(w->spec().maximizeButton);
-  EXPECT_EQ(w->spec().placement, Placement::CenterOwner);
-  EXPECT_EQ(w->spec().clientWidth, 10200);
-  EXPECT_EQ(w->spec().clientHeight, 7995);
+  EXPECT_EQ(w->attributes().frame, FrameKind::Sizable);
+  EXPECT_FALSE(w->attributes().maximizeButton);
+  EXPECT_EQ(w->attributes().placement, Placement::CenterOwner);
+  EXPECT_EQ(w->attributes().clientWidth, 10200);
+  EXPECT_EQ(w->attributes().clientHeight, 7995);
   EXPECT_TRUE(w->Browser("web")->silent());
   // Nothing sets a start address: the empty one is not loaded.
   EXPECT_TRUE(w->Browser("web")->calls().empty());

@@ -34,9 +34,9 @@ class VisitorViewerTest : public FormsTest {
   }
 
   FakeWindow owner_{nullptr, [] {
-    WindowSpec spec;
-    spec.name = "frmAdmin";
-    return spec;
+    WindowAttributes attributes;
+    attributes.name = "frmAdmin";
+    return attributes;
   }()};
 };
 
@@ -47,10 +47,10 @@ TEST_F(VisitorViewerTest, OpensModallyWithItsLayoutAndIsReleasedWhenClosed) {
     ran = true;
     EXPECT_EQ(w.modalOwner(), &owner_);
     EXPECT_EQ(w.Caption(), "访客详情");
-    EXPECT_EQ(w.spec().frame, FrameKind::Sizable);
-    EXPECT_EQ(w.spec().clientWidth, 14985);
-    EXPECT_EQ(w.spec().clientHeight, 8265);
-    EXPECT_EQ(w.spec().placement, Placement::CenterScreen);
+    EXPECT_EQ(w.attributes().frame, FrameKind::Sizable);
+    EXPECT_EQ(w.attributes().clientWidth, 14985);
+    EXPECT_EQ(w.attributes().clientHeight, 8265);
+    EXPECT_EQ(w.attributes().placement, Placement::CenterScreen);
     // webData lies beneath Web: created first.
     EXPECT_EQ(w.ControlNames(), (std::vector<std::string>{"webData", "Web"}));
     const Rect data = w.Record("webData")->rect;
@@ -234,11 +234,11 @@ TEST_F(ChatOpenerTest, IsATinyFramelessWindowLoadingTheChatLink) {
   frmOpen opener;
   auto& w = static_cast<FakeWindow&>(opener.Window());
   EXPECT_EQ(w.Caption(), "Form1");
-  EXPECT_EQ(w.spec().frame, FrameKind::None);
-  EXPECT_FALSE(w.spec().showInTaskbar);
-  EXPECT_EQ(w.spec().placement, Placement::System);
-  EXPECT_EQ(w.spec().clientWidth, 90);
-  EXPECT_EQ(w.spec().clientHeight, 90);
+  EXPECT_EQ(w.attributes().frame, FrameKind::None);
+  EXPECT_FALSE(w.attributes().showInTaskbar);
+  EXPECT_EQ(w.attributes().placement, Placement::System);
+  EXPECT_EQ(w.attributes().clientWidth, 90);
+  EXPECT_EQ(w.attributes().clientHeight, 90);
   const Rect web = w.Record("Web")->rect;
   EXPECT_EQ(web.left, 240);
   EXPECT_EQ(web.top, 165);

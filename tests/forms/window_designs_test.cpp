@@ -32,7 +32,7 @@ TEST(WindowDesigns, EveryDesignIsWellFormed) {
       &frmViewQQDesign(), &frmViewMemoDesign(),
   };
   for (const WindowDesign* design : designs) {
-    const std::string window = design->spec.name;
+    const std::string window = design->attributes.name;
     EXPECT_FALSE(window.empty());
     std::set<std::string> names, panels;
     for (const ControlDesign& control : design->controls) {
@@ -52,7 +52,7 @@ TEST(WindowDesigns, EveryDesignIsWellFormed) {
 // A design of three controls, one of them in a panel, to read back.
 WindowDesign SmallDesign() {
   using enum ControlKind;
-  return {.spec = {.name = "frmSmall", .clientWidth = 3000, .clientHeight = 2000},
+  return {.attributes = {.name = "frmSmall", .clientWidth = 3000, .clientHeight = 2000},
           .controls = {{"Panel1", Panel, {300, 450, 1500, 900}},
                        {"Label1", Label, {150, 75, 600, 300}, "标签", ControlStyle{}.InPanel("Panel1")},
                        {"Text1", TextBox, {1800, 1500, 915, 301}}},
@@ -79,7 +79,7 @@ TEST(WindowDesigns, PlacesAreInTheClientAreaWithThePanelsOffsetsAdded) {
 TEST(WindowDesigns, AWindowGetsTheDesignsControlsInOrderAndHandsThemOutByKind) {
   FakeUiFactory ui;
   const WindowDesign design = SmallDesign();
-  auto window = ui.CreateWindow(design.spec);
+  auto window = ui.CreateWindow(design.attributes);
   DesignedControls controls = AddDesignedControls(*window, design);
 
   auto& fake = static_cast<FakeWindow&>(*window);

@@ -93,13 +93,13 @@ struct Harness {
   int submittedForms = 0;
 
   explicit Harness(const std::string& name = "frmAdmin", const ControlStyle& style = {}) {
-    WindowSpec spec;
-    spec.name = name;
-    spec.caption = name;
-    spec.clientWidth = 9000;
-    spec.clientHeight = 7500;
-    spec.frame = FrameKind::Sizable;
-    window = Desktop().ui->CreateWindow(spec);
+    WindowAttributes attributes;
+    attributes.name = name;
+    attributes.caption = name;
+    attributes.clientWidth = 9000;
+    attributes.clientHeight = 7500;
+    attributes.frame = FrameKind::Sizable;
+    window = Desktop().ui->CreateWindow(attributes);
     web = window->AddBrowser("web", {0, 0, 9000, 7500}, style);
     web->onBeforeNavigate2 = [this](BeforeNavigateArgs& args) {
       navigations.push_back({args.url, args.postText});

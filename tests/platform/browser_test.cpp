@@ -500,12 +500,12 @@ TEST_F(BrowserTest, MoveRefusesNegativeSizes) {
 // with drawn buttons after both; the page must not show through.
 TEST_F(BrowserTest, ControlsAddedLaterCoverTheBrowser) {
   server_.Page("/red", "<html><body style='background:#ff0000'>site</body></html>");
-  WindowSpec spec;
-  spec.name = "frmCheckCode";
-  spec.clientWidth = 6075;
-  spec.clientHeight = 3690;
-  spec.frame = FrameKind::FixedDialog;
-  auto w = Desktop().ui->CreateWindow(spec);
+  WindowAttributes attributes;
+  attributes.name = "frmCheckCode";
+  attributes.clientWidth = 6075;
+  attributes.clientHeight = 3690;
+  attributes.frame = FrameKind::FixedDialog;
+  auto w = Desktop().ui->CreateWindow(attributes);
   IBrowser* web1 = w->AddBrowser("web1", {1635, 570, 4620, 1365});
   w->AddPanel("Picture1", {0, 60, 9810, 2340});
   ControlStyle inPanel;

@@ -9,17 +9,6 @@
 namespace lumaro::platform_test {
 namespace {
 
-// The visible dialog of this program, if one is up.
-GtkDialog* OpenDialog() {
-  GtkDialog* found = nullptr;
-  GList* toplevels = gtk_window_list_toplevels();
-  for (GList* it = toplevels; it; it = it->next)
-    if (GTK_IS_DIALOG(it->data) && gtk_widget_get_visible(GTK_WIDGET(it->data)))
-      found = GTK_DIALOG(it->data);
-  g_list_free(toplevels);
-  return found;
-}
-
 struct Seen {
   std::string title, text, iconName, entryText;
   bool selectedAll = false;
@@ -36,7 +25,7 @@ void WhenDialogShows(Seen* seen, std::function<void(GtkDialog*)> act) {
       G_PRIORITY_DEFAULT, 50,
       [](gpointer data) -> gboolean {
         auto* job = static_cast<Job*>(data);
-        GtkDialog* dialog = OpenDialog();
+        GtkDialog* dialog = VisibleDialog();
         if (!dialog) return G_SOURCE_CONTINUE;
         Seen* seen = job->seen;
         seen->title = gtk_window_get_title(GTK_WINDOW(dialog));

@@ -74,12 +74,12 @@ class DownloadSavedTest : public ::testing::Test {
     dir_ = mkdtemp(templ);
     gtk::SetDownloadDirectory(dir_);
 
-    WindowSpec spec;
-    spec.name = "frmViewQQ";
-    spec.caption = "frmViewQQ";
-    spec.clientWidth = 6000;
-    spec.clientHeight = 4500;
-    window_ = Desktop().ui->CreateWindow(spec);
+    WindowAttributes attributes;
+    attributes.name = "frmViewQQ";
+    attributes.caption = "frmViewQQ";
+    attributes.clientWidth = 6000;
+    attributes.clientHeight = 4500;
+    window_ = Desktop().ui->CreateWindow(attributes);
     // Created first: the hidden browser has a sibling, as in the viewer.
     ControlStyle exports;
     exports.savesDownloads = true;

@@ -83,12 +83,12 @@ TEST(DrawnButtonScaleTest, TheWindowShowsTheFaceDrawnWithTwiceThePixels) {
   auto scale = std::make_unique<ScopedWindowScale>(display, 2);
 
   // The site checker's button and bar.
-  WindowSpec spec;
-  spec.name = "frmCheckCode";
-  spec.caption = "frmCheckCode";
-  spec.clientWidth = 6075;
-  spec.clientHeight = 3690;
-  std::unique_ptr<IWindow> window = Desktop().ui->CreateWindow(spec);
+  WindowAttributes attributes;
+  attributes.name = "frmCheckCode";
+  attributes.caption = "frmCheckCode";
+  attributes.clientWidth = 6075;
+  attributes.clientHeight = 3690;
+  std::unique_ptr<IWindow> window = Desktop().ui->CreateWindow(attributes);
   ProgButton* button = window->AddProgButton("Command1", {1275, 2790, 1185, 465});
   button->SetStyle(1);
   button->SetColor(8);

@@ -12,12 +12,12 @@ class EscapeKeyTest : public ::testing::Test {
   void SetUp() override {
     REQUIRE_DISPLAY();
     if (!HaveXdotool()) GTEST_SKIP() << "needs xdotool";
-    WindowSpec spec;
-    spec.name = "frmOpen";
-    spec.caption = "frmOpen";
-    spec.clientWidth = 4500;
-    spec.clientHeight = 3000;
-    window_ = Desktop().ui->CreateWindow(spec);
+    WindowAttributes attributes;
+    attributes.name = "frmOpen";
+    attributes.caption = "frmOpen";
+    attributes.clientWidth = 4500;
+    attributes.clientHeight = 3000;
+    window_ = Desktop().ui->CreateWindow(attributes);
     window_->AddBrowser("Web", {0, 0, 4500, 3000});
   }
   void TearDown() override {

@@ -17,13 +17,13 @@ class KeyboardAccessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     REQUIRE_DISPLAY();
-    WindowSpec spec;
-    spec.name = "keys";
-    spec.caption = "keys";
-    spec.clientWidth = 9000;
-    spec.clientHeight = 4500;
-    spec.frame = FrameKind::FixedSingle;
-    window_ = Desktop().ui->CreateWindow(spec);
+    WindowAttributes attributes;
+    attributes.name = "keys";
+    attributes.caption = "keys";
+    attributes.clientWidth = 9000;
+    attributes.clientHeight = 4500;
+    attributes.frame = FrameKind::FixedSingle;
+    window_ = Desktop().ui->CreateWindow(attributes);
   }
   void TearDown() override {
     if (window_) window_->Close();
@@ -187,11 +187,11 @@ TEST_F(KeyboardAccessTest, TheClickActionRunsTheHandlerFromTheMainLoopOnlyWhenUs
 
   // A modal window elsewhere holds the input, as it holds the mouse's: also
   // when it comes up between the request and the click.
-  WindowSpec spec;
-  spec.name = "modal";
-  spec.clientWidth = 3000;
-  spec.clientHeight = 1500;
-  std::unique_ptr<IWindow> modal = Desktop().ui->CreateWindow(spec);
+  WindowAttributes attributes;
+  attributes.name = "modal";
+  attributes.clientWidth = 3000;
+  attributes.clientHeight = 1500;
+  std::unique_ptr<IWindow> modal = Desktop().ui->CreateWindow(attributes);
   modal->Show();
   GtkWidget* modalNative = gtk::NativeWindowOf(modal.get());
   gtk_grab_add(modalNative);

@@ -75,9 +75,6 @@ bool RunUntilInputHandled() {
   return true;
 }
 
-namespace {
-
-// The visible dialog of this program, if one is up.
 GtkDialog* VisibleDialog() {
   GtkDialog* found = nullptr;
   GList* toplevels = gtk_window_list_toplevels();
@@ -87,6 +84,8 @@ GtkDialog* VisibleDialog() {
   g_list_free(toplevels);
   return found;
 }
+
+namespace {
 
 struct PendingAnswer {
   std::function<bool()> ready;

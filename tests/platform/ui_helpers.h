@@ -43,6 +43,9 @@ void ShowAndSettle(IWindow* window);
 // limit.
 bool RunUntilInputHandled();
 
+// The visible dialog of this program, if one is up (nullptr otherwise).
+GtkDialog* VisibleDialog();
+
 // Answers the visible dialog of this program with `response` once it is up
 // and `ready` holds, as seen from the main loop (also from the dialog's own
 // loop). At the wait limit it answers the dialog whether `ready` holds or

@@ -48,12 +48,12 @@ TEST(UnseenBrowserTest, AssistiveToolsMeetOnlyTheControlsTheUserSees) {
   server.Page("/page", "<html><body><p>看得见</p><input name=lName></body></html>");
   server.Start();
 
-  WindowSpec spec;
-  spec.name = "frmViewQQ";
-  spec.caption = "访客详情";
-  spec.clientWidth = 6000;
-  spec.clientHeight = 4500;
-  std::unique_ptr<IWindow> window = Desktop().ui->CreateWindow(spec);
+  WindowAttributes attributes;
+  attributes.name = "frmViewQQ";
+  attributes.caption = "访客详情";
+  attributes.clientWidth = 6000;
+  attributes.clientHeight = 4500;
+  std::unique_ptr<IWindow> window = Desktop().ui->CreateWindow(attributes);
   // As the visitor viewer and the site checker place them: the unseen
   // browser first, covered by what follows.
   ControlStyle exports;

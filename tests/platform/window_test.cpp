@@ -20,20 +20,20 @@ class WindowTest : public ::testing::Test {
     RunUntilIdle();
   }
 
-  IWindow* NewWindow(WindowSpec spec) {
-    windows_.push_back(Desktop().ui->CreateWindow(spec));
+  IWindow* NewWindow(WindowAttributes attributes) {
+    windows_.push_back(Desktop().ui->CreateWindow(attributes));
     return windows_.back().get();
   }
 
-  static WindowSpec Spec(const std::string& name, int w, int h,
+  static WindowAttributes Attributes(const std::string& name, int w, int h,
                          FrameKind frame = FrameKind::FixedSingle) {
-    WindowSpec spec;
-    spec.name = name;
-    spec.caption = name;
-    spec.clientWidth = w;
-    spec.clientHeight = h;
-    spec.frame = frame;
-    return spec;
+    WindowAttributes attributes;
+    attributes.name = name;
+    attributes.caption = name;
+    attributes.clientWidth = w;
+    attributes.clientHeight = h;
+    attributes.frame = frame;
+    return attributes;
   }
 
   std::vector<std::unique_ptr<IWindow>> windows_;
@@ -43,9 +43,9 @@ class WindowTest : public ::testing::Test {
   if (!HaveXdotool()) GTEST_SKIP() << "needs xdotool"
 
 TEST_F(WindowTest, ClientAreaAndControlsAreTwipsOverFifteen) {
-  WindowSpec spec = Spec("frmlogin", 15045, 9225);
-  spec.background = "login_background.svg";
-  IWindow* w = NewWindow(spec);
+  WindowAttributes attributes = Attributes("frmlogin", 15045, 9225);
+  attributes.background = "login_background.svg";
+  IWindow* w = NewWindow(attributes);
   ControlStyle panelStyle;
   w->AddPanel("Picture1", {600, 900, 3000, 1500}, panelStyle);
   w->AddTextBox("txtuser", {2685, 5805, 2670, 345});
@@ -78,7 +78,7 @@ TEST_F(WindowTest, ClientAreaAndControlsAreTwipsOverFifteen) {
 }
 
 TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
-  IWindow* w = NewWindow(Spec("frmAdmin", 15045, 10395, FrameKind::Sizable));
+  IWindow* w = NewWindow(Attributes("frmAdmin", 15045, 10395, FrameKind::Sizable));
   int resizes = 0;
   w->onResize = [&] { ++resizes; };
   ShowAndSettle(w);
@@ -93,14 +93,14 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
   EXPECT_FALSE(w->SetOuterWidth(50)) << "no room for a client area";
 
   // A fixed frame follows the new size as well.
-  IWindow* fixed = NewWindow(Spec("fixed", 3000, 3000));
+  IWindow* fixed = NewWindow(Attributes("fixed", 3000, 3000));
   ShowAndSettle(fixed);
   ASSERT_TRUE(fixed->SetOuterWidth(4500 + kClassicFrameWidth));
   GtkWidget* fixedClient = gtk::NativeClientAreaOf(fixed);
   EXPECT_TRUE(RunUntil([&] { return gtk_widget_get_allocated_width(fixedClient) == 300; }));
 
   // A window designed with a frame of its own reports and takes that one.
-  WindowSpec framed = Spec("frmViewQQ", 14985, 8265, FrameKind::Sizable);
+  WindowAttributes framed = Attributes("frmViewQQ", 14985, 8265, FrameKind::Sizable);
   framed.frameWidth = 150;
   framed.frameHeight = 500;
   IWindow* v = NewWindow(framed);
@@ -116,9 +116,9 @@ TEST_F(WindowTest, OuterSizesGiveTheDesignedClientArea) {
 
 TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
   REQUIRE_XDOTOOL();
-  WindowSpec spec = Spec("stack", 6000, 3000);
-  spec.backgroundColor = PackRRGGBB(255, 255, 255);
-  IWindow* w = NewWindow(spec);
+  WindowAttributes attributes = Attributes("stack", 6000, 3000);
+  attributes.backgroundColor = PackRRGGBB(255, 255, 255);
+  IWindow* w = NewWindow(attributes);
   ControlStyle picture;
   picture.image = "blue_bar.svg";
   picture.stretch = true;
@@ -165,7 +165,7 @@ TEST_F(WindowTest, LaterControlsLieOnTopForPaintingAndClicks) {
 // Painting follows the creation order whatever the kinds: a label added
 // after a drawn button shows over it.
 TEST_F(WindowTest, ALabelAddedAfterADrawnButtonIsPaintedOverIt) {
-  IWindow* w = NewWindow(Spec("paint", 6000, 3000));
+  IWindow* w = NewWindow(Attributes("paint", 6000, 3000));
   ProgButton* button = w->AddProgButton("Command1", {300, 300, 3000, 900});
   button->SetStyle(1);
   button->SetColor(8);
@@ -183,7 +183,7 @@ TEST_F(WindowTest, ALabelAddedAfterADrawnButtonIsPaintedOverIt) {
 }
 
 TEST_F(WindowTest, ControlsCarryAccessibleNamesRolesAndTheHandCursor) {
-  IWindow* w = NewWindow(Spec("names", 6000, 3000));
+  IWindow* w = NewWindow(Attributes("names", 6000, 3000));
   ControlStyle hot;
   hot.handCursor = true;
   hot.accessibleName = "首页";
@@ -217,7 +217,7 @@ TEST_F(WindowTest, ControlsCarryAccessibleNamesRolesAndTheHandCursor) {
 
 TEST_F(WindowTest, TextBoxesAndCheckBoxes) {
   REQUIRE_XDOTOOL();
-  IWindow* w = NewWindow(Spec("frmReg", 7740, 5340));
+  IWindow* w = NewWindow(Attributes("frmReg", 7740, 5340));
   ITextBox* user = w->AddTextBox("txtuser", {2670, 855, 1860, 330});
   ControlStyle secret;
   secret.password = true;
@@ -252,7 +252,7 @@ TEST_F(WindowTest, TextBoxesAndCheckBoxes) {
 }
 
 TEST_F(WindowTest, TimersTickStopAndRestart) {
-  IWindow* w = NewWindow(Spec("timers", 3000, 3000));
+  IWindow* w = NewWindow(Attributes("timers", 3000, 3000));
   ITimer* timer = w->AddTimer("tmrDraw", 20, true);
   int ticks = 0;
   timer->onTick = [&] { ++ticks; };
@@ -292,7 +292,7 @@ TEST_F(WindowTest, TimersTickStopAndRestart) {
 TEST_F(WindowTest, ClosingFromAHandlerOfTheWindowItself) {
   REQUIRE_XDOTOOL();
   const int openBefore = gtk::OpenWindowCount();
-  IWindow* w = NewWindow(Spec("frmUP", 8205, 3225));
+  IWindow* w = NewWindow(Attributes("frmUP", 8205, 3225));
   ControlStyle hot;
   hot.accessibleName = "退出";
   ILabel* exit = w->AddLabel("lblExit", {300, 300, 1500, 600}, "退出", hot);
@@ -323,7 +323,7 @@ TEST_F(WindowTest, ClosingFromAHandlerOfTheWindowItself) {
 
 TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
   REQUIRE_XDOTOOL();
-  IWindow* owner = NewWindow(Spec("frmAdmin", 6000, 4000));
+  IWindow* owner = NewWindow(Attributes("frmAdmin", 6000, 4000));
   ILabel* ownerLabel = owner->AddLabel("lblHome", {0, 0, 6000, 4000}, "home");
   int ownerClicks = 0;
   ownerLabel->onClick = [&] { ++ownerClicks; };
@@ -332,9 +332,9 @@ TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
   ownerTimer->onTick = [&] { ++ownerTicks; };
   ShowAndSettle(owner);
 
-  WindowSpec spec = Spec("frmCheckCode", 3000, 1500, FrameKind::FixedDialog);
-  spec.placement = Placement::CenterOwner;
-  IWindow* modal = NewWindow(spec);
+  WindowAttributes attributes = Attributes("frmCheckCode", 3000, 1500, FrameKind::FixedDialog);
+  attributes.placement = Placement::CenterOwner;
+  IWindow* modal = NewWindow(attributes);
   GtkWidget* modalNative = gtk::NativeWindowOf(modal);
   bool clickedOwnerMeanwhile = false;
   ITimer* clicker = modal->AddTimer("tmrDraw", 20, true);
@@ -364,8 +364,8 @@ TEST_F(WindowTest, ShowModalWaitsWhileTimersGoOnAndTheOwnerTakesNoInput) {
 }
 
 TEST_F(WindowTest, NestedModalWindowsReturnInOrder) {
-  IWindow* outer = NewWindow(Spec("frmViewQQ", 3000, 1500, FrameKind::Sizable));
-  IWindow* inner = NewWindow(Spec("frmOpen", 90, 90, FrameKind::None));
+  IWindow* outer = NewWindow(Attributes("frmViewQQ", 3000, 1500, FrameKind::Sizable));
+  IWindow* inner = NewWindow(Attributes("frmOpen", 90, 90, FrameKind::None));
   std::vector<std::string> events;
   ITimer* open = outer->AddTimer("t", 50, true);
   open->onTick = [&] {
@@ -387,8 +387,8 @@ TEST_F(WindowTest, NestedModalWindowsReturnInOrder) {
 TEST_F(WindowTest, MainLoopEndsWhenTheLastWindowCloses) {
   ASSERT_EQ(gtk::OpenWindowCount(), 0);
   gtk::RunUntilLastWindowCloses();  // none open: returns at once
-  IWindow* first = NewWindow(Spec("frmlogin", 3000, 3000));
-  IWindow* second = NewWindow(Spec("frmAdmin", 3000, 3000));
+  IWindow* first = NewWindow(Attributes("frmlogin", 3000, 3000));
+  IWindow* second = NewWindow(Attributes("frmAdmin", 3000, 3000));
   first->Show();
   ITimer* t = first->AddTimer("t", 50, true);
   t->onTick = [&] {
@@ -408,7 +408,7 @@ TEST_F(WindowTest, MainLoopEndsWhenTheLastWindowCloses) {
 
 TEST_F(WindowTest, DrawnButtonTakesClicksEnterAndItsAccessKey) {
   REQUIRE_XDOTOOL();
-  IWindow* w = NewWindow(Spec("frmUP", 8205, 3225, FrameKind::FixedDialog));
+  IWindow* w = NewWindow(Attributes("frmUP", 8205, 3225, FrameKind::FixedDialog));
   ControlStyle under;
   IPicture* below = w->AddPicture("below", {2400, 1500, 2100, 800}, under);
   ProgButton* button = w->AddProgButton("Command1", {2505, 1605, 1800, 540});
@@ -447,7 +447,7 @@ TEST_F(WindowTest, DrawnButtonTakesClicksEnterAndItsAccessKey) {
 TEST_F(WindowTest, DrawnButtonHandlerMayCloseTheWindow) {
   REQUIRE_XDOTOOL();
   auto window =
-      Desktop().ui->CreateWindow(Spec("frmCheckCode", 6075, 3690, FrameKind::FixedDialog));
+      Desktop().ui->CreateWindow(Attributes("frmCheckCode", 6075, 3690, FrameKind::FixedDialog));
   ProgButton* stop = window->AddProgButton("cmdStop", {3585, 2790, 1185, 465});
   stop->SetStyle(1);
   stop->SetCaption("停止测试");
